@@ -1,0 +1,166 @@
+// Reading container files, sound and damaged ones. Damaged files are built
+// by hand so each names exactly one fault.
+
+#include <gtest/gtest.h>
+
+#include "container/ByteWriter.h"
+#include "container/UtfTree.h"
+
+namespace kx {
+namespace {
+
+struct RawRecord {
+    uint32_t sibling, name, flags, childOrData, stored, length, unpacked;
+};
+
+// A container image from records, a string block and a data block, with a
+// header that describes them truthfully unless a test edits it afterwards.
+std::vector<uint8_t> Raw(const std::vector<RawRecord>& records, std::string_view strings,
+                         std::string_view data) {
+    const auto nodeSize = static_cast<uint32_t>(records.size() * 44);
+    const auto stringSize = static_cast<uint32_t>(strings.size());
+    ByteWriter w;
+    for (uint32_t v : {kUtfMagic, kUtfVersion, 56u, nodeSize, 0u, 44u, 56 + nodeSize, stringSize,
+                       stringSize, 56 + nodeSize + stringSize, 0u, 0u, 0u, 0u}) {
+        w.U32(v);
+    }
+    for (const RawRecord& r : records) {
+        for (uint32_t v : {r.sibling, r.name, r.flags, 0u, r.childOrData, r.stored, r.length,
+                           r.unpacked, 0u, 0u, 0u}) {
+            w.U32(v);
+        }
+    }
+    w.Bytes(strings.data(), strings.size());
+    w.Bytes(data.data(), data.size());
+    return w.Take();
+}
+
+constexpr std::string_view kNames("\0\\\0a\0b\0", 7);  // "\" at 1, "a" at 3, "b" at 5
+
+// Root with leaves a (3 bytes) and b (2 bytes).
+std::vector<uint8_t> TwoLeaves() {
+    return Raw({{0, 1, 0x10, 44, 0, 0, 0}, {88, 3, 0x80, 0, 3, 3, 3}, {0, 5, 0x80, 3, 2, 2, 2}},
+               kNames, "xyzuv");
+}
+
+void SetU32(std::vector<uint8_t>& f, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        f[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+
+UtfLoadResult LoadBytes(const std::vector<uint8_t>& f, UtfTree& tree) {
+    return tree.LoadFromBytes(f);
+}
+
+TEST(UtfLoad, ReadsNodesDataAndLeafFlags) {
+    UtfTree tree;
+    ASSERT_TRUE(LoadBytes(TwoLeaves(), tree).Ok());
+    ASSERT_EQ(tree.NodeCount(), 3u);
+    const UtfNode* root = tree.TopLevel().front();
+    EXPECT_FALSE(root->ReadAsLeaf());
+    ASSERT_EQ(root->Children().size(), 2u);
+    EXPECT_EQ(*tree.GetData(root->Children()[1]), std::vector<uint8_t>({'u', 'v'}));
+}
+
+TEST(UtfLoad, RootSiblingIsNotReadAndOffsetsRoundDown) {
+    // The root names record 1 as its sibling and its child offset is 45,
+    // which rounds down to record 1.
+    auto f = Raw({{44, 1, 0x10, 45, 0, 0, 0}, {0, 3, 0x80, 0, 1, 1, 1}}, kNames, "q");
+    UtfTree tree;
+    ASSERT_TRUE(LoadBytes(f, tree).Ok());
+    EXPECT_EQ(tree.TopLevel().size(), 1u);
+    EXPECT_EQ(tree.NodeCount(), 2u);
+}
+
+TEST(UtfLoad, PossiblyCompressedLeafKeepsItsStoredBytes) {
+    auto f = Raw({{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 2, 2, 9}}, kNames, "zz");
+    UtfTree tree;
+    auto result = LoadBytes(f, tree);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_EQ(result.possiblyCompressed, std::vector<std::string>{"a"});
+    EXPECT_EQ(tree.GetData(tree.FindChild(nullptr, "a"))->size(), 2u);
+}
+
+TEST(UtfLoad, NotAContainer) {
+    UtfTree tree;
+    auto f = TwoLeaves();
+    f[0] = 'X';
+    EXPECT_EQ(LoadBytes(f, tree).error, UtfLoadError::NotContainer);
+    f = TwoLeaves();
+    SetU32(f, 4, 0x102);
+    EXPECT_EQ(LoadBytes(f, tree).error, UtfLoadError::NotContainer);
+    EXPECT_EQ(LoadBytes({'U', 'T'}, tree).error, UtfLoadError::NotContainer);
+    EXPECT_EQ(tree.Load("/nonexistent/file.cmp").error, UtfLoadError::Unreadable);
+}
+
+struct DamageCase {
+    const char* what;
+    void (*damage)(std::vector<uint8_t>&);
+};
+
+TEST(UtfLoad, DamagedFilesAreRefusedAndLeaveTheTreeEmpty) {
+    const DamageCase cases[] = {
+        {"truncated header", [](std::vector<uint8_t>& f) { f.resize(40); }},
+        {"truncated node block", [](std::vector<uint8_t>& f) { f.resize(56 + 60); }},
+        {"node block size beyond the file",
+         [](std::vector<uint8_t>& f) { SetU32(f, 12, 0xFFFFFFF0u); }},
+        {"node block offset beyond the file",
+         [](std::vector<uint8_t>& f) { SetU32(f, 8, 0x7FFFFFFFu); }},
+        {"no root record", [](std::vector<uint8_t>& f) { SetU32(f, 12, 20); }},
+        {"string block beyond the file",
+         [](std::vector<uint8_t>& f) { SetU32(f, 28, 0xFFFFFF00u); }},
+        {"data block beyond the file", [](std::vector<uint8_t>& f) { SetU32(f, 36, 5000); }},
+        {"sibling loops back", [](std::vector<uint8_t>& f) { SetU32(f, 56 + 88, 44); }},
+        {"sibling points at itself", [](std::vector<uint8_t>& f) { SetU32(f, 56 + 88, 88); }},
+        {"child loops to its folder",
+         [](std::vector<uint8_t>& f) {
+             SetU32(f, 56 + 44 + 8, 0x10);
+             SetU32(f, 56 + 44 + 16, 44);
+         }},
+        {"child outside the node block",
+         [](std::vector<uint8_t>& f) { SetU32(f, 56 + 16, 44 * 7); }},
+        {"name past the string block", [](std::vector<uint8_t>& f) { SetU32(f, 56 + 44 + 4, 7); }},
+        {"name without its zero byte",
+         [](std::vector<uint8_t>& f) {
+             SetU32(f, 28, 6);  // the block now ends inside "b"
+             SetU32(f, 56 + 88 + 4, 5);
+         }},
+        {"data past the end", [](std::vector<uint8_t>& f) { SetU32(f, 56 + 88 + 20, 3); }},
+        {"data offset huge", [](std::vector<uint8_t>& f) { SetU32(f, 56 + 88 + 16, 0xFFFFFFFFu); }},
+    };
+    for (const DamageCase& c : cases) {
+        auto f = TwoLeaves();
+        c.damage(f);
+        UtfTree tree;
+        auto result = LoadBytes(f, tree);
+        EXPECT_EQ(result.error, UtfLoadError::Damaged) << c.what;
+        EXPECT_FALSE(result.message.empty()) << c.what;
+        EXPECT_TRUE(tree.Empty()) << c.what;
+    }
+}
+
+TEST(UtfLoad, EveryPrefixOfAFileIsRefused) {
+    const auto whole = TwoLeaves();
+    for (size_t n = 0; n < whole.size(); ++n) {
+        std::vector<uint8_t> prefix(whole.begin(), whole.begin() + static_cast<long>(n));
+        UtfTree tree;
+        EXPECT_FALSE(LoadBytes(prefix, tree).Ok()) << n;
+        EXPECT_TRUE(tree.Empty()) << n;
+    }
+}
+
+TEST(UtfLoad, DeeplyNestedFoldersDoNotExhaustTheStack) {
+    std::vector<RawRecord> records;
+    const uint32_t depth = 100000;
+    for (uint32_t i = 0; i < depth; ++i) {
+        const bool last = i + 1 == depth;
+        records.push_back({0, 3, last ? 0x80u : 0x10u, last ? 0 : (i + 1) * 44, 0, 0, 0});
+    }
+    UtfTree tree;
+    ASSERT_TRUE(LoadBytes(Raw(records, kNames, ""), tree).Ok());
+    EXPECT_EQ(tree.NodeCount(), depth);
+}
+
+}  // namespace
+}  // namespace kx
