@@ -1,0 +1,48 @@
+#include "host/HeadlessUi.h"
+
+namespace kx {
+
+MessageAnswer HeadlessUi::Message(const std::string& text, const std::string& caption,
+                                  MessageIcon icon, MessageButtons buttons) {
+    messages.push_back({text, caption, icon, buttons});
+    if (echo_) {
+        *echo_ << caption << ": " << text << '\n';
+        echo_->flush();
+    }
+    if (buttons == MessageButtons::Ok) {
+        return MessageAnswer::Ok;
+    }
+    if (answers_.empty()) {
+        return defaultAnswer;
+    }
+    MessageAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> HeadlessUi::NextFile() {
+    if (files_.empty()) {
+        return std::nullopt;
+    }
+    auto path = std::move(files_.front());
+    files_.pop_front();
+    return path;
+}
+
+std::optional<std::string> HeadlessUi::OpenFile(const FileDialogRequest& request) {
+    fileRequests.push_back(request);
+    return NextFile();
+}
+
+std::optional<std::string> HeadlessUi::SaveFile(const FileDialogRequest& request) {
+    fileRequests.push_back(request);
+    return NextFile();
+}
+
+std::optional<std::string> HeadlessUi::BrowseFolder(const std::string& title,
+                                                    const std::string& initialFolder) {
+    fileRequests.push_back({title, "", "", initialFolder, false});
+    return NextFile();
+}
+
+}  // namespace kx

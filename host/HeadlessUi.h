@@ -1,0 +1,55 @@
+#pragma once
+// A Ui that answers from a script and records every message, for the
+// command line (which prints them) and the tests (which assert on them).
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/Ui.h"
+
+namespace kx {
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+
+    bool operator==(const RecordedMessage&) const = default;
+};
+
+class HeadlessUi : public Ui {
+  public:
+    // Messages are echoed to `echo` as "Caption: text" lines when given.
+    explicit HeadlessUi(std::ostream* echo = nullptr) : echo_(echo) {}
+
+    // Scripted answers, taken in order. A dialog with no answer left is
+    // cancelled; a question with no answer left gets `defaultAnswer`.
+    void QueueFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+    void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+
+    MessageAnswer Message(const std::string& text, const std::string& caption, MessageIcon icon,
+                          MessageButtons buttons) override;
+    std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> BrowseFolder(const std::string& title,
+                                            const std::string& initialFolder) override;
+    void Beep() override { ++beeps; }
+
+    std::vector<RecordedMessage> messages;
+    std::vector<FileDialogRequest> fileRequests;
+    int beeps = 0;
+
+  private:
+    std::optional<std::string> NextFile();
+
+    std::ostream* echo_;
+    std::deque<std::optional<std::string>> files_;
+    std::deque<MessageAnswer> answers_;
+};
+
+}  // namespace kx

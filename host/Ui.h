@@ -1,0 +1,39 @@
+#pragma once
+// Everything a person sees or answers goes through this interface, so the
+// plug-ins run the same rules under the modeller's windows and headless.
+
+#include <optional>
+#include <string>
+
+namespace kx {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    std::string title;
+    // Pairs of description and pattern separated by '|', for example
+    // "Compound Model (*.cmp)|*.cmp|All Files (*.*)|*.*".
+    std::string filter;
+    std::string defaultExtension;  // without the dot
+    std::string initialPath;
+    bool overwritePrompt = false;
+};
+
+class Ui {
+  public:
+    virtual ~Ui() = default;
+
+    virtual MessageAnswer Message(const std::string& text, const std::string& caption,
+                                  MessageIcon icon,
+                                  MessageButtons buttons = MessageButtons::Ok) = 0;
+    // Each dialog gives the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> BrowseFolder(const std::string& title,
+                                                    const std::string& initialFolder) = 0;
+    virtual void Beep() {}
+};
+
+}  // namespace kx
