@@ -1,0 +1,21 @@
+#pragma once
+// The commands' entry points, gathered into the table in Commands.cpp.
+
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+namespace kx {
+
+class UtfTree;
+
+int RunHash(const std::vector<std::string>& args, CliContext& ctx);
+int RunTree(const std::vector<std::string>& args, CliContext& ctx);
+int RunCat(const std::vector<std::string>& args, CliContext& ctx);
+int RunPlugins(const std::vector<std::string>& args, CliContext& ctx);
+
+// Loads a container file; on failure says why on stderr and returns false.
+bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree);
+
+}  // namespace kx

@@ -1,0 +1,112 @@
+// Commands that look inside container files: hash, tree, cat.
+
+#include <cstdio>
+#include <utility>
+
+#include "cli/CliCommands.h"
+#include "container/NameHash.h"
+#include "container/UtfTree.h"
+
+namespace kx {
+
+int RunHash(const std::vector<std::string>& args, CliContext& ctx) {
+    std::vector<std::string> names;
+    std::string unknown;
+    if (!Positionals(args, names, unknown)) {
+        return UsageError(ctx, "hash", "unknown option '" + unknown + "'");
+    }
+    if (names.empty()) {
+        return UsageError(ctx, "hash", "missing NAME");
+    }
+    for (const std::string& name : names) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08x", NameHash(name));
+        ctx.out << hex << "  " << name << '\n';
+    }
+    return 0;
+}
+
+bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree) {
+    UtfLoadResult result = tree.Load(path);
+    if (!result.Ok()) {
+        ctx.err << "kaltrix: " << path << ": " << result.message << '\n';
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// One FILE argument, or one FILE and one more, with no options.
+int ParseFileArgs(const std::vector<std::string>& args, CliContext& ctx, const char* command,
+                  size_t count, std::vector<std::string>& out) {
+    std::string unknown;
+    if (!Positionals(args, out, unknown)) {
+        return UsageError(ctx, command, "unknown option '" + unknown + "'");
+    }
+    if (out.size() < count) {
+        return UsageError(ctx, command, count == 1 ? "missing FILE" : "missing FILE or PATH");
+    }
+    if (out.size() > count) {
+        return UsageError(ctx, command, "unexpected argument '" + out[count] + "'");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int RunTree(const std::vector<std::string>& args, CliContext& ctx) {
+    std::vector<std::string> files;
+    if (int rc = ParseFileArgs(args, ctx, "tree", 1, files)) {
+        return rc;
+    }
+    UtfTree tree;
+    if (!LoadContainerFile(ctx, files[0], tree)) {
+        return 1;
+    }
+    // Iterative pre-order: a damaged file may nest folders deeper than the
+    // call stack would allow.
+    std::vector<std::pair<const UtfNode*, size_t>> pending;
+    for (auto it = tree.TopLevel().rbegin(); it != tree.TopLevel().rend(); ++it) {
+        pending.emplace_back(*it, 0);
+    }
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        ctx.out << std::string(depth * 2, ' ') << node->Name();
+        if (node->ReadAsLeaf()) {
+            const auto* data = tree.GetData(node);
+            ctx.out << " [" << (data ? data->size() : 0) << ']';
+        }
+        ctx.out << '\n';
+        for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
+            pending.emplace_back(*it, depth + 1);
+        }
+    }
+    return 0;
+}
+
+int RunCat(const std::vector<std::string>& args, CliContext& ctx) {
+    std::vector<std::string> files;
+    if (int rc = ParseFileArgs(args, ctx, "cat", 2, files)) {
+        return rc;
+    }
+    UtfTree tree;
+    if (!LoadContainerFile(ctx, files[0], tree)) {
+        return 1;
+    }
+    const UtfNode* node = FindNodeByPath(tree, files[1]);
+    if (!node) {
+        return Failure(ctx, files[0] + ": no node '" + files[1] + "'");
+    }
+    if (!node->ReadAsLeaf()) {
+        return Failure(ctx, files[0] + ": '" + files[1] + "' is a folder, not a leaf");
+    }
+    if (const auto* data = tree.GetData(node)) {
+        ctx.out.write(reinterpret_cast<const char*>(data->data()),
+                      static_cast<std::streamsize>(data->size()));
+    }
+    return 0;
+}
+
+}  // namespace kx

@@ -1,0 +1,40 @@
+#include <filesystem>
+
+#include "cli/CliCommands.h"
+#include "cli/PlugInLibrary.h"
+
+namespace kx {
+
+int RunPlugins(const std::vector<std::string>& args, CliContext& ctx) {
+    std::vector<std::string> extra;
+    std::string unknown;
+    if (!Positionals(args, extra, unknown)) {
+        return UsageError(ctx, "plugins", "unknown option '" + unknown + "'");
+    }
+    if (!extra.empty()) {
+        return UsageError(ctx, "plugins", "unexpected argument '" + extra[0] + "'");
+    }
+    int rc = 0;
+    for (const char* base : {"Tarrow", "Ommel", "Brasket"}) {
+        const std::string file = PlugInFileName(base);
+        const std::string path = (std::filesystem::path(ctx.programDir) / file).string();
+        PlugInLibrary library;
+        std::string error;
+        if (!library.Open(path, error)) {
+            ctx.err << "kaltrix: " << file << ": " << error << '\n';
+            rc = 1;
+            continue;
+        }
+        cMsPlugIn* plugIn = library.Create();
+        if (!plugIn) {
+            ctx.err << "kaltrix: " << file << ": CreatePlugIn gave no object\n";
+            rc = 1;
+            continue;
+        }
+        ctx.out << file << '\t' << plugIn->GetType() << '\t' << plugIn->GetTitle() << '\n';
+        DestroyPlugIn(plugIn);
+    }
+    return rc;
+}
+
+}  // namespace kx

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "container/FileIo.h"
+#include "container/UtfTree.h"
+
+namespace kx {
+namespace {
+
+struct Run {
+    int rc;
+    std::string out, err;
+};
+
+Run Kaltrix(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    CliContext ctx{out, err, KALTRIX_BIN_DIR};
+    int rc = RunKaltrix(args, ctx);
+    return {rc, out.str(), err.str()};
+}
+
+class TempFile {
+  public:
+    explicit TempFile(const std::string& name)
+        : path_((std::filesystem::temp_directory_path() / ("kx_cli_" + name)).string()) {}
+    ~TempFile() { std::filesystem::remove(path_); }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+TEST(Cli, HashPrintsOneLinePerName) {
+    auto r = Kaltrix({"hash", "abc", "Root", ""});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "0xebb055c2  abc\n0x12688f2d  Root\n0x00000000  \n");
+}
+
+TEST(Cli, UsageErrorsExitTwo) {
+    EXPECT_EQ(Kaltrix({}).rc, 2);
+    EXPECT_EQ(Kaltrix({"frobnicate"}).rc, 2);
+    EXPECT_EQ(Kaltrix({"hash"}).rc, 2);
+    EXPECT_EQ(Kaltrix({"tree", "--bogus", "x"}).rc, 2);
+    EXPECT_EQ(Kaltrix({"cat", "only-file"}).rc, 2);
+    auto r = Kaltrix({"tree"});
+    EXPECT_EQ(r.err, "kaltrix: missing FILE (see 'kaltrix tree --help')\n");
+    EXPECT_EQ(Kaltrix({"hash", "-x"}).rc, 2);
+    r = Kaltrix({"hash", "--", "-x"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out.substr(10), "  -x\n");
+}
+
+TEST(Cli, HelpListsCommandsAndOptions) {
+    auto r = Kaltrix({"--help"});
+    EXPECT_EQ(r.rc, 0);
+    for (const char* c : {"hash", "tree", "cat", "plugins"}) {
+        EXPECT_NE(r.out.find(std::string("  ") + c), std::string::npos) << c;
+    }
+    r = Kaltrix({"cat", "--help"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_NE(r.out.find("usage: kaltrix cat FILE PATH"), std::string::npos);
+}
+
+TEST(Cli, TreeAndCatShowAContainer) {
+    UtfTree tree;
+    UtfNode* root = tree.AddChild(nullptr, "\\");
+    UtfNode* lib = tree.AddChild(root, "VMeshLibrary");
+    tree.SetData(tree.AddChild(lib, "VMeshData"), {0, 'A', 0xFF});
+    tree.AddChild(root, "Hardpoints");
+    TempFile file("tree.cmp");
+    ASSERT_TRUE(tree.Save(file.path()));
+
+    auto r = Kaltrix({"tree", file.path()});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "\\\n  VMeshLibrary\n    VMeshData [3]\n  Hardpoints [0]\n");
+
+    r = Kaltrix({"cat", file.path(), "VMeshLibrary/VMeshData"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, std::string("\0A\xFF", 3));
+
+    r = Kaltrix({"cat", file.path(), "VMeshLibrary"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(Kaltrix({"cat", file.path(), "vmeshlibrary/VMeshData"}).rc, 1);
+}
+
+TEST(Cli, TreeOfARootOnlyFile) {
+    UtfTree tree;
+    tree.AddChild(nullptr, "\\");
+    TempFile file("root.cmp");
+    ASSERT_TRUE(tree.Save(file.path()));
+    EXPECT_EQ(Kaltrix({"tree", file.path()}).out, "\\ [0]\n");
+}
+
+TEST(Cli, TreeRefusesWhatIsNotAContainer) {
+    TempFile file("junk.cmp");
+    const std::vector<uint8_t> junk{'n', 'o', 't', ' ', 'a', ' ', 'f', 'i', 'l', 'e'};
+    ASSERT_TRUE(WriteWholeFile(file.path(), junk));
+    auto r = Kaltrix({"tree", file.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    EXPECT_NE(r.err.find(file.path()), std::string::npos);
+    EXPECT_EQ(Kaltrix({"tree", "/nonexistent/x.cmp"}).rc, 1);
+}
+
+TEST(Cli, PluginsListsTheThreeLibraries) {
+    auto r = Kaltrix({"plugins"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Tarrow.so\t2\tKaltrix CMP V0.3\n"
+              "Ommel.so\t1\tKaltrix CMP Importer V2.7\n"
+              "Brasket.so\t2\tKaltrix SUR Export V1.1\n");
+}
+
+TEST(Cli, PluginsNamesAMissingLibrary) {
+    std::ostringstream out, err;
+    CliContext ctx{out, err, "/nonexistent"};
+    EXPECT_EQ(RunKaltrix({"plugins"}, ctx), 1);
+    EXPECT_NE(err.str().find("Tarrow.so"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kx
