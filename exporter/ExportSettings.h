@@ -32,7 +32,9 @@ inline float ScaleDivisor(const ExportSettings& s) {
     if (s.integerScale >= 1) {
         return static_cast<float>(s.integerScale);
     }
-    if (s.integerScale == -1) {
+    // A float scale of 0 or less (only a hand-edited .ces holds one) would
+    // divide by zero or mirror the model; the default serves instead.
+    if (s.integerScale == -1 && s.floatScale > 0.0f) {
         return s.floatScale;
     }
     return kDefaultScale;
