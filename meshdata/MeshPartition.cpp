@@ -1,0 +1,193 @@
+#include "meshdata/MeshPartition.h"
+
+#include <cstdio>
+
+#include "container/NameHash.h"
+
+namespace kx {
+
+namespace {
+
+struct Totals {
+    uint32_t meshes = 0, triangles = 0, vertices = 0;
+};
+
+Totals OrdinaryTotals(std::span<const ExportMesh> meshes) {
+    Totals t;
+    for (const ExportMesh& m : meshes) {
+        if (m.Ordinary()) {
+            ++t.meshes;
+            t.triangles += static_cast<uint32_t>(m.triangles.size());
+            t.vertices += static_cast<uint32_t>(m.vertices.size());
+        }
+    }
+    return t;
+}
+
+// The mesh record of an ordinary mesh whose vertices start at `start` within
+// its part. The end of a mesh without vertices wraps as the format has it;
+// readers ignore the field.
+VMeshRecord Header(const ExportMesh& mesh, uint32_t start) {
+    VMeshRecord r;
+    r.materialId = NameHash(mesh.materialName);
+    r.startVertex = static_cast<uint16_t>(start);
+    r.endVertex = static_cast<uint16_t>(start + mesh.vertices.size() - 1);
+    r.indexCount = static_cast<uint16_t>(mesh.triangles.size() * 3);
+    return r;
+}
+
+// Part and file name from the part's first mesh. The base name is cut so the
+// longer of the two, suffix included, fits its zero-terminated field: the
+// file name keeps its extension.
+void NamePart(ExportPart& part, const ExportMesh& first) {
+    std::string base = first.name;
+    std::string partSuffix = "_lod1", fileSuffix = "_lod1.3db";
+    if (first.synthetic) {
+        if (StartsWithNoCase(base, "Hfov|")) {
+            base.erase(0, 5);
+        }
+        partSuffix = "";
+        fileSuffix = ".cam";
+    }
+    const size_t room = kPartNameField - 1 - fileSuffix.size();
+    if (base.size() > room) {
+        base.resize(room);
+    }
+    part.partName = base + partSuffix;
+    part.fileName = base + fileSuffix;
+    part.camera = first.synthetic;
+}
+
+uint16_t Add16(uint16_t a, uint16_t b) {
+    return static_cast<uint16_t>(a + b);
+}
+
+}  // namespace
+
+MeshPartition PartitionSinglePart(std::span<const ExportMesh> meshes) {
+    MeshPartition p;
+    uint32_t start = 0;
+    for (const ExportMesh& m : meshes) {
+        if (!m.Ordinary()) {
+            continue;
+        }
+        p.headers.push_back(Header(m, start));
+        start += static_cast<uint32_t>(m.vertices.size());
+        WidenBox(p.summary.box, m.box);
+    }
+    const Totals t = OrdinaryTotals(meshes);
+    p.summary.meshCount = static_cast<uint16_t>(t.meshes);
+    p.summary.vertexCount = static_cast<uint16_t>(t.vertices);
+    p.summary.indexCount = static_cast<uint16_t>(t.triangles * 3);
+    return p;
+}
+
+MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
+                              std::span<const int32_t> quantities) {
+    MeshPartition p;
+    size_t cursor = 0;
+    auto skipHardpoints = [&] {
+        while (cursor < meshes.size() && meshes[cursor].hardpoint) {
+            ++cursor;
+        }
+    };
+    uint32_t partVertex = 0;  // start vertex of the next mesh within its part
+    for (int32_t quantity : quantities) {
+        ExportPart part;
+        if (!p.parts.empty()) {
+            const ExportPart& last = p.parts.back();
+            part.startVertex = Add16(last.startVertex, last.vertexCount);
+            part.startIndex = Add16(last.startIndex, last.indexCount);
+            part.startMesh = Add16(last.startMesh, last.meshCount);
+        }
+        partVertex = 0;
+        skipHardpoints();
+        if (cursor < meshes.size()) {
+            NamePart(part, meshes[cursor]);
+        }
+        for (int32_t taken = 0; taken < quantity; ++taken) {
+            skipHardpoints();
+            if (cursor == meshes.size()) {
+                break;
+            }
+            const ExportMesh& m = meshes[cursor++];
+            if (taken == 0) {
+                part.box = m.box;
+            } else {
+                WidenBox(part.box, m.box);
+            }
+            if (m.synthetic) {
+                continue;
+            }
+            p.headers.push_back(Header(m, partVertex));
+            partVertex += static_cast<uint32_t>(m.vertices.size());
+            part.vertexCount = Add16(part.vertexCount, static_cast<uint16_t>(m.vertices.size()));
+            part.indexCount = Add16(part.indexCount, static_cast<uint16_t>(m.triangles.size() * 3));
+            part.meshCount = Add16(part.meshCount, 1);
+        }
+        p.parts.push_back(part);
+    }
+    // Only when the quantities fall short of the meshes: their records
+    // continue the last part's vertex numbering, and no part covers them.
+    for (; cursor < meshes.size(); ++cursor) {
+        const ExportMesh& m = meshes[cursor];
+        if (m.Ordinary()) {
+            p.headers.push_back(Header(m, partVertex));
+            partVertex += static_cast<uint32_t>(m.vertices.size());
+        }
+    }
+    return p;
+}
+
+MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camera) {
+    int32_t pilotMeshes = 0;
+    for (const ExportMesh& m : meshes) {
+        if (!StartsWithNoCase(m.name, "Hp") && !StartsWithNoCase(m.name, "Hfov")) {
+            ++pilotMeshes;
+        }
+    }
+    camera.synthetic = true;
+    meshes.push_back(std::move(camera));
+    const int32_t quantities[] = {pilotMeshes, 1};
+    return PartitionGroups(meshes, quantities);
+}
+
+std::optional<std::string> BlockTooLargeMessage(std::span<const ExportMesh> meshes) {
+    const Totals t = OrdinaryTotals(meshes);
+    if (t.vertices <= kVMeshMaxCount && t.triangles <= kVMeshMaxTriangles &&
+        t.meshes <= kVMeshMaxCount) {
+        return std::nullopt;
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The model is too large for one mesh data block (%u vertices, %u triangles; "
+                  "at most 65535 vertices and 21845 triangles)",
+                  t.vertices, t.triangles);
+    return text;
+}
+
+bool WriteMeshBlock(std::span<const ExportMesh> meshes, const MeshPartition& partition,
+                    std::vector<uint8_t>& out) {
+    if (BlockTooLargeMessage(meshes)) {
+        return false;
+    }
+    VMeshBlock block;
+    block.format = kFvfExport;
+    block.meshes = partition.headers;
+    for (const ExportMesh& m : meshes) {
+        if (!m.Ordinary()) {
+            continue;
+        }
+        block.triangles.insert(block.triangles.end(), m.triangles.begin(), m.triangles.end());
+        for (const ExportVertex& v : m.vertices) {
+            VMeshVertex bv;
+            bv.position = v.position;
+            bv.normal = v.normal;
+            bv.uv = {v.u, v.v};
+            block.vertices.push_back(bv);
+        }
+    }
+    return EncodeVMeshData(block, out);
+}
+
+}  // namespace kx

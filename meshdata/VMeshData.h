@@ -1,0 +1,88 @@
+#pragma once
+// The mesh data block stored in a "VMeshData" leaf: the vertices, triangles
+// and per-material mesh records of one level of detail, which the parts of a
+// model select ranges of through their mesh references.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kx {
+
+// Vertex format bits (those of the Direct3D flexible vertex format).
+inline constexpr uint16_t kFvfPosition = 0x002;
+inline constexpr uint16_t kFvfNormal = 0x010;
+inline constexpr uint16_t kFvfDiffuse = 0x040;
+inline constexpr uint16_t kFvfTex1 = 0x100;
+inline constexpr uint16_t kFvfTex2 = 0x200;
+inline constexpr uint16_t kFvfKnown = kFvfPosition | kFvfNormal | kFvfDiffuse | kFvfTex1 | kFvfTex2;
+// What the exporter writes: position, normal, one texture coordinate set.
+inline constexpr uint16_t kFvfExport = kFvfPosition | kFvfNormal | kFvfTex1;
+
+inline constexpr size_t kVMeshHeaderSize = 16;
+inline constexpr size_t kVMeshRecordSize = 12;
+inline constexpr size_t kVMeshTriangleSize = 6;
+inline constexpr uint16_t kVMeshRecordPadding = 0x00CC;
+// The counts are 16-bit: one block holds at most this many of each, and
+// 65535 indices make 21845 triangles.
+inline constexpr uint32_t kVMeshMaxCount = 65535;
+inline constexpr uint32_t kVMeshMaxTriangles = kVMeshMaxCount / 3;
+
+struct VMeshRecord {
+    uint32_t materialId = 0;  // NameHash of the material name; 0 = none
+    uint16_t startVertex = 0;
+    uint16_t endVertex = 0;
+    uint16_t indexCount = 0;  // 3 x the mesh's triangles
+    uint16_t padding = kVMeshRecordPadding;
+
+    bool operator==(const VMeshRecord&) const = default;
+};
+
+using VMeshTriangle = std::array<uint16_t, 3>;
+
+// One vertex with every element a format can hold; the block's format says
+// which of them the file had.
+struct VMeshVertex {
+    std::array<float, 3> position{};
+    std::array<float, 3> normal{};
+    uint32_t diffuse = 0;
+    std::array<float, 2> uv{};
+    std::array<float, 2> uv2{};
+
+    bool operator==(const VMeshVertex&) const = default;
+};
+
+struct VMeshBlock {
+    uint32_t headerWord1 = 1;
+    uint32_t headerWord2 = 4;
+    // The stored index count; the block holds indexCount / 3 triangles. On
+    // encoding it is recomputed from the triangles.
+    uint16_t indexCount = 0;
+    uint16_t format = kFvfExport;
+    std::vector<VMeshRecord> meshes;
+    std::vector<VMeshTriangle> triangles;
+    std::vector<VMeshVertex> vertices;
+};
+
+// Bytes per vertex for a format: the sum of the sizes of its known elements.
+size_t VMeshVertexStride(uint16_t format);
+
+// The block's bytes; false (and `out` untouched) when a count does not fit
+// its 16-bit field or the format has bits this layout does not know.
+bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out);
+
+struct VMeshDecodeResult {
+    bool ok = false;
+    std::string message;  // why the block was refused, for a person
+    VMeshBlock block;
+};
+
+// Reads a block from exactly these bytes. A block that is too short for its
+// header or its counts, or whose format has unknown bits, is refused with a
+// message; nothing outside `bytes` is read. Bytes after the vertex array are
+// ignored.
+VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes);
+
+}  // namespace kx

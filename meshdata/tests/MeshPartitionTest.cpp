@@ -1,0 +1,215 @@
+// Dividing meshes into parts and writing their mesh data block.
+
+#include <gtest/gtest.h>
+
+#include "container/NameHash.h"
+#include "meshdata/MeshPartition.h"
+#include "meshdata/tests/LittleEndian.h"
+
+namespace kx {
+namespace {
+
+using test::Le;
+
+// A mesh of `vertices` vertices along x and one triangle per three of them.
+ExportMesh Mesh(const std::string& name, size_t vertices, const std::string& material = "mat") {
+    ExportMesh m;
+    SetMeshName(m, name);
+    m.materialName = material;
+    for (size_t i = 0; i < vertices; ++i) {
+        ExportVertex v;
+        v.position = {static_cast<float>(i), 0, 0};
+        m.vertices.push_back(v);
+    }
+    for (size_t i = 0; i + 2 < vertices; i += 3) {
+        auto first = static_cast<uint16_t>(i);  // wraps past 65535, as host indices would
+        m.triangles.push_back(
+            {first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2)});
+    }
+    m.box = MeasureBox(m.vertices);
+    return m;
+}
+
+std::vector<uint8_t> Written(const std::vector<ExportMesh>& meshes, const MeshPartition& p) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(WriteMeshBlock(meshes, p, bytes));
+    return bytes;
+}
+
+TEST(MeshPartition, SinglePartStartVerticesCountOn) {
+    std::vector<ExportMesh> meshes = {Mesh("a", 3), Mesh("HpGun", 3), Mesh("b", 5)};
+    auto p = PartitionSinglePart(meshes);
+    ASSERT_EQ(p.headers.size(), 2u);
+    EXPECT_EQ(p.headers[0].startVertex, 0);
+    EXPECT_EQ(p.headers[0].endVertex, 2);
+    EXPECT_EQ(p.headers[1].startVertex, 3);
+    EXPECT_EQ(p.headers[1].endVertex, 7);
+    EXPECT_EQ(p.headers[1].indexCount, 3);
+    EXPECT_TRUE(p.parts.empty());
+    EXPECT_EQ(p.summary.vertexCount, 8);
+    EXPECT_EQ(p.summary.meshCount, 2);
+    EXPECT_EQ(p.summary.indexCount, 6);
+
+    auto block = DecodeVMeshData(Written(meshes, p));
+    ASSERT_TRUE(block.ok) << block.message;
+    EXPECT_EQ(block.block.vertices.size(), 8u);
+}
+
+TEST(MeshPartition, SinglePartBoxAlwaysHoldsTheOrigin) {
+    std::vector<ExportMesh> meshes = {Mesh("a", 2), Mesh("b", 2)};
+    for (ExportMesh& m : meshes) {
+        for (ExportVertex& v : m.vertices) {
+            v.position[0] += 5;
+        }
+        m.box = MeasureBox(m.vertices);
+    }
+    EXPECT_EQ(PartitionSinglePart(meshes).summary.box, (Box{6, 0, 0, 0, 0, 0}));
+}
+
+TEST(MeshPartition, GroupsSkipHardpointsWhichNeverCount) {
+    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("HpH", 4), Mesh("B", 6)};
+    const int32_t quantities[] = {1, 1};
+    auto p = PartitionGroups(meshes, quantities);
+    ASSERT_EQ(p.parts.size(), 2u);
+    const ExportPart& a = p.parts[0];
+    const ExportPart& b = p.parts[1];
+    EXPECT_EQ(a.partName, "A_lod1");
+    EXPECT_EQ(a.fileName, "A_lod1.3db");
+    EXPECT_EQ(b.partName, "B_lod1");
+    EXPECT_EQ(b.startVertex, 3);
+    EXPECT_EQ(b.vertexCount, 6);
+    EXPECT_EQ(b.startIndex, 3);
+    EXPECT_EQ(b.indexCount, 6);
+    EXPECT_EQ(b.startMesh, 1);
+    EXPECT_EQ(b.meshCount, 1);
+    EXPECT_EQ(b.box, (Box{5, 0, 0, 0, 0, 0}));
+    ASSERT_EQ(p.headers.size(), 2u);
+    EXPECT_EQ(p.headers[1].startVertex, 0);
+    EXPECT_EQ(p.headers[1].endVertex, 5);
+}
+
+TEST(MeshPartition, APartsBoxCoversAllItsMeshes) {
+    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 2), Mesh("C", 1)};
+    meshes[1].box = Box{1, -4, 2, 0, 0, -1};
+    const int32_t quantities[] = {2, 1};
+    auto p = PartitionGroups(meshes, quantities);
+    EXPECT_EQ(p.parts[0].box, (Box{2, -4, 2, 0, 0, -1}));
+    EXPECT_EQ(p.parts[0].meshCount, 2);
+    EXPECT_EQ(p.headers[1].startVertex, 3);
+    EXPECT_EQ(p.headers[2].startVertex, 0);
+}
+
+TEST(MeshPartition, MeshesLeftAfterTheLastGroupContinueItsNumbering) {
+    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 2), Mesh("C", 4)};
+    const int32_t quantities[] = {1, 1};
+    auto p = PartitionGroups(meshes, quantities);
+    ASSERT_EQ(p.headers.size(), 3u);
+    EXPECT_EQ(p.headers[2].startVertex, 2);
+    EXPECT_EQ(p.parts[1].meshCount, 1);
+}
+
+TEST(MeshPartition, CockpitCameraIsTheSecondPartWithoutGeometry) {
+    std::vector<ExportMesh> meshes = {Mesh("cockpit", 3), Mesh("Hp_Camera_Eye", 3),
+                                      Mesh("glass", 3)};
+    ExportMesh camera;
+    camera.name = "Hfov|Eye";
+    camera.materialName = "HpMat";
+    camera.box = Box{0.6f, -0.6f, 0.5f, -0.5f, -0.05f, -5};
+    auto p = PartitionCockpit(meshes, camera);
+    ASSERT_EQ(meshes.size(), 4u);
+    EXPECT_TRUE(meshes[3].synthetic);
+    ASSERT_EQ(p.parts.size(), 2u);
+    EXPECT_EQ(p.parts[0].meshCount, 2);
+    EXPECT_EQ(p.parts[0].partName, "cockpit_lod1");
+    const ExportPart& cam = p.parts[1];
+    EXPECT_EQ(cam.partName, "Eye");
+    EXPECT_EQ(cam.fileName, "Eye.cam");
+    EXPECT_TRUE(cam.camera);
+    EXPECT_EQ(cam.box, camera.box);
+    EXPECT_EQ(cam.meshCount, 0);
+    EXPECT_EQ(cam.startVertex, 6);
+    EXPECT_EQ(p.headers.size(), 2u);
+}
+
+TEST(MeshPartition, LongNamesAreCutSoTheFileNameKeepsItsExtension) {
+    std::vector<ExportMesh> meshes = {Mesh(std::string(100, 'x'), 3)};
+    const int32_t quantities[] = {1};
+    auto part = PartitionGroups(meshes, quantities).parts.at(0);
+    EXPECT_EQ(part.fileName, std::string(70, 'x') + "_lod1.3db");
+    EXPECT_EQ(part.partName, std::string(70, 'x') + "_lod1");
+}
+
+TEST(MeshPartition, OnlyHardpointsGiveAnEmptyBlock) {
+    std::vector<ExportMesh> meshes = {Mesh("HpA", 3), Mesh("hpB", 3)};
+    auto expected = Le().u32(1).u32(4).u16(0).u16(0).u16(0x112).u16(0).bytes;
+    EXPECT_EQ(Written(meshes, PartitionSinglePart(meshes)), expected);
+}
+
+TEST(MeshPartition, BlockBytesOfOneTriangle) {
+    ExportMesh m;
+    SetMeshName(m, "hull");
+    m.materialName = "Steel";
+    const HostVertex vertices[] = {{{0, 0, 0}, 0, 1}, {{92, 0, 0}, 1, 1}, {{0, 92, 0}, 0, 0}};
+    const std::array<uint16_t, 3> triangles[] = {{0, 1, 2}};
+    SetMeshGeometry(m, vertices, triangles, 92, 1);
+    std::vector<ExportMesh> meshes = {m};
+
+    // Normal (0, 0, 1) everywhere; positions divided by 92.
+    Le expected;
+    expected.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
+    expected.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xcc);
+    expected.u16(0).u16(1).u16(2);
+    expected.f32s({0, 0, 0, 0, 0, 1, 0, 1});
+    expected.f32s({1, 0, 0, 0, 0, 1, 1, 1});
+    expected.f32s({0, 1, 0, 0, 0, 1, 0, 0});
+    EXPECT_EQ(Written(meshes, PartitionSinglePart(meshes)), expected.bytes);
+}
+
+TEST(MeshPartition, TheReaderReadsWhatTheWriterWrites) {
+    std::vector<ExportMesh> meshes = {Mesh("A", 4, "one"), Mesh("HpX", 3), Mesh("B", 7, ""),
+                                      Mesh("C", 3, "two")};
+    const int32_t quantities[] = {2, 1};
+    auto p = PartitionGroups(meshes, quantities);
+    auto result = DecodeVMeshData(Written(meshes, p));
+    ASSERT_TRUE(result.ok) << result.message;
+    const VMeshBlock& b = result.block;
+    EXPECT_EQ(b.meshes, p.headers);
+    EXPECT_EQ(b.meshes[1].materialId, 0u);
+    // Each part's range finds its own meshes' triangles and vertices.
+    size_t vertex = 0, triangle = 0;
+    for (const ExportMesh& m : meshes) {
+        if (!m.Ordinary()) {
+            continue;
+        }
+        for (const auto& t : m.triangles) {
+            EXPECT_EQ(b.triangles.at(triangle++), t);
+        }
+        for (const ExportVertex& v : m.vertices) {
+            EXPECT_EQ(b.vertices.at(vertex).position, v.position);
+            EXPECT_EQ(b.vertices.at(vertex++).normal, v.normal);
+        }
+    }
+    EXPECT_EQ(vertex, b.vertices.size());
+    EXPECT_EQ(p.parts[1].startVertex + p.parts[1].vertexCount, vertex);
+}
+
+TEST(MeshPartition, AModelTooLargeForOneBlockIsRefused) {
+    std::vector<ExportMesh> meshes = {Mesh("a", 65535)};
+    EXPECT_FALSE(BlockTooLargeMessage(meshes));  // 21845 triangles, at the limit
+    meshes.push_back(Mesh("HpBig", 70000));      // hardpoints hold no geometry
+    EXPECT_FALSE(BlockTooLargeMessage(meshes));
+    meshes.push_back(Mesh("b", 1));
+    EXPECT_EQ(BlockTooLargeMessage(meshes).value_or(""),
+              "The model is too large for one mesh data block (65536 vertices, 21845 "
+              "triangles; at most 65535 vertices and 21845 triangles)");
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(WriteMeshBlock(meshes, PartitionSinglePart(meshes), bytes));
+    EXPECT_TRUE(bytes.empty());
+
+    std::vector<ExportMesh> triangles = {Mesh("a", 3 * 21846)};
+    EXPECT_NE(BlockTooLargeMessage(triangles).value_or("").find("(65538 vertices, 21846 "),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace kx
