@@ -1,0 +1,81 @@
+#include "exporter/ExportMeshes.h"
+
+#include <algorithm>
+#include <span>
+
+namespace kx {
+
+namespace {
+
+// Room for a 199-character name and its terminating zero.
+constexpr int kNameBuffer = 200;
+
+}  // namespace
+
+ExportMesh ReadExportMesh(msModel* model, int index, float divisor, float factor) {
+    ExportMesh m;
+    msMesh* mesh = msModel_GetMeshAt(model, index);
+    char name[kNameBuffer] = {};
+    if (msMaterial* material = msModel_GetMaterialAt(model, msMesh_GetMaterialIndex(mesh))) {
+        msMaterial_GetName(material, name, kNameBuffer);
+        m.materialName = name;
+    }
+    name[0] = 0;
+    msMesh_GetName(mesh, name, kNameBuffer);
+    SetMeshName(m, name);
+
+    std::vector<HostVertex> vertices(static_cast<size_t>(std::max(0, msMesh_GetVertexCount(mesh))));
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        msVertex* v = msMesh_GetVertexAt(mesh, static_cast<int>(i));
+        float uv[2] = {0, 0};
+        msVertex_GetVertex(v, vertices[i].position.data());
+        msVertex_GetTexCoords(v, uv);
+        vertices[i].u = uv[0];
+        vertices[i].v = uv[1];
+    }
+    std::vector<std::array<uint16_t, 3>> triangles(
+        static_cast<size_t>(std::max(0, msMesh_GetTriangleCount(mesh))));
+    for (size_t i = 0; i < triangles.size(); ++i) {
+        msTriangle_GetVertexIndices(msMesh_GetTriangleAt(mesh, static_cast<int>(i)),
+                                    triangles[i].data());
+    }
+    SetMeshGeometry(m, vertices, triangles, divisor, factor);
+    return m;
+}
+
+std::vector<ExportMesh> ReadExportMeshes(msModel* model, const ExportSettings& settings) {
+    std::vector<ExportMesh> meshes;
+    const int count = msModel_GetMeshCount(model);
+    meshes.reserve(static_cast<size_t>(std::max(0, count)));
+    for (int i = 0; i < count; ++i) {
+        meshes.push_back(
+            ReadExportMesh(model, i, ScaleDivisor(settings), OrientationFactor(settings)));
+    }
+    return meshes;
+}
+
+ExportMesh CockpitCameraMesh(std::string_view cameraName, const ExportSettings& settings) {
+    ExportMesh camera;
+    camera.name = "Hfov|";
+    camera.name += cameraName;
+    camera.materialName = "HpMat";
+    camera.synthetic = true;
+    camera.box = Box{settings.fovX,  -settings.fovX,  settings.fovY,
+                     -settings.fovY, -settings.zNear, -settings.zFar};
+    return camera;
+}
+
+MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSettings& settings,
+                              std::optional<ExportMesh> camera) {
+    if (settings.modelType == static_cast<uint16_t>(ModelType::Cockpit)) {
+        return PartitionCockpit(
+            meshes, camera ? std::move(*camera) : CockpitCameraMesh("CockpitCamera", settings));
+    }
+    if (settings.groupCount <= 1) {
+        return PartitionSinglePart(meshes);
+    }
+    const auto groups = static_cast<size_t>(std::min(settings.groupCount, kMaxGroups));
+    return PartitionGroups(meshes, std::span(settings.quantities).first(groups));
+}
+
+}  // namespace kx

@@ -1,0 +1,33 @@
+#pragma once
+// The exporter's reading of the host model: one ExportMesh per host mesh,
+// converted with the settings' scale and orientation, and the division of
+// the meshes into parts that the settings ask for.
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "exporter/ExportSettings.h"
+#include "host/ModelLib.h"
+#include "meshdata/ExportMesh.h"
+#include "meshdata/MeshPartition.h"
+
+namespace kx {
+
+// Host mesh `index` as the exporter sees it.
+ExportMesh ReadExportMesh(msModel* model, int index, float divisor, float factor);
+
+// Every host mesh, in host order.
+std::vector<ExportMesh> ReadExportMeshes(msModel* model, const ExportSettings& settings);
+
+// The synthetic mesh that stands for a cockpit's camera: named "Hfov|" +
+// `cameraName`, with the settings' field of view as its box.
+ExportMesh CockpitCameraMesh(std::string_view cameraName, const ExportSettings& settings);
+
+// One part for a single group, one per group otherwise; a cockpit appends
+// `camera` to `meshes` as its second part (without one, the camera of a
+// cockpit that has no camera marker, "CockpitCamera").
+MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSettings& settings,
+                              std::optional<ExportMesh> camera = std::nullopt);
+
+}  // namespace kx
