@@ -5,7 +5,7 @@
 namespace kx {
 
 std::span<const Command> Commands() {
-    static const std::array<Command, 4> commands{{
+    static const std::array<Command, 5> commands{{
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
         {"tree", "FILE",
@@ -20,6 +20,12 @@ std::span<const Command> Commands() {
          "Loads the three plug-in libraries beside this program as the modeller does\n"
          "and prints, for each, its file name, type and title separated by tabs.\n",
          RunPlugins},
+        {"vmesh", "FILE [--vertices]",
+         "Decodes every VMeshData and VMeshRef leaf of a container file, in node order:\n"
+         "counts and mesh records of each block, the ranges and bounds of each reference.\n"
+         "--vertices also lists each block's triangles and vertices. A leaf that cannot\n"
+         "be decoded is named on stderr and the exit code is 1.\n",
+         RunVMesh},
     }};
     return commands;
 }
