@@ -4,6 +4,7 @@
 
 #include "container/NameHash.h"
 #include "meshdata/MeshPartition.h"
+#include "meshdata/VMeshRange.h"
 #include "meshdata/tests/LittleEndian.h"
 
 namespace kx {
@@ -165,9 +166,14 @@ TEST(MeshPartition, BlockBytesOfOneTriangle) {
     EXPECT_EQ(Written(meshes, PartitionSinglePart(meshes)), expected.bytes);
 }
 
-TEST(MeshPartition, TheReaderReadsWhatTheWriterWrites) {
+TEST(MeshPartition, EachPartsRangeReadsBackItsOwnMeshes) {
     std::vector<ExportMesh> meshes = {Mesh("A", 4, "one"), Mesh("HpX", 3), Mesh("B", 7, ""),
-                                      Mesh("C", 3, "two")};
+                                      Mesh("C", 6, "two")};
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        for (ExportVertex& v : meshes[i].vertices) {
+            v.position[1] = static_cast<float>(i);  // tells the meshes apart
+        }
+    }
     const int32_t quantities[] = {2, 1};
     auto p = PartitionGroups(meshes, quantities);
     auto result = DecodeVMeshData(Written(meshes, p));
@@ -175,22 +181,32 @@ TEST(MeshPartition, TheReaderReadsWhatTheWriterWrites) {
     const VMeshBlock& b = result.block;
     EXPECT_EQ(b.meshes, p.headers);
     EXPECT_EQ(b.meshes[1].materialId, 0u);
-    // Each part's range finds its own meshes' triangles and vertices.
-    size_t vertex = 0, triangle = 0;
-    for (const ExportMesh& m : meshes) {
-        if (!m.Ordinary()) {
-            continue;
-        }
-        for (const auto& t : m.triangles) {
-            EXPECT_EQ(b.triangles.at(triangle++), t);
-        }
-        for (const ExportVertex& v : m.vertices) {
-            EXPECT_EQ(b.vertices.at(vertex).position, v.position);
-            EXPECT_EQ(b.vertices.at(vertex++).normal, v.normal);
+
+    const std::vector<std::vector<const ExportMesh*>> expected = {{&meshes[0], &meshes[2]},
+                                                                  {&meshes[3]}};
+    ASSERT_EQ(p.parts.size(), expected.size());
+    for (size_t part = 0; part < p.parts.size(); ++part) {
+        const ExportPart& ep = p.parts[part];
+        VMeshRef ref;
+        ref.startVertex = ep.startVertex;
+        ref.startIndex = ep.startIndex;
+        ref.startMesh = ep.startMesh;
+        ref.meshCount = ep.meshCount;
+        auto range = SelectVMeshRange(b, ref);
+        ASSERT_TRUE(range.ok) << range.message;
+        ASSERT_EQ(range.meshes.size(), expected[part].size());
+        for (size_t m = 0; m < range.meshes.size(); ++m) {
+            const ExportMesh& source = *expected[part][m];
+            ASSERT_EQ(range.meshes[m].triangles.size(), source.triangles.size());
+            EXPECT_EQ(range.meshes[m].materialId, NameHash(source.materialName));
+            for (size_t t = 0; t < source.triangles.size(); ++t) {
+                for (size_t k = 0; k < 3; ++k) {
+                    EXPECT_EQ(b.vertices[range.meshes[m].triangles[t][k]].position,
+                              source.vertices[source.triangles[t][k]].position);
+                }
+            }
         }
     }
-    EXPECT_EQ(vertex, b.vertices.size());
-    EXPECT_EQ(p.parts[1].startVertex + p.parts[1].vertexCount, vertex);
 }
 
 TEST(MeshPartition, AModelTooLargeForOneBlockIsRefused) {
