@@ -144,6 +144,9 @@ ActionOutcome ApplyAction(Window& window, const WindowAction& action) {
     if (!c.enabled) {
         return ActionOutcome::Disabled;
     }
+    if (c.readOnly && action.kind == WindowAction::Kind::Type) {
+        return ActionOutcome::ReadOnly;
+    }
     switch (action.kind) {
         case WindowAction::Kind::Click:
             window.Click(action.id);
@@ -182,6 +185,8 @@ const char* ActionOutcomeText(ActionOutcome outcome) {
             return "its control is disabled";
         case ActionOutcome::Hidden:
             return "its control is hidden";
+        case ActionOutcome::ReadOnly:
+            return "its box is read-only";
     }
     return "";
 }

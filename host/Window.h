@@ -33,6 +33,7 @@ struct ControlState {
     bool enabled = true;
     bool visible = true;
     bool checked = false;
+    bool readOnly = false;  // a box that shows text but takes no keys
     int position = 0;  // slider, spinner or scroll bar
     int rangeMin = 0;
     int rangeMax = 100;
@@ -117,7 +118,7 @@ struct WindowAction {
 
 std::optional<WindowAction> ParseWindowAction(std::string_view line);
 
-enum class ActionOutcome { Applied, WindowEnded, NoSuchControl, Disabled, Hidden };
+enum class ActionOutcome { Applied, WindowEnded, NoSuchControl, Disabled, Hidden, ReadOnly };
 
 // Applies one action as a person would: only to a visible, enabled control
 // of an open window. Typing replaces the box's text as one edit; each key
