@@ -299,10 +299,12 @@ void CExportSettingsDlg::ChooseOutputFile(ExportMode mode) {
 
 template <typename Ok>
 int CExportSettingsDlg::ReadQuantities(ExportSettings& into, Ok ok) const {
-    if (settings_.groupCount < 2) {
-        return 0;
+    // Entries past the groups in use are 0, whatever the boxes held before.
+    int n = settings_.groupCount < 2 ? 0 : settings_.groupCount;
+    for (int i = n; i < kMaxGroups; ++i) {
+        into.quantities[i] = 0;
     }
-    for (int i = 0; i < settings_.groupCount; ++i) {
+    for (int i = 0; i < n; ++i) {
         into.quantities[i] = ParseInteger(Text(kQuantity0 + i));
         if (!ok(into.quantities[i])) {
             return i + 1;

@@ -86,8 +86,8 @@ class CExportSettingsDlg : public Window {
     void ShowFieldOfView(float fovX, float fovY, float zNear, float zFar);
     void SetNumber(int id, float value);
     float Number(int id) const;
-    // Reads quantities 1..n from their boxes; the group number of the first
-    // that fails `ok`, or 0 when all pass.
+    // Reads quantities 1..n from their boxes (the rest become 0); the group
+    // number of the first that fails `ok`, or 0 when all pass.
     template <typename Ok>
     int ReadQuantities(ExportSettings& into, Ok ok) const;
 

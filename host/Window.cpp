@@ -1,7 +1,6 @@
 #include "host/Window.h"
 
 #include <charconv>
-#include <sstream>
 
 namespace kx {
 
@@ -25,8 +24,9 @@ void Window::Open() {
 }
 
 void Window::Edit(int id, std::string text) {
-    State(id).text = std::move(text);
-    OnEdit(id, Text(id));
+    // The handler gets its own copy: it may rewrite the box.
+    State(id).text = text;
+    OnEdit(id, text);
 }
 
 void Window::Scroll(int id, int pos) {
@@ -147,6 +147,10 @@ ActionOutcome ApplyAction(Window& window, const WindowAction& action) {
     if (c.readOnly && action.kind == WindowAction::Kind::Type) {
         return ActionOutcome::ReadOnly;
     }
+    if (action.kind == WindowAction::Kind::Select &&
+        (action.value < -1 || action.value >= static_cast<int>(c.items.size()))) {
+        return ActionOutcome::NoSuchItem;
+    }
     switch (action.kind) {
         case WindowAction::Kind::Click:
             window.Click(action.id);
@@ -187,6 +191,8 @@ const char* ActionOutcomeText(ActionOutcome outcome) {
             return "its control is hidden";
         case ActionOutcome::ReadOnly:
             return "its box is read-only";
+        case ActionOutcome::NoSuchItem:
+            return "no such item in the list";
     }
     return "";
 }

@@ -34,7 +34,7 @@ struct ControlState {
     bool visible = true;
     bool checked = false;
     bool readOnly = false;  // a box that shows text but takes no keys
-    int position = 0;  // slider, spinner or scroll bar
+    int position = 0;       // slider, spinner or scroll bar
     int rangeMin = 0;
     int rangeMax = 100;
     std::vector<ControlItem> items;
@@ -118,12 +118,19 @@ struct WindowAction {
 
 std::optional<WindowAction> ParseWindowAction(std::string_view line);
 
-enum class ActionOutcome { Applied, WindowEnded, NoSuchControl, Disabled, Hidden, ReadOnly };
+enum class ActionOutcome {
+    Applied,
+    WindowEnded,
+    NoSuchControl,
+    Disabled,
+    Hidden,
+    ReadOnly,
+    NoSuchItem
+};
 
 // Applies one action as a person would: only to a visible, enabled control
-// of an open window. Typing replaces the box's text as one edit; each key
-// passes the window's key filter first. Scrolling is kept inside the
-// control's range.
+// of an open window, and only an item the list holds. Typing replaces the box's text as one edit;
+// each key passes the window's key filter first. Scrolling is kept inside the control's range.
 ActionOutcome ApplyAction(Window& window, const WindowAction& action);
 
 const char* ActionOutcomeText(ActionOutcome outcome);

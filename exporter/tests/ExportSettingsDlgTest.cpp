@@ -322,6 +322,8 @@ TEST_F(SettingsWindow, ContinueChecksTheFileAndTheQuantities) {
 
     ui.QueueFile(out);
     Act("click 1000");
+    Act("type 1020 3");
+    Act("type 1030 6");  // a third group dropped again: its quantity goes
     Act("type 1020 2");
     Act("type 1028 3");
     Act("click 1");
@@ -335,6 +337,7 @@ TEST_F(SettingsWindow, ContinueChecksTheFileAndTheQuantities) {
     EXPECT_EQ(dlg.Mode(), ExportMode::New);
     EXPECT_EQ(dlg.OutputPath(), out);
     EXPECT_EQ(dlg.Settings().quantities[1], 1);
+    EXPECT_EQ(dlg.Settings().quantities[2], 0);
 }
 
 TEST_F(SettingsWindow, UpdateOfAMissingFileSwitchesToNew) {

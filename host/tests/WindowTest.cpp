@@ -126,6 +126,9 @@ TEST(HeadlessWindow, ARefusedActionStopsTheScript) {
 
     CounterWindow other(ui);
     EXPECT_EQ(ApplyAction(other, Act("click 99")), ActionOutcome::NoSuchControl);
+    other.Open();
+    EXPECT_EQ(ApplyAction(other, Act("select 14 2")), ActionOutcome::NoSuchItem);
+    EXPECT_EQ(ApplyAction(other, Act("select 14 -1")), ActionOutcome::Applied);
     other.Close();
     EXPECT_EQ(ApplyAction(other, Act("click 1")), ActionOutcome::WindowEnded);
 }
