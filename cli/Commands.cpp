@@ -1,11 +1,19 @@
-#include <array>
+#include <string>
 
 #include "cli/CliCommands.h"
+#include "cli/ExportSettingsOptions.h"
 
 namespace kx {
 
 std::span<const Command> Commands() {
-    static const std::array<Command, 5> commands{{
+    static const std::string settingsHelp =
+        std::string(
+            "Writes an exporter settings file (.ces) by driving the exporter's settings\n"
+            "window: \"Load Settings\" with IN.ces first when given, then the options,\n"
+            "then \"Save Settings\" to OUT.ces. The window's messages print as\n"
+            "'Caption: text'; exit 1 when it wrote nothing.\n") +
+        kExportSettingsOptionsHelp;
+    static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
         {"tree", "FILE",
@@ -26,7 +34,8 @@ std::span<const Command> Commands() {
          "--vertices also lists each block's triangles and vertices. A leaf that cannot\n"
          "be decoded is named on stderr and the exit code is 1.\n",
          RunVMesh},
-    }};
+        {"settings", "-o OUT.ces [--settings IN.ces] [OPTIONS]", settingsHelp.c_str(), RunSettings},
+    };
     return commands;
 }
 

@@ -11,6 +11,10 @@ enum class Orientation : int32_t { UpsideDown = 0, BackToFront = 1 };
 
 enum class ModelType : uint16_t { Ship = 1, Cockpit = 2, Weapon = 3 };
 
+// How the settings window ended: a new file, an update of an existing one,
+// or cancelled.
+enum class ExportMode : int32_t { Cancelled = 0, New = 1, Update = 2 };
+
 inline constexpr int kMaxGroups = 18;
 inline constexpr float kDefaultScale = 92.0f;
 

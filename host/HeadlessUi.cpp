@@ -45,4 +45,20 @@ std::optional<std::string> HeadlessUi::BrowseFolder(const std::string& title,
     return NextFile();
 }
 
+int HeadlessUi::RunModal(Window& window) {
+    window.Open();
+    while (!window.Ended() && !refused && !actions_.empty()) {
+        WindowAction action = std::move(actions_.front());
+        actions_.pop_front();
+        ActionOutcome outcome = ApplyAction(window, action);
+        if (outcome != ActionOutcome::Applied) {
+            refused = Refusal{std::move(action), outcome};
+        }
+    }
+    if (!window.Ended()) {
+        window.Close();
+    }
+    return window.Result();
+}
+
 }  // namespace kx

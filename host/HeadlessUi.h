@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/Ui.h"
+#include "host/Window.h"
 
 namespace kx {
 
@@ -40,6 +41,20 @@ class HeadlessUi : public Ui {
                                             const std::string& initialFolder) override;
     void Beep() override { ++beeps; }
 
+    // Windows run on scripted actions, taken in order by whichever window is
+    // open. When they run out the window is closed, as a person closing it
+    // would. An action the window refuses (a disabled, hidden or unknown
+    // control) stops the script: it is kept in `refused` and every window
+    // still open is closed.
+    void QueueAction(WindowAction action) { actions_.push_back(std::move(action)); }
+    int RunModal(Window& window) override;
+
+    struct Refusal {
+        WindowAction action;
+        ActionOutcome outcome;
+    };
+    std::optional<Refusal> refused;
+
     std::vector<RecordedMessage> messages;
     std::vector<FileDialogRequest> fileRequests;
     int beeps = 0;
@@ -50,6 +65,7 @@ class HeadlessUi : public Ui {
     std::ostream* echo_;
     std::deque<std::optional<std::string>> files_;
     std::deque<MessageAnswer> answers_;
+    std::deque<WindowAction> actions_;
 };
 
 }  // namespace kx

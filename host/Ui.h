@@ -7,6 +7,8 @@
 
 namespace kx {
 
+class Window;
+
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
@@ -34,6 +36,9 @@ class Ui {
     virtual std::optional<std::string> BrowseFolder(const std::string& title,
                                                     const std::string& initialFolder) = 0;
     virtual void Beep() {}
+    // Runs a window modally until it ends; gives its result (kIdOk,
+    // kIdCancel, ...). A Ui that cannot show windows closes it at once.
+    virtual int RunModal(Window& window);
 };
 
 }  // namespace kx

@@ -4,34 +4,12 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/tests/CliRun.h"
 #include "container/FileIo.h"
 #include "container/UtfTree.h"
 
 namespace kx {
 namespace {
-
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Kaltrix(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    CliContext ctx{out, err, KALTRIX_BIN_DIR};
-    int rc = RunKaltrix(args, ctx);
-    return {rc, out.str(), err.str()};
-}
-
-class TempFile {
-  public:
-    explicit TempFile(const std::string& name)
-        : path_((std::filesystem::temp_directory_path() / ("kx_cli_" + name)).string()) {}
-    ~TempFile() { std::filesystem::remove(path_); }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 TEST(Cli, HashPrintsOneLinePerName) {
     auto r = Kaltrix({"hash", "abc", "Root", ""});

@@ -1,0 +1,126 @@
+#include "cli/ExportSettingsOptions.h"
+
+#include <cstdlib>
+
+#include "exporter/ExportSettingsDlg.h"
+
+namespace kx {
+
+using Dlg = CExportSettingsDlg;
+
+const char* const kExportSettingsOptionsHelp =
+    "  --lod N                 level of detail, 0 to 3\n"
+    "  --orientation upside-down|back-to-front\n"
+    "  --scale X               scale divisor, 0.000001 to 100\n"
+    "  --type ship|cockpit|weapon\n"
+    "  --groups Q1,Q2,...      the meshes of each group, in order (1 to 18 groups)\n"
+    "  --fov FOVX,FOVY,ZNEAR,ZFAR  a cockpit camera's field of view\n"
+    "Options are applied in the order given, as clicks and typing in the\n"
+    "exporter's settings window; values outside a box's limits are clamped. An\n"
+    "option whose control is disabled at that point (--lod or --groups for a\n"
+    "cockpit, --fov for a ship or weapon) is refused.\n";
+
+namespace {
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return parts;
+        }
+        start = comma + 1;
+    }
+}
+
+bool IsNumber(const std::string& text) {
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size();
+}
+
+bool IsCount(const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+}  // namespace
+
+OptionParse ParseExportSettingsOption(const std::vector<std::string>& args, size_t& i,
+                                      std::vector<WindowAction>& actions, std::string& error) {
+    const std::string& name = args[i];
+    if (name != "--lod" && name != "--orientation" && name != "--scale" && name != "--type" &&
+        name != "--groups" && name != "--fov") {
+        return OptionParse::NotMine;
+    }
+    if (i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return OptionParse::Bad;
+    }
+    const std::string& value = args[++i];
+    const std::string label = name + " " + value;
+    auto click = [&](int id) { actions.push_back({WindowAction::Kind::Click, id, "", 0, label}); };
+    auto type = [&](int id, const std::string& text) {
+        actions.push_back({WindowAction::Kind::Type, id, text, 0, label});
+    };
+    auto bad = [&](const std::string& why) {
+        error = name + " " + why + ", not '" + value + "'";
+        return OptionParse::Bad;
+    };
+
+    if (name == "--lod") {
+        if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
+            return bad("takes 0, 1, 2 or 3");
+        }
+        click(Dlg::kLevel0 + (value[0] - '0'));
+    } else if (name == "--orientation") {
+        if (value != "upside-down" && value != "back-to-front") {
+            return bad("takes upside-down or back-to-front");
+        }
+        click(value == "upside-down" ? Dlg::kUpsideDown : Dlg::kBackToFront);
+    } else if (name == "--scale") {
+        if (!IsNumber(value)) {
+            return bad("takes a number");
+        }
+        type(Dlg::kScaleBox, value);
+    } else if (name == "--type") {
+        if (value != "ship" && value != "cockpit" && value != "weapon") {
+            return bad("takes ship, cockpit or weapon");
+        }
+        click(value == "ship" ? Dlg::kShip : value == "cockpit" ? Dlg::kCockpit : Dlg::kWeapon);
+    } else if (name == "--groups") {
+        std::vector<std::string> quantities = SplitCommas(value);
+        if (quantities.size() > static_cast<size_t>(kMaxGroups)) {
+            return bad("takes at most 18 quantities");
+        }
+        for (const std::string& q : quantities) {
+            if (!IsCount(q)) {
+                return bad("takes whole numbers separated by commas");
+            }
+        }
+        type(Dlg::kGroupsBox, std::to_string(quantities.size()));
+        // One group has no quantity box: it takes every mesh.
+        for (size_t g = 0; quantities.size() > 1 && g < quantities.size(); ++g) {
+            type(Dlg::kQuantity0 + static_cast<int>(g), quantities[g]);
+        }
+    } else {
+        std::vector<std::string> fov = SplitCommas(value);
+        if (fov.size() != 4 || !IsNumber(fov[0]) || !IsNumber(fov[1]) || !IsNumber(fov[2]) ||
+            !IsNumber(fov[3])) {
+            return bad("takes four numbers FOVX,FOVY,ZNEAR,ZFAR");
+        }
+        const int boxes[] = {Dlg::kFovX, Dlg::kFovY, Dlg::kZNear, Dlg::kZFar};
+        for (int k = 0; k < 4; ++k) {
+            type(boxes[k], fov[k]);
+        }
+    }
+    return OptionParse::Parsed;
+}
+
+std::string RefusedOptionMessage(const WindowAction& action, ActionOutcome outcome) {
+    return action.label + " refused: " + ActionOutcomeText(outcome);
+}
+
+}  // namespace kx

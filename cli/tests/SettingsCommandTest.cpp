@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/tests/CliRun.h"
+#include "container/FileIo.h"
+
+namespace kx {
+namespace {
+
+uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+    std::vector<uint8_t> b;
+    ReadWholeFile(path, b);
+    return b;
+}
+
+TEST(SettingsCommand, AppliesOptionsInOrderAsTheWindowWould) {
+    TempFile out("settings_weapon.ces");
+    // Weapon sets level 0, so --lod must come after it; 150 is clamped to 100.
+    auto r = Kaltrix({"settings", "-o", out.path(), "--type", "weapon", "--lod", "2",
+                      "--orientation", "back-to-front", "--scale", "150", "--groups", "4,1,2"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::vector<uint8_t> b = Bytes(out.path());
+    ASSERT_EQ(b.size(), 192u);
+    EXPECT_EQ(U32At(b, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(U32At(b, 4), 1u);
+    EXPECT_EQ(U32At(b, 8), 2u);
+    EXPECT_EQ(U32At(b, 12), 3u);
+    EXPECT_EQ(U32At(b, 16), 4u);
+    EXPECT_EQ(U32At(b, 20), 1u);
+    EXPECT_EQ(U32At(b, 24), 2u);
+    EXPECT_EQ(U32At(b, 88), 3u);
+    EXPECT_EQ(U32At(b, 108), 0x42C80000u);  // 100.0
+}
+
+TEST(SettingsCommand, StartsFromALoadedFile) {
+    TempFile in("settings_in.ces"), out("settings_out.ces");
+    std::vector<uint8_t> old(88, 0);
+    old[0] = 40;  // integer scale of the old layout
+    old[12] = 1;
+    ASSERT_TRUE(WriteWholeFile(in.path(), old));
+    auto r = Kaltrix({"settings", "--type", "cockpit", "--fov", "0.5,0.4,0.0001,20", "--settings",
+                      in.path(), "-o", out.path()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    std::vector<uint8_t> b = Bytes(out.path());
+    ASSERT_EQ(b.size(), 192u);
+    EXPECT_EQ(U32At(b, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(U32At(b, 88), 2u);
+    EXPECT_EQ(U32At(b, 92), 0x3F000000u);   // 0.5
+    EXPECT_EQ(U32At(b, 100), 0x3A03126Fu);  // clamped to 0.0005
+    EXPECT_EQ(U32At(b, 104), 0x41200000u);  // clamped to 10
+    EXPECT_EQ(U32At(b, 108), 0x42200000u);  // 40.0 from the old integer scale
+}
+
+TEST(SettingsCommand, RefusesAnOptionWhoseControlIsDisabled) {
+    TempFile out("settings_refused.ces");
+    for (std::vector<std::string> options :
+         {std::vector<std::string>{"--type", "cockpit", "--lod", "1"},
+          {"--type", "cockpit", "--groups", "1,2"},
+          {"--fov", "1,1,1,1"}}) {
+        std::vector<std::string> args{"settings", "-o", out.path()};
+        args.insert(args.end(), options.begin(), options.end());
+        auto r = Kaltrix(args);
+        EXPECT_EQ(r.rc, 2);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(options[options.size() - 2] + " " + options.back() + " refused"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out.path()));
+    }
+}
+
+TEST(SettingsCommand, ExitsOneWhenTheWindowWritesNothing) {
+    TempFile out("settings_nothing.ces");
+    auto r = Kaltrix({"settings", "-o", out.path(), "--groups", "4,0,2"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "Warning: Quantity missing from group 2\n");
+    EXPECT_FALSE(std::filesystem::exists(out.path()));
+
+    r = Kaltrix({"settings", "-o", out.path(), "--settings", "/nonexistent/in.ces"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "File Open Error: Settings file could not be opened\n");
+    EXPECT_FALSE(std::filesystem::exists(out.path()));
+}
+
+TEST(SettingsCommand, MalformedOptionsAreUsageErrors) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"settings"},
+                                          {"settings", "-o"},
+                                          {"settings", "-o", "x.ces", "--lod", "4"},
+                                          {"settings", "-o", "x.ces", "--scale", "big"},
+                                          {"settings", "-o", "x.ces", "--groups", "1,-2"},
+                                          {"settings", "-o", "x.ces", "--fov", "1,2,3"},
+                                          {"settings", "-o", "x.ces", "--type", "boat"},
+                                          {"settings", "-o", "x.ces", "--bogus"}}) {
+        auto r = Kaltrix(args);
+        EXPECT_EQ(r.rc, 2) << args.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists("x.ces"));
+    auto help = Kaltrix({"settings", "--help"});
+    EXPECT_NE(help.out.find("--orientation upside-down|back-to-front"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kx

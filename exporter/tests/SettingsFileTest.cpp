@@ -1,0 +1,77 @@
+#include "exporter/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+namespace kx {
+namespace {
+
+uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+ExportSettings Cockpit() {
+    ExportSettings s;
+    s.orientation = 1;
+    s.levelOfDetail = 2;
+    s.groupCount = 3;
+    s.quantities[0] = 4;
+    s.quantities[2] = 2;
+    s.modelType = 2;
+    s.fovX = 0.645772f;
+    s.fovY = 0.514412f;
+    s.zNear = 0.05f;
+    s.zFar = 5.0f;
+    return s;
+}
+
+TEST(SettingsFile, WritesTheRecordFieldByField) {
+    std::vector<uint8_t> b = EncodeSettingsFile(Cockpit());
+    ASSERT_EQ(b.size(), 192u);
+    EXPECT_EQ(U32At(b, 0), 0xFFFFFFFFu);  // integer scale -1
+    EXPECT_EQ(U32At(b, 4), 1u);
+    EXPECT_EQ(U32At(b, 8), 2u);
+    EXPECT_EQ(U32At(b, 12), 3u);
+    EXPECT_EQ(U32At(b, 16), 4u);
+    EXPECT_EQ(U32At(b, 20), 0u);
+    EXPECT_EQ(U32At(b, 24), 2u);
+    EXPECT_EQ(U32At(b, 84), 0u);
+    EXPECT_EQ(U32At(b, 88), 2u);  // model type, then two reserved zero bytes
+    EXPECT_EQ(U32At(b, 92), 0x3F255150u);
+    EXPECT_EQ(U32At(b, 96), 0x3F03B081u);
+    EXPECT_EQ(U32At(b, 100), 0x3D4CCCCDu);
+    EXPECT_EQ(U32At(b, 104), 0x40A00000u);
+    EXPECT_EQ(U32At(b, 108), 0x42B80000u);  // 92.0
+    for (size_t i = 112; i < 192; ++i) {
+        ASSERT_EQ(b[i], 0) << i;
+    }
+}
+
+TEST(SettingsFile, ReadsBothLayoutsAndOnlyTheFirstRecord) {
+    std::vector<uint8_t> b = EncodeSettingsFile(Cockpit());
+    SettingsFileContent full = DecodeSettingsFile(b);
+    EXPECT_FALSE(full.oldLayout);
+    EXPECT_EQ(full.settings, Cockpit());
+
+    b.resize(300, 0xAB);  // trailing bytes are not part of the record
+    EXPECT_EQ(DecodeSettingsFile(b).settings, Cockpit());
+
+    b.resize(88);
+    SettingsFileContent old = DecodeSettingsFile(b);
+    EXPECT_TRUE(old.oldLayout);
+    EXPECT_EQ(old.settings.groupCount, 3);
+    EXPECT_EQ(old.settings.quantities[2], 2);
+    EXPECT_EQ(old.settings.modelType, 0);  // missing bytes read as zero
+    EXPECT_EQ(old.settings.floatScale, 0.0f);
+
+    b = EncodeSettingsFile(Cockpit());
+    b.resize(89);
+    EXPECT_FALSE(DecodeSettingsFile(b).oldLayout);
+    EXPECT_EQ(DecodeSettingsFile(b).settings.modelType, 2);
+
+    SettingsFileContent empty = DecodeSettingsFile({});
+    EXPECT_TRUE(empty.oldLayout);
+    EXPECT_EQ(empty.settings.integerScale, 0);
+}
+
+}  // namespace
+}  // namespace kx
