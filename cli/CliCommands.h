@@ -14,6 +14,7 @@ int RunHash(const std::vector<std::string>& args, CliContext& ctx);
 int RunTree(const std::vector<std::string>& args, CliContext& ctx);
 int RunCat(const std::vector<std::string>& args, CliContext& ctx);
 int RunPlugins(const std::vector<std::string>& args, CliContext& ctx);
+int RunInfo(const std::vector<std::string>& args, CliContext& ctx);
 
 // Loads a container file; on failure says why on stderr and returns false.
 bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree);

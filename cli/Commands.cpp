@@ -5,7 +5,7 @@
 namespace kx {
 
 std::span<const Command> Commands() {
-    static const std::array<Command, 4> commands{{
+    static const std::array<Command, 5> commands{{
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
         {"tree", "FILE",
@@ -20,6 +20,11 @@ std::span<const Command> Commands() {
          "Loads the three plug-in libraries beside this program as the modeller does\n"
          "and prints, for each, its file name, type and title separated by tabs.\n",
          RunPlugins},
+        {"info", "FILE.ms3d",
+         "Describes a model file: a line per group (name, triangles, vertices, material\n"
+         "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
+         "number of joints, fields separated by tabs.\n",
+         RunInfo},
     }};
     return commands;
 }
