@@ -154,6 +154,19 @@ TEST(Cli, InfoDescribesAModelFile) {
               "joints\t0\n");
 }
 
+// The build writes the sample ship beside bin/.
+TEST(Cli, InfoDescribesTheSampleShip) {
+    auto r = Kaltrix({"info", KALTRIX_BIN_DIR "/../sample_ship.ms3d"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    for (const char* line :
+         {"group\thull\t", "group\twing_left\t", "group\twing_right\t", "group\tengine\t",
+          "group\tHp_Fixed_HpEngine01\t", "group\tHp_Revolute_HpTurret01\t",
+          "group\tHp_Fixed_HpWeapon01\t", "material\tShipHull\t", "material\tShipEngine\t",
+          "joints\t0\n"}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+}
+
 TEST(Cli, InfoRefusesDamagedAndUnknownFiles) {
     TempFile file("junk.ms3d");
     ASSERT_TRUE(WriteWholeFile(file.path(), std::vector<uint8_t>{'M', 'S', '3', 'D'}));
