@@ -69,7 +69,7 @@ bool PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh, std::string& er
             }
             if (mesh.vertices.size() > kMaxMeshElements || mesh.normals.size() > kMaxMeshElements) {
                 error = GroupName(file, g) + " needs more than 65534 " +
-                        (newVertex ? "vertices" : "normals");
+                        (mesh.vertices.size() > kMaxMeshElements ? "vertices" : "normals");
                 return false;
             }
             tri.vertices[c] = v->second;

@@ -35,9 +35,8 @@ class Parser {
         if (size == 0 || count <= r_.Remaining() / size) {
             return true;
         }
-        return Fail(std::to_string(count) + " " + what + " of " + std::to_string(size) +
-                    " bytes each run past the end of the file (" + std::to_string(r_.Remaining()) +
-                    " bytes left)");
+        return Fail(std::to_string(count) + " " + what + " run past the end of the file (" +
+                    std::to_string(r_.Remaining()) + " bytes left)");
     }
     uint16_t Count(const char* section) {
         section_ = section;
@@ -245,7 +244,7 @@ class Parser {
         }
         // Joint size, transparency mode and alpha reference; bytes after them
         // belong to no part this reader knows and are left alone.
-        return SubVersion("model extras", {1, 2}) && SkipRecords(1, 12, "model extras");
+        return SubVersion("model extras", {1}) && SkipRecords(1, 12, "model extras");
     }
 
     bool SubVersion(const char* section, std::initializer_list<int32_t> known,

@@ -205,7 +205,7 @@ TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
     EXPECT_EQ(Parse(std::vector<uint8_t>(good.begin(), good.begin() + 12)).error,
               "file ends inside the header");
     EXPECT_EQ(Parse(std::vector<uint8_t>(good.begin(), good.begin() + 40)).error,
-              "4 vertices of 15 bytes each run past the end of the file (24 bytes left)");
+              "4 vertices run past the end of the file (24 bytes left)");
 
     auto patched = [&](size_t at, uint8_t value) {
         std::vector<uint8_t> b = good;
@@ -215,8 +215,8 @@ TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
     EXPECT_EQ(patched(0, 'X'), "not a model file (no MS3D000000 header)");
     EXPECT_EQ(patched(10, 3), "unsupported version 3 (only 4 is read)");
     EXPECT_EQ(patched(15, 0xFF),  // vertex count 0xFF04
-              "65284 vertices of 15 bytes each run past the end of the file (" +
-                  std::to_string(good.size() - 16) + " bytes left)");
+              "65284 vertices run past the end of the file (" + std::to_string(good.size() - 16) +
+                  " bytes left)");
     EXPECT_EQ(Parse(Tiny({.firstCorner = 4}).b).error,
               "triangle 0 uses vertex 4, the file has 4 vertices");
     EXPECT_EQ(Parse(Tiny({.groupAFirst = 2}).b).error,
@@ -253,7 +253,7 @@ TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
     std::string error;
     EXPECT_FALSE(ReadMs3dModel(cut.str(), model.get(), error));
     EXPECT_EQ(error, cut.str() +
-                         ": 2 triangles of 70 bytes each run past the end of the file (22 bytes "
+                         ": 2 triangles run past the end of the file (22 bytes "
                          "left)");
 
     // Valid as a file, but one group would need more triangles than a mesh holds.
