@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "ms3d/Ms3dIo.h"
+#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
 
 namespace kx {
@@ -41,8 +41,8 @@ TEST(Ms3dAssimp, CountsGroupsAndTrianglesAsWritten) {
     models.push_back(test::CubeModel());
     models.push_back(test::MixedModel());
     models.push_back(test::GridModel(60));
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "kx_ms3d_assimp.ms3d").string();
+    test::TempPath file("assimp.ms3d");
+    const std::string& path = file.str();
     for (const auto& model : models) {
         std::string error;
         ASSERT_TRUE(WriteMs3dModel(path, model.get(), error)) << error;
@@ -54,7 +54,6 @@ TEST(Ms3dAssimp, CountsGroupsAndTrianglesAsWritten) {
         EXPECT_EQ(Field(report, "Meshes"), msModel_GetMeshCount(model.get())) << report;
         EXPECT_EQ(Field(report, "Faces"), triangles) << report;
     }
-    std::filesystem::remove(path);
 }
 
 }  // namespace

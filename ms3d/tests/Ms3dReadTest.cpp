@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 
 #include "container/FileIo.h"
 #include "ms3d/Ms3dIo.h"
 #include "ms3d/Ms3dModel.h"
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/tests/HandBytes.h"
+#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
 
 namespace kx {
@@ -233,16 +233,7 @@ TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
     EXPECT_EQ(Parse(longComment.b).error, "a model comment of 1000 bytes does not fit in the file");
 }
 
-class TempPath {
-  public:
-    explicit TempPath(const std::string& name)
-        : path_((std::filesystem::temp_directory_path() / ("kx_ms3d_" + name)).string()) {}
-    ~TempPath() { std::filesystem::remove(path_); }
-    const std::string& str() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using test::TempPath;
 
 TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
     TempPath cut("cut.ms3d");

@@ -7,6 +7,7 @@
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/Ms3dWrite.h"
 #include "ms3d/tests/HandBytes.h"
+#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
 
 namespace kx {
@@ -84,16 +85,7 @@ TEST(Ms3dWrite, ModelsComeBackEqual) {
     }
 }
 
-class TempPath {
-  public:
-    explicit TempPath(const std::string& name)
-        : path_((std::filesystem::temp_directory_path() / ("kx_ms3dw_" + name)).string()) {}
-    ~TempPath() { std::filesystem::remove(path_); }
-    const std::string& str() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using test::TempPath;
 
 TEST(Ms3dWrite, ThroughAFileOnDisk) {
     ModelPtr model = test::MixedModel();
