@@ -225,10 +225,12 @@ class Parser {
         if (r_.Remaining() == 0) {
             return true;
         }
+        // Three bone ids and three weights, then one 32-bit extra value for
+        // sub-version 2 and two for sub-version 3.
+        constexpr size_t kVertexExtraSize[] = {0, 6, 10, 14};
         int32_t vertexExtra = 0;
         if (!SubVersion("vertex extras", {1, 2, 3}, &vertexExtra) ||
-            !SkipRecords(f_.vertices.size(), 2 + 4 * static_cast<size_t>(vertexExtra),
-                         "vertex extras")) {
+            !SkipRecords(f_.vertices.size(), kVertexExtraSize[vertexExtra], "vertex extras")) {
             return false;
         }
         f_.skipped.vertexExtraSubVersion = vertexExtra;
