@@ -35,6 +35,11 @@ std::span<const Command> Commands() {
          "be decoded is named on stderr and the exit code is 1.\n",
          RunVMesh},
         {"settings", "-o OUT.ces [--settings IN.ces] [OPTIONS]", settingsHelp.c_str(), RunSettings},
+        {"info", "FILE.ms3d",
+         "Describes a model file: a line per group (name, triangles, vertices, material\n"
+         "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
+         "number of joints, fields separated by tabs.\n",
+         RunInfo},
     };
     return commands;
 }

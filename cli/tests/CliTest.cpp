@@ -7,6 +7,8 @@
 #include "cli/tests/CliRun.h"
 #include "container/FileIo.h"
 #include "container/UtfTree.h"
+#include "host/HeadlessModel.h"
+#include "ms3d/Ms3dIo.h"
 
 namespace kx {
 namespace {
@@ -34,7 +36,7 @@ TEST(Cli, UsageErrorsExitTwo) {
 TEST(Cli, HelpListsCommandsAndOptions) {
     auto r = Kaltrix({"--help"});
     EXPECT_EQ(r.rc, 0);
-    for (const char* c : {"hash", "tree", "cat", "plugins"}) {
+    for (const char* c : {"hash", "tree", "cat", "plugins", "info"}) {
         EXPECT_NE(r.out.find(std::string("  ") + c), std::string::npos) << c;
     }
     r = Kaltrix({"cat", "--help"});
@@ -99,6 +101,61 @@ TEST(Cli, PluginsNamesAMissingLibrary) {
     CliContext ctx{out, err, "/nonexistent"};
     EXPECT_EQ(RunKaltrix({"plugins"}, ctx), 1);
     EXPECT_NE(err.str().find("Tarrow.so"), std::string::npos);
+}
+
+TEST(Cli, InfoDescribesAModelFile) {
+    msModel* model = kxModel_Create();
+    msMaterial* material = msModel_GetMaterialAt(model, msModel_AddMaterial(model));
+    msMaterial_SetName(material, "Hull");
+    msMaterial_SetDiffuseTexture(material, "hull.tga");
+    msMesh* hull = msModel_GetMeshAt(model, msModel_AddMesh(model));
+    msMesh_SetName(hull, "hull");
+    msMesh_SetMaterialIndex(hull, 0);
+    for (int i = 0; i < 3; ++i) {
+        msMesh_AddVertex(hull);
+    }
+    msMesh_AddVertexNormal(hull);
+    word corners[3] = {0, 1, 2};
+    msTriangle_SetVertexIndices(msMesh_GetTriangleAt(hull, msMesh_AddTriangle(hull)), corners);
+    msMesh_SetName(msModel_GetMeshAt(model, msModel_AddMesh(model)), "Hp_Fixed_HpEngine01");
+    TempFile file("info.ms3d");
+    std::string error;
+    ASSERT_TRUE(WriteMs3dModel(file.path(), model, error)) << error;
+    kxModel_Free(model);
+
+    auto r = Kaltrix({"info", file.path()});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "group\thull\ttriangles=1\tvertices=3\tmaterial=0\n"
+              "group\tHp_Fixed_HpEngine01\ttriangles=0\tvertices=0\tmaterial=-1\n"
+              "material\tHull\ttexture=hull.tga\talpha=\n"
+              "joints\t0\n");
+}
+
+// The build writes the sample ship beside bin/.
+TEST(Cli, InfoDescribesTheSampleShip) {
+    auto r = Kaltrix({"info", KALTRIX_BIN_DIR "/../sample_ship.ms3d"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    for (const char* line :
+         {"group\thull\t", "group\twing_left\t", "group\twing_right\t", "group\tengine\t",
+          "group\tHp_Fixed_HpEngine01\t", "group\tHp_Revolute_HpTurret01\t",
+          "group\tHp_Fixed_HpWeapon01\t", "material\tShipHull\t", "material\tShipEngine\t",
+          "joints\t0\n"}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+}
+
+TEST(Cli, InfoRefusesDamagedAndUnknownFiles) {
+    TempFile file("junk.ms3d");
+    ASSERT_TRUE(WriteWholeFile(file.path(), std::vector<uint8_t>{'M', 'S', '3', 'D'}));
+    auto r = Kaltrix({"info", file.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": not a model file (no MS3D000000 header)\n");
+    r = Kaltrix({"info", "model.cmp"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "kaltrix: model.cmp: not a file info reads (.ms3d)\n");
+    EXPECT_EQ(Kaltrix({"info"}).rc, 2);
 }
 
 }  // namespace
