@@ -375,10 +375,6 @@ void MatchEdges(const std::vector<std::uint32_t>& faces, const std::vector<Point
     }
 }
 
-bool IsFinite(float value) {
-    return std::isfinite(value);
-}
-
 }  // namespace
 
 Status TriMesh::GenerateAdjacency(float epsilon, std::uint32_t* adjacencyOut) {
