@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "meshutil/FaceArray.h"
+#include "meshutil/Status.h"
+
+namespace meshutil {
+
+// A walk around one corner that takes more steps than this is refused as a
+// broken mesh rather than looping forever.
+inline constexpr std::uint32_t MAX_FAN_STEPS = 10000;
+
+enum class FanEnd { Closed, Open, TooLong };
+
+// Walks fans of faces around a corner through an adjacency array whose entries
+// are in range. Keeps scratch space between walks.
+class FanWalker {
+  public:
+    FanWalker(const std::uint32_t* adjacency, const std::vector<std::uint32_t>& faces,
+              const std::vector<std::array<float, 3>>& positions)
+        : adjacency_(adjacency), faces_(faces), positions_(positions), seen_(faces.size(), 0) {}
+
+    // First across the edge leaving the corner, and on reaching an edge without
+    // neighbour, from `start` the other way. Calls visit(face, cornerAtLocation)
+    // for every face met, `start` first. A walk that comes back to a corner it
+    // has visited has gone all the way round, just as one that meets `start`.
+    template <class Visit>
+    FanEnd Walk(std::uint32_t start, std::uint32_t corner, Visit&& visit) {
+        if (++walk_ == 0) {
+            std::fill(seen_.begin(), seen_.end(), 0);
+            walk_ = 1;
+        }
+        seen_[3 * start + corner] = walk_;
+        visit(start, corner);
+        std::uint32_t steps = 0;
+        for (const bool forward : {true, false}) {
+            std::uint32_t face = start;
+            std::uint32_t at = corner;
+            for (;;) {
+                const std::uint32_t next = adjacency_[3 * face + (forward ? at : (at + 2) % 3)];
+                if (next == NO_NEIGHBOUR || faces_[3 * next] == UNUSED_FACE) {
+                    break;
+                }
+                const std::uint32_t nextCorner = EntryCorner(next, face, at, forward);
+                if (nextCorner == 3) {
+                    break;  // a one-sided link counts as an open edge
+                }
+                if (next == start || seen_[3 * next + nextCorner] == walk_) {
+                    return FanEnd::Closed;
+                }
+                if (++steps > MAX_FAN_STEPS) {
+                    return FanEnd::TooLong;
+                }
+                seen_[3 * next + nextCorner] = walk_;
+                visit(next, nextCorner);
+                face = next;
+                at = nextCorner;
+            }
+        }
+        return FanEnd::Open;
+    }
+
+  private:
+    double SquaredDistance(std::uint32_t cornerA, std::uint32_t cornerB) const {
+        const auto& a = positions_[faces_[cornerA]];
+        const auto& b = positions_[faces_[cornerB]];
+        const double dx = double{a[0]} - b[0], dy = double{a[1]} - b[1], dz = double{a[2]} - b[2];
+        return dx * dx + dy * dy + dz * dz;
+    }
+
+    // Face g was entered from face `from`, whose corner `at` is the walked-around
+    // location. Returns g's corner there (3 when g does not list `from`). The
+    // crossed edge of `from` is paired with an edge j of g running the other way;
+    // going forward the location is g's corner j + 1, going backward corner j.
+    // Thin slivers list each other on several edges: then the edge whose two ends
+    // lie nearest the crossed edge's ends is the crossed one (taking the first
+    // listed edge would turn the walk around another corner and bounce).
+    std::uint32_t EntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at,
+                              bool forward) const {
+        // Ends of the crossed edge in g's running direction.
+        const std::uint32_t endA = 3 * from + (forward ? (at + 1) % 3 : at);
+        const std::uint32_t endB = 3 * from + (forward ? at : (at + 2) % 3);
+        std::uint32_t best = 3;
+        double bestDistance = 0;
+        int matches = 0;
+        for (std::uint32_t j = 0; j < 3; ++j) {
+            if (adjacency_[3 * g + j] != from) {
+                continue;
+            }
+            const std::uint32_t corner = forward ? (j + 1) % 3 : j;
+            if (++matches == 1) {
+                best = corner;
+                continue;
+            }
+            auto distance = [&](std::uint32_t edge) {
+                return SquaredDistance(3 * g + edge, endA) +
+                       SquaredDistance(3 * g + (edge + 1) % 3, endB);
+            };
+            if (matches == 2) {
+                bestDistance = distance(forward ? (best + 2) % 3 : best);
+            }
+            const double d = distance(j);
+            if (d < bestDistance) {
+                best = corner;
+                bestDistance = d;
+            }
+        }
+        return best;
+    }
+
+    const std::uint32_t* adjacency_;
+    const std::vector<std::uint32_t>& faces_;
+    const std::vector<std::array<float, 3>>& positions_;
+    std::vector<std::uint32_t> seen_;
+    std::uint32_t walk_ = 0;
+};
+
+}  // namespace meshutil
