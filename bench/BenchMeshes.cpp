@@ -68,6 +68,13 @@ PieceMesh MakePieceSphere(std::uint32_t faceCount) {
     return mesh;
 }
 
+void FaceCounts(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t faces : {968, 3872, 16200, 64800}) {
+        b->Arg(faces);
+    }
+    b->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+}
+
 meshutil::TriMeshPtr ToTriMesh(const PieceMesh& mesh) {
     meshutil::TriMesh* raw = nullptr;
     static int device;

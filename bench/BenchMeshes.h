@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "meshutil/TriMesh.h"
 
 namespace kaltrix::bench {
@@ -19,8 +21,9 @@ struct PieceMesh {
 };
 PieceMesh MakePieceSphere(std::uint32_t faceCount);
 
-// The face counts the mesh benchmarks run at.
-inline constexpr std::int64_t kBenchFaceCounts[] = {968, 3872, 16200, 64800};
+// Runs a mesh benchmark at the face counts of the benchmark meshes, in
+// milliseconds, fitting n log n.
+void FaceCounts(benchmark::internal::Benchmark* b);
 
 // A 16-bit position-only mesh with the exporter's options, filled from `mesh`.
 meshutil::TriMeshPtr ToTriMesh(const PieceMesh& mesh);

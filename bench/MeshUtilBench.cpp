@@ -34,13 +34,6 @@ void BM_AdjacencyWeld(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void FaceCounts(benchmark::internal::Benchmark* b) {
-    for (const std::int64_t faces : kBenchFaceCounts) {
-        b->Arg(faces);
-    }
-    b->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
-}
-
 // The collision exporter's usual reduction: to 60 percent of the welded faces.
 void BM_ReduceMesh(benchmark::State& state) {
     std::vector<std::uint32_t> adjacency;

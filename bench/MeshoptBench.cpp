@@ -36,13 +36,6 @@ void BM_MeshoptSimplify(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void FaceCounts(benchmark::internal::Benchmark* b) {
-    for (const std::int64_t faces : kBenchFaceCounts) {
-        b->Arg(faces);
-    }
-    b->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
-}
-
 BENCHMARK(BM_MeshoptSimplify)->Apply(FaceCounts);
 
 }  // namespace

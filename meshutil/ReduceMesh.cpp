@@ -106,6 +106,12 @@ class CandidateHeap {
 
     void Set(std::uint32_t candidate, float cost) {
         const float old = cost_[candidate];
+        if (cost == old && slot_[candidate] != kOut) {
+            return;  // nothing to reorder
+        }
+        if (cost == old && slot_[candidate] != kOut) {
+            return;  // nothing to reorder
+        }
         cost_[candidate] = cost;
         if (slot_[candidate] == kOut) {
             slot_[candidate] = static_cast<std::uint32_t>(heap_.size());
@@ -196,13 +202,27 @@ class Reducer {
           vertexWeights_(vertexWeights),
           walker_(adjacency_.data(), faces_, positions_),
           heap_(faces_.size()),
+          normals_(faces_.size() / 3),
           ringMark_(positions_.size(), 0) {}
 
     // Collapses until `done` says so or no candidate is left.
     template <class Done>
     void Run(std::uint32_t& faceCount, std::uint32_t& vertexCount, Done&& done) {
+        for (std::uint32_t face = 0; face < normals_.size(); ++face) {
+            normals_[face] = UnitNormal(face);
+        }
+        std::vector<float> costs(faces_.size(), std::numeric_limits<float>::max());
+        std::vector<bool> scored(positions_.size(), false);
+        for (std::uint32_t corner = 0; corner < faces_.size(); ++corner) {
+            if (!scored[faces_[corner]]) {
+                scored[faces_[corner]] = true;
+                ScoreLocation(corner / 3, corner % 3, [&](std::uint32_t candidate, float cost) {
+                    costs[candidate] = cost;
+                });
+            }
+        }
         for (std::uint32_t candidate = 0; candidate < faces_.size(); ++candidate) {
-            heap_.Set(candidate, Cost(candidate));
+            heap_.Set(candidate, costs[candidate]);
         }
         while (!done(faceCount, vertexCount) && !heap_.Empty()) {
             const std::uint32_t candidate = heap_.Pop();
@@ -254,9 +274,16 @@ class Reducer {
                      Sub(Position(face, 2), Position(face, 0)));
     }
 
-    // Squared distance of p from the line through edge e of the face, or 0 when
-    // a neighbour with the same two vertex indices lies across it.
-    double Beta(const Point3& p, std::uint32_t face, std::uint32_t edge) const {
+    // An edge at the removed location, for the border term: beta is the squared
+    // distance of the kept vertex from the line through it, or 0 when a
+    // neighbour with the same two vertex indices lies across it.
+    struct BorderLine {
+        bool counts;
+        Point3 from;
+        Vec e;
+        double ee;
+    };
+    BorderLine LineOf(std::uint32_t face, std::uint32_t edge) const {
         const std::uint32_t from = Vertex(face, edge), to = Vertex(face, edge + 1);
         const std::uint32_t other = Neighbour(face, edge);
         if (other != NO_NEIGHBOUR) {
@@ -264,59 +291,84 @@ class Reducer {
             const bool hasFrom = v[0] == from || v[1] == from || v[2] == from;
             const bool hasTo = v[0] == to || v[1] == to || v[2] == to;
             if (hasFrom && hasTo) {
-                return 0.0;
+                return {false, {}, {}, 0};
             }
         }
         const Vec e = Sub(positions_[from], positions_[to]);
         const double ee = Dot(e, e);
-        if (ee <= 1.0e-6) {
+        return {ee > 1.0e-6, positions_[from], e, ee};
+    }
+    static double Beta(const Point3& p, const BorderLine& line) {
+        if (!line.counts) {
             return 0.0;
         }
-        const Vec q = Sub(p, positions_[from]);
-        const double t = Dot(q, e) / ee;
-        const Vec r = {q[0] - t * e[0], q[1] - t * e[1], q[2] - t * e[2]};
+        const Vec q = Sub(p, line.from);
+        const double t = Dot(q, line.e) / line.ee;
+        const Vec r = {q[0] - t * line.e[0], q[1] - t * line.e[1], q[2] - t * line.e[2]};
         return Dot(r, r);
     }
 
-    float Cost(std::uint32_t candidate) {
-        const std::uint32_t f = candidate / 3, k = candidate % 3;
-        const std::uint32_t g = Neighbour(f, k);
-        const Point3& a = Position(f, k);
-        const Point3& b = Position(f, k + 1);
-        if (!Fan(f, (k + 1) % 3, fan_)) {
-            return std::numeric_limits<float>::max();
+    // Unit normal of a face; one shorter than 1.0e-6 is left as it is.
+    Vec UnitNormal(std::uint32_t face) const {
+        const Vec n = Normal(face);
+        const double length = std::sqrt(Dot(n, n));
+        return length >= 1.0e-6 ? Vec{n[0] / length, n[1] / length, n[2] / length} : n;
+    }
+
+    // A face round the removed location, as its candidates' costs need it.
+    struct FanFace {
+        Vec n;
+        Point3 at;
+        double weight;
+        BorderLine leaving, entering;
+    };
+
+    // Costs every candidate that removes the vertex at this corner's location:
+    // one per face of its fan (the face's edge entering the location), all from
+    // one walk, and hands each to `store`.
+    template <class Store>
+    void ScoreLocation(std::uint32_t face, std::uint32_t corner, Store&& store) {
+        if (!Fan(face, corner, fan_)) {
+            return;
         }
-        double cost = 0.0;
+        fanFaces_.clear();
         Vec sum = {0, 0, 0};
-        bool contributed = false;
         for (const FanCorner& fc : fan_) {
-            Vec n = Normal(fc.face);
-            const double length = std::sqrt(Dot(n, n));
-            if (length >= 1.0e-6) {
-                n = {n[0] / length, n[1] / length, n[2] / length};
-            }
+            const Vec& n = normals_[fc.face];
             sum = {sum[0] + n[0], sum[1] + n[1], sum[2] + n[2]};
             const double weight =
                 vertexWeights_ != nullptr ? vertexWeights_[Vertex(fc.face, fc.corner)] : 1.0;
-            // The border term also counts for the edge's own faces: removing the
-            // corner of a border that only they hold changes the outline too.
-            const double beta = Beta(a, fc.face, fc.corner) + Beta(a, fc.face, fc.corner + 2);
-            if (fc.face == f || fc.face == g) {
-                cost += boundaryWeight_ * beta * weight;
-                continue;
-            }
-            const double d = Dot(n, Sub(a, Position(fc.face, fc.corner)));
-            cost += (positionWeight_ * d * d + boundaryWeight_ * beta) * weight;
-            contributed = true;
+            fanFaces_.push_back({n, Position(fc.face, fc.corner), weight,
+                                 LineOf(fc.face, fc.corner), LineOf(fc.face, fc.corner + 2)});
         }
-        if (contributed) {
-            const double length = std::sqrt(Dot(sum, sum));
-            if (length > 0) {
-                const double h = Dot(Sub(a, b), sum) / length;
+        const double sumLength = std::sqrt(Dot(sum, sum));
+        for (const FanCorner& candidateCorner : fan_) {
+            // Candidate: edge corner + 2 -> corner of this face; b goes onto a.
+            const std::uint32_t f = candidateCorner.face, k = (candidateCorner.corner + 2) % 3;
+            const std::uint32_t g = Neighbour(f, k);
+            const Point3& a = Position(f, k);
+            const Point3& b = Position(f, k + 1);
+            double cost = 0.0;
+            bool contributed = false;
+            for (std::size_t i = 0; i < fan_.size(); ++i) {
+                const FanFace& ff = fanFaces_[i];
+                // The border term also counts for the edge's own faces: removing
+                // the corner of a border that only they hold changes the outline.
+                const double beta = Beta(a, ff.leaving) + Beta(a, ff.entering);
+                if (fan_[i].face == f || fan_[i].face == g) {
+                    cost += boundaryWeight_ * beta * ff.weight;
+                    continue;
+                }
+                const double d = Dot(ff.n, Sub(a, ff.at));
+                cost += (positionWeight_ * d * d + boundaryWeight_ * beta) * ff.weight;
+                contributed = true;
+            }
+            if (contributed && sumLength > 0) {
+                const double h = Dot(Sub(a, b), sum) / sumLength;
                 cost += positionWeight_ * h * h;
             }
+            store(3 * f + k, static_cast<float>(cost));
         }
-        return static_cast<float>(cost);
     }
 
     // The collapse may neither flip a face nor change the kind of surface: no
@@ -354,12 +406,8 @@ class Reducer {
         }
         Vec fanNormal = {0, 0, 0};
         for (const FanCorner& fc : fanB_) {
-            const Vec n = Normal(fc.face);
-            const double length = std::sqrt(Dot(n, n));
-            if (length > 0) {
-                fanNormal = {fanNormal[0] + n[0] / length, fanNormal[1] + n[1] / length,
-                             fanNormal[2] + n[2] / length};
-            }
+            const Vec& n = normals_[fc.face];
+            fanNormal = {fanNormal[0] + n[0], fanNormal[1] + n[1], fanNormal[2] + n[2]};
         }
         const double fanLength = std::sqrt(Dot(fanNormal, fanNormal));
         ++ringStamp_;
@@ -384,9 +432,11 @@ class Reducer {
                 }
             }
             // Normal test, with b moved onto a. Measured against the face's own
-            // size (an absolute bound leaves small faces untested), and a turn
-            // of more than 60 degrees is refused as well, as faces turned
-            // nearly on edge by one collapse flip over in the next.
+            // size (an absolute bound leaves the small faces of a model scaled
+            // down for the game untested, and lets faces shrink to nothing), and
+            // a turn of more than 60 degrees, from the face's normal or from
+            // b's fan's, is refused as well: faces turned nearly on edge by one
+            // collapse flip over in the next.
             const Vec before = Normal(fc.face);
             const Point3& p1 = Position(fc.face, fc.corner + 1);
             const Point3& p2 = Position(fc.face, fc.corner + 2);
@@ -417,22 +467,60 @@ class Reducer {
         const std::uint32_t a = Vertex(f, k);
         const std::uint32_t g = Neighbour(f, k);
         const std::uint32_t j = g != NO_NEIGHBOUR ? EdgeTowards(g, f) : 3;
+        // Faces across the outer edges of the removed faces: their vertices
+        // other than a (the third vertices among them) lose a face.
+        std::uint32_t outer[4] = {Neighbour(f, k + 1), Neighbour(f, k + 2), NO_NEIGHBOUR,
+                                  NO_NEIGHBOUR};
+        if (g != NO_NEIGHBOUR) {
+            outer[2] = Neighbour(g, j + 1);
+            outer[3] = Neighbour(g, j + 2);
+        }
         for (const FanCorner& fc : fanB_) {
             if (fc.face != f && fc.face != g) {
                 faces_[3 * fc.face + fc.corner] = a;
+                normals_[fc.face] = UnitNormal(fc.face);
             }
         }
         Remove(f, k);
         if (g != NO_NEIGHBOUR) {
             Remove(g, j);
         }
-        // Costs round the kept vertex changed; its fan now holds b's old faces.
-        for (const auto* fan : {&fanB_, &fanA_}) {
-            for (const FanCorner& fc : *fan) {
-                if (fc.face != f && fc.face != g) {
-                    Rescore(fc.face, fc.corner);
-                    return g != NO_NEIGHBOUR ? 2 : 1;
+
+        // Only the fans of a and of b's old ring vertices changed, so only the
+        // candidates removing one of those need new costs.
+        auto set = [&](std::uint32_t c, float cost) { heap_.Set(c, cost); };
+        ++ringStamp_;
+        ringMark_[a] = ringStamp_;
+        auto rescoreFace = [&](std::uint32_t face) {
+            for (std::uint32_t corner = 0; corner < 3; ++corner) {
+                const std::uint32_t v = Vertex(face, corner);
+                if (ringMark_[v] != ringStamp_) {
+                    ringMark_[v] = ringStamp_;
+                    ScoreLocation(face, corner, set);
                 }
+            }
+        };
+        bool keptScored = false;
+        for (const FanCorner& fc : fanB_) {
+            if (fc.face != f && fc.face != g) {
+                if (!keptScored) {
+                    ScoreLocation(fc.face, fc.corner, set);
+                    keptScored = true;
+                }
+                rescoreFace(fc.face);
+            }
+        }
+        for (const std::uint32_t face : outer) {
+            if (face != NO_NEIGHBOUR && faces_[3 * face] != UNUSED_FACE) {
+                if (!keptScored) {
+                    for (std::uint32_t corner = 0; corner < 3; ++corner) {
+                        if (Vertex(face, corner) == a) {
+                            ScoreLocation(face, corner, set);
+                            keptScored = true;
+                        }
+                    }
+                }
+                rescoreFace(face);
             }
         }
         return g != NO_NEIGHBOUR ? 2 : 1;
@@ -454,17 +542,6 @@ class Reducer {
         }
     }
 
-    void Rescore(std::uint32_t face, std::uint32_t corner) {
-        if (!Fan(face, corner, fanRescore_)) {
-            return;
-        }
-        for (const FanCorner& fc : fanRescore_) {
-            for (std::uint32_t e = 0; e < 3; ++e) {
-                heap_.Set(3 * fc.face + e, Cost(3 * fc.face + e));
-            }
-        }
-    }
-
     std::vector<std::uint32_t> faces_;
     std::vector<std::uint32_t> adjacency_;
     std::vector<Point3> positions_;
@@ -473,7 +550,9 @@ class Reducer {
     const float* vertexWeights_;
     FanWalker walker_;
     CandidateHeap heap_;
-    std::vector<FanCorner> fan_, fanA_, fanB_, fanRescore_;
+    std::vector<Vec> normals_;
+    std::vector<FanFace> fanFaces_;
+    std::vector<FanCorner> fan_, fanA_, fanB_;
     std::vector<std::uint32_t> ringMark_;
     std::uint32_t ringStamp_ = 0;
 };
