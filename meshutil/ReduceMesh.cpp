@@ -94,61 +94,60 @@ Status Validate(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
 }
 
 // Binary min-heap of collapse candidates by cost. A parent and a child swap only
-// when the child is strictly cheaper, so equal costs keep their places.
+// when the child is strictly cheaper, so equal costs keep their places. Costs
+// sit in the heap entries so that sifting reads one array.
 class CandidateHeap {
   public:
-    explicit CandidateHeap(std::size_t candidates)
-        : cost_(candidates, 0.0f), slot_(candidates, kOut) {
+    explicit CandidateHeap(std::size_t candidates) : slot_(candidates, kOut) {
         heap_.reserve(candidates);
     }
 
     bool Empty() const { return heap_.empty(); }
 
     void Set(std::uint32_t candidate, float cost) {
-        const float old = cost_[candidate];
-        if (cost == old && slot_[candidate] != kOut) {
-            return;  // nothing to reorder
-        }
-        if (cost == old && slot_[candidate] != kOut) {
-            return;  // nothing to reorder
-        }
-        cost_[candidate] = cost;
-        if (slot_[candidate] == kOut) {
-            slot_[candidate] = static_cast<std::uint32_t>(heap_.size());
-            heap_.push_back(candidate);
+        const std::uint32_t at = slot_[candidate];
+        if (at == kOut) {
+            heap_.push_back({cost, candidate});
             SiftUp(heap_.size() - 1);
-        } else if (cost < old) {
-            SiftUp(slot_[candidate]);
-        } else {
-            SiftDown(slot_[candidate]);
+            return;
+        }
+        const float old = heap_[at].cost;
+        heap_[at].cost = cost;
+        if (cost < old) {
+            SiftUp(at);
+        } else if (old < cost) {
+            SiftDown(at);
         }
     }
 
     std::uint32_t Pop() {
-        const std::uint32_t top = heap_.front();
+        const std::uint32_t top = heap_.front().candidate;
         slot_[top] = kOut;
-        const std::uint32_t last = heap_.back();
+        const Entry last = heap_.back();
         heap_.pop_back();
         if (!heap_.empty()) {
             heap_[0] = last;
-            slot_[last] = 0;
             SiftDown(0);
         }
         return top;
     }
 
   private:
+    struct Entry {
+        float cost;
+        std::uint32_t candidate;
+    };
     static constexpr std::uint32_t kOut = 0xFFFFFFFFu;
 
-    void Place(std::size_t i, std::uint32_t candidate) {
-        heap_[i] = candidate;
-        slot_[candidate] = static_cast<std::uint32_t>(i);
+    void Place(std::size_t i, const Entry& entry) {
+        heap_[i] = entry;
+        slot_[entry.candidate] = static_cast<std::uint32_t>(i);
     }
     void SiftUp(std::size_t i) {
-        const std::uint32_t moving = heap_[i];
+        const Entry moving = heap_[i];
         while (i > 0) {
             const std::size_t parent = (i - 1) / 2;
-            if (!(cost_[moving] < cost_[heap_[parent]])) {
+            if (!(moving.cost < heap_[parent].cost)) {
                 break;
             }
             Place(i, heap_[parent]);
@@ -157,16 +156,16 @@ class CandidateHeap {
         Place(i, moving);
     }
     void SiftDown(std::size_t i) {
-        const std::uint32_t moving = heap_[i];
+        const Entry moving = heap_[i];
         for (;;) {
             std::size_t child = 2 * i + 1;
             if (child >= heap_.size()) {
                 break;
             }
-            if (child + 1 < heap_.size() && cost_[heap_[child + 1]] < cost_[heap_[child]]) {
+            if (child + 1 < heap_.size() && heap_[child + 1].cost < heap_[child].cost) {
                 ++child;
             }
-            if (!(cost_[heap_[child]] < cost_[moving])) {
+            if (!(heap_[child].cost < moving.cost)) {
                 break;
             }
             Place(i, heap_[child]);
@@ -175,9 +174,8 @@ class CandidateHeap {
         Place(i, moving);
     }
 
-    std::vector<float> cost_;
     std::vector<std::uint32_t> slot_;
-    std::vector<std::uint32_t> heap_;
+    std::vector<Entry> heap_;
 };
 
 struct FanCorner {
@@ -208,6 +206,9 @@ class Reducer {
     // Collapses until `done` says so or no candidate is left.
     template <class Done>
     void Run(std::uint32_t& faceCount, std::uint32_t& vertexCount, Done&& done) {
+        if (done(faceCount, vertexCount)) {
+            return;
+        }
         for (std::uint32_t face = 0; face < normals_.size(); ++face) {
             normals_[face] = UnitNormal(face);
         }
@@ -282,6 +283,7 @@ class Reducer {
         Point3 from;
         Vec e;
         double ee;
+        double weight;
     };
     BorderLine LineOf(std::uint32_t face, std::uint32_t edge) const {
         const std::uint32_t from = Vertex(face, edge), to = Vertex(face, edge + 1);
@@ -291,12 +293,12 @@ class Reducer {
             const bool hasFrom = v[0] == from || v[1] == from || v[2] == from;
             const bool hasTo = v[0] == to || v[1] == to || v[2] == to;
             if (hasFrom && hasTo) {
-                return {false, {}, {}, 0};
+                return {false, {}, {}, 0, 0};
             }
         }
         const Vec e = Sub(positions_[from], positions_[to]);
         const double ee = Dot(e, e);
-        return {ee > 1.0e-6, positions_[from], e, ee};
+        return {ee > 1.0e-6, positions_[from], e, ee, 1.0};
     }
     static double Beta(const Point3& p, const BorderLine& line) {
         if (!line.counts) {
@@ -315,31 +317,50 @@ class Reducer {
         return length >= 1.0e-6 ? Vec{n[0] / length, n[1] / length, n[2] / length} : n;
     }
 
-    // A face round the removed location, as its candidates' costs need it.
-    struct FanFace {
-        Vec n;
-        Point3 at;
-        double weight;
-        BorderLine leaving, entering;
-    };
-
     // Costs every candidate that removes the vertex at this corner's location:
     // one per face of its fan (the face's edge entering the location), all from
     // one walk, and hands each to `store`.
+    //
+    // The plane terms of a candidate sum over the fan's faces other than the
+    // edge's own two; the kept vertex lies in both of those planes, so the sum
+    // over the whole fan is the same, and one quadric of the fan's planes
+    // (taken about the location, where the planes meet) serves every candidate.
     template <class Store>
     void ScoreLocation(std::uint32_t face, std::uint32_t corner, Store&& store) {
         if (!Fan(face, corner, fan_)) {
             return;
         }
-        fanFaces_.clear();
+        const Point3& origin = Position(face, corner);
+        double q[6] = {};  // xx, xy, xz, yy, yz, zz
+        Vec linear = {0, 0, 0};
+        double constant = 0.0;
         Vec sum = {0, 0, 0};
+        lines_.clear();
         for (const FanCorner& fc : fan_) {
             const Vec& n = normals_[fc.face];
             sum = {sum[0] + n[0], sum[1] + n[1], sum[2] + n[2]};
-            const double weight =
+            const double w =
                 vertexWeights_ != nullptr ? vertexWeights_[Vertex(fc.face, fc.corner)] : 1.0;
-            fanFaces_.push_back({n, Position(fc.face, fc.corner), weight,
-                                 LineOf(fc.face, fc.corner), LineOf(fc.face, fc.corner + 2)});
+            // The plane: n . (x - origin) = offset (0 unless a seam copy lies apart).
+            const double offset = Dot(n, Sub(Position(fc.face, fc.corner), origin));
+            q[0] += w * n[0] * n[0];
+            q[1] += w * n[0] * n[1];
+            q[2] += w * n[0] * n[2];
+            q[3] += w * n[1] * n[1];
+            q[4] += w * n[1] * n[2];
+            q[5] += w * n[2] * n[2];
+            linear = {linear[0] - w * offset * n[0], linear[1] - w * offset * n[1],
+                      linear[2] - w * offset * n[2]};
+            constant += w * offset * offset;
+            // The border term also counts for the edge's own faces: removing the
+            // corner of a border that only they hold changes the outline.
+            for (const std::uint32_t edge : {fc.corner, fc.corner + 2}) {
+                BorderLine line = LineOf(fc.face, edge);
+                if (line.counts) {
+                    line.weight = w;
+                    lines_.push_back(line);
+                }
+            }
         }
         const double sumLength = std::sqrt(Dot(sum, sum));
         for (const FanCorner& candidateCorner : fan_) {
@@ -347,24 +368,19 @@ class Reducer {
             const std::uint32_t f = candidateCorner.face, k = (candidateCorner.corner + 2) % 3;
             const std::uint32_t g = Neighbour(f, k);
             const Point3& a = Position(f, k);
-            const Point3& b = Position(f, k + 1);
-            double cost = 0.0;
-            bool contributed = false;
-            for (std::size_t i = 0; i < fan_.size(); ++i) {
-                const FanFace& ff = fanFaces_[i];
-                // The border term also counts for the edge's own faces: removing
-                // the corner of a border that only they hold changes the outline.
-                const double beta = Beta(a, ff.leaving) + Beta(a, ff.entering);
-                if (fan_[i].face == f || fan_[i].face == g) {
-                    cost += boundaryWeight_ * beta * ff.weight;
-                    continue;
-                }
-                const double d = Dot(ff.n, Sub(a, ff.at));
-                cost += (positionWeight_ * d * d + boundaryWeight_ * beta) * ff.weight;
-                contributed = true;
+            const Vec x = Sub(a, origin);
+            const double planes = q[0] * x[0] * x[0] + q[3] * x[1] * x[1] + q[5] * x[2] * x[2] +
+                                  2.0 * (q[1] * x[0] * x[1] + q[2] * x[0] * x[2] +
+                                         q[4] * x[1] * x[2] + Dot(linear, x)) +
+                                  constant;
+            double cost = positionWeight_ * std::max(planes, 0.0);
+            for (const BorderLine& line : lines_) {
+                cost += boundaryWeight_ * Beta(a, line) * line.weight;
             }
+            // The height term needs a face other than the edge's own.
+            const bool contributed = fan_.size() > (g != NO_NEIGHBOUR ? 2u : 1u);
             if (contributed && sumLength > 0) {
-                const double h = Dot(Sub(a, b), sum) / sumLength;
+                const double h = Dot(Sub(a, Position(f, k + 1)), sum) / sumLength;
                 cost += positionWeight_ * h * h;
             }
             store(3 * f + k, static_cast<float>(cost));
@@ -551,7 +567,7 @@ class Reducer {
     FanWalker walker_;
     CandidateHeap heap_;
     std::vector<Vec> normals_;
-    std::vector<FanFace> fanFaces_;
+    std::vector<BorderLine> lines_;
     std::vector<FanCorner> fan_, fanA_, fanB_;
     std::vector<std::uint32_t> ringMark_;
     std::uint32_t ringStamp_ = 0;
