@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
+#include "meshutil/CompactMesh.h"
 #include "meshutil/FaceArray.h"
 #include "meshutil/FanWalk.h"
 #include "meshutil/TriMesh.h"
@@ -629,58 +631,35 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
             return (options == REDUCE_TO_FACES ? faces : vertices) <= minValue;
         });
 
-        // The result keeps the remaining faces and vertices in their order.
-        const std::vector<std::uint32_t>& kept = reducer.Faces();
-        constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-        std::vector<std::uint32_t> newFace(faceTotal, kNone), newVertex(vertexTotal, kNone);
-        std::uint32_t faceOut = 0, vertexOut = 0;
-        for (std::uint32_t f = 0; f < faceTotal; ++f) {
-            if (kept[3 * f] != UNUSED_FACE) {
-                newFace[f] = faceOut++;
-                for (int c = 0; c < 3; ++c) {
-                    newVertex[kept[3 * f + c]] = 0;
-                }
-            }
-        }
-        for (std::uint32_t v = 0; v < vertexTotal; ++v) {
-            if (newVertex[v] != kNone) {
-                newVertex[v] = vertexOut++;
-            }
-        }
+        // The result: the working mesh compacted, so the remaining faces and
+        // vertices keep their order.
         TriMesh* created = nullptr;
         if (const Status status =
-                CreateTriMesh(faceOut, vertexOut, mesh->GetOptions(), mesh->GetVertexFormat(),
+                CreateTriMesh(faceTotal, vertexTotal, mesh->GetOptions(), mesh->GetVertexFormat(),
                               mesh->GetDevice(), &created);
             status != STATUS_OK) {
             return status;
         }
         TriMeshPtr result(created);
-        const std::size_t stride = mesh->GetVertexStride();
-        for (std::uint32_t v = 0; v < vertexTotal; ++v) {
-            if (newVertex[v] != kNone) {
-                std::memcpy(result->VertexBytes() + newVertex[v] * stride,
-                            mesh->VertexBytes() + v * stride, stride);
-            }
-        }
-        std::vector<std::uint32_t> resultAdjacency;
-        if (adjacencyOut != nullptr) {
-            resultAdjacency.resize(std::size_t{faceOut} * 3);
-        }
+        std::memcpy(result->VertexBytes(), mesh->VertexBytes(),
+                    std::size_t{vertexTotal} * mesh->GetVertexStride());
+        const std::vector<std::uint32_t>& kept = reducer.Faces();
         for (std::uint32_t f = 0; f < faceTotal; ++f) {
-            if (newFace[f] == kNone) {
-                continue;
-            }
+            result->SetAttribute(f, mesh->Attributes()[f]);
             for (std::uint32_t c = 0; c < 3; ++c) {
-                result->SetIndex(3 * std::size_t{newFace[f]} + c, newVertex[kept[3 * f + c]]);
-                result->SetAttribute(newFace[f], mesh->Attributes()[f]);
-                if (adjacencyOut != nullptr) {
-                    const std::uint32_t n = reducer.Adjacency()[3 * f + c];
-                    resultAdjacency[3 * std::size_t{newFace[f]} + c] =
-                        n == NO_NEIGHBOUR ? NO_NEIGHBOUR : newFace[n];
-                }
+                const std::uint32_t v = kept[3 * f + c];
+                result->SetIndex(3 * std::size_t{f} + c,
+                                 v == UNUSED_FACE ? result->UnusedMarker() : v);
             }
         }
+        std::vector<std::uint32_t> resultAdjacency = reducer.Adjacency();
+        if (const Status status = CompactMesh(result.get(), resultAdjacency.data(),
+                                              resultAdjacency.data(), nullptr, nullptr);
+            status != STATUS_OK) {
+            return status;
+        }
         if (adjacencyOut != nullptr) {
+            resultAdjacency.resize(std::size_t{result->GetFaceCount()} * 3);
             *adjacencyOut = std::move(resultAdjacency);
         }
         *meshOut = result.release();
