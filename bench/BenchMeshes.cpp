@@ -3,78 +3,76 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <random>
+#include <map>
 
 #include "meshutil/WeldVertices.h"
 
 namespace kaltrix::bench {
 
 PieceMesh MakePieceSphere(std::uint32_t faceCount) {
-    const std::uint32_t rings =
-        static_cast<std::uint32_t>(std::lround(std::sqrt(static_cast<double>(faceCount) / 4.0)));
-    const std::uint32_t slices = 2 * rings;
-    const double radius = 0.0278 * std::sqrt(static_cast<double>(faceCount));
+    // Octants of a subdivided octahedron pushed out onto a sphere: triangles of
+    // nearly even size, no crowding at the poles.
+    const int m = static_cast<int>(std::lround(std::sqrt(faceCount / 8.0)));
+    const double radius = 0.105 * m;  // edges of about 0.15
 
-    // Shared grid: north pole 0, ring j (1..rings) slice i at 1 + (j-1)*slices + i, south pole.
-    const std::uint32_t gridCount = slices * rings + 2;
-    const std::uint32_t south = gridCount - 1;
-    std::vector<std::array<float, 3>> grid(gridCount);
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> noise(-0.01, 0.01);
-    const double pi = 3.14159265358979323846;
-    grid[0] = {0, 0, static_cast<float>(radius)};
-    grid[south] = {0, 0, static_cast<float>(-radius)};
-    for (std::uint32_t j = 1; j <= rings; ++j) {
-        const double phi = pi * j / (rings + 1);
-        for (std::uint32_t i = 0; i < slices; ++i) {
-            const double theta = 2 * pi * i / slices;
-            const double r = radius * (1 + noise(random));
-            grid[1 + (j - 1) * slices + i] = {
-                static_cast<float>(r * std::sin(phi) * std::cos(theta)),
-                static_cast<float>(r * std::sin(phi) * std::sin(theta)),
-                static_cast<float>(r * std::cos(phi))};
-        }
-    }
-    auto at = [&](std::uint32_t j, std::uint32_t i) { return 1 + (j - 1) * slices + i % slices; };
-
-    // Faces by cell: band b = 0 is the north cap, b = rings the south cap.
-    struct Face {
-        std::uint32_t piece;
-        std::array<std::uint32_t, 3> v;
+    // A point from its integer octahedron coordinates (|x| + |y| + |z| = m), so
+    // that every copy of a border vertex comes out bit for bit the same.
+    auto point = [&](int x, int y, int z) {
+        const double length = std::sqrt(double(x * x + y * y + z * z));
+        std::uint32_t h = static_cast<std::uint32_t>((x + 1000) * 73856093 ^ (y + 1000) * 19349663 ^
+                                                     (z + 1000) * 83492791);
+        h ^= h >> 13;
+        h *= 0x5bd1e995u;
+        h ^= h >> 15;
+        const double r = radius * (1.0 + 0.002 * (static_cast<double>(h % 2001) / 1000.0 - 1.0));
+        return std::array<float, 3>{static_cast<float>(r * x / length),
+                                    static_cast<float>(r * y / length),
+                                    static_cast<float>(r * z / length)};
     };
-    std::vector<Face> faces;
-    for (std::uint32_t b = 0; b <= rings; ++b) {
-        for (std::uint32_t i = 0; i < slices; ++i) {
-            const std::uint32_t piece = (b * 4 / (rings + 1)) * 4 + i * 4 / slices;
-            if (b == 0) {
-                faces.push_back({piece, {0, at(1, i), at(1, i + 1)}});
-            } else if (b == rings) {
-                faces.push_back({piece, {at(rings, i), south, at(rings, i + 1)}});
-            } else {
-                faces.push_back({piece, {at(b, i), at(b + 1, i), at(b, i + 1)}});
-                faces.push_back({piece, {at(b, i + 1), at(b + 1, i), at(b + 1, i + 1)}});
-            }
-        }
-    }
 
     PieceMesh mesh;
-    std::vector<std::uint32_t> local(gridCount);
-    for (std::uint32_t piece = 0; piece < 16; ++piece) {
-        std::fill(local.begin(), local.end(), 0xFFFFFFFFu);
-        for (const Face& face : faces) {
-            if (face.piece != piece) {
-                continue;
-            }
-            for (const std::uint32_t v : face.v) {
-                if (local[v] == 0xFFFFFFFFu) {
-                    local[v] = static_cast<std::uint32_t>(mesh.points.size());
-                    mesh.points.push_back(grid[v]);
+    std::map<std::array<int, 3>, std::uint32_t> local;
+    for (int octant = 0; octant < 8; ++octant) {
+        const int sx = octant & 1 ? -1 : 1, sy = octant & 2 ? -1 : 1, sz = octant & 4 ? -1 : 1;
+        // Outward winding: the corner order x, y, z is outward when the signs' product is +.
+        const bool flip = sx * sy * sz < 0;
+        for (int half = 0; half < 2; ++half) {
+            local.clear();
+            auto vertex = [&](int i, int j) {
+                const std::array<int, 3> key = {sx * i, sy * j, sz * (m - i - j)};
+                const auto [it, added] =
+                    local.emplace(key, static_cast<std::uint32_t>(mesh.points.size()));
+                if (added) {
+                    mesh.points.push_back(point(key[0], key[1], key[2]));
                 }
-                mesh.indices.push_back(local[v]);
+                return it->second;
+            };
+            auto triangle = [&](int i0, int j0, int i1, int j1, int i2, int j2) {
+                // Each octant is cut into two pieces along i = j.
+                if ((i0 + i1 + i2 > j0 + j1 + j2) != (half == 0)) {
+                    return;
+                }
+                const std::uint32_t a = vertex(i0, j0), b = vertex(i1, j1), c = vertex(i2, j2);
+                mesh.indices.insert(mesh.indices.end(), {a, flip ? c : b, flip ? b : c});
+            };
+            for (int i = 0; i < m; ++i) {
+                for (int j = 0; i + j < m; ++j) {
+                    triangle(i, j, i + 1, j, i, j + 1);
+                    if (i + j + 1 < m) {
+                        triangle(i + 1, j, i + 1, j + 1, i, j + 1);
+                    }
+                }
             }
         }
     }
     return mesh;
+}
+
+void FaceCounts(benchmark::internal::Benchmark* b) {
+    for (const std::int64_t faces : {968, 3872, 16200, 64800}) {
+        b->Arg(faces);
+    }
+    b->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
 }
 
 meshutil::TriMeshPtr ToTriMesh(const PieceMesh& mesh) {

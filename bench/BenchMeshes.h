@@ -4,26 +4,34 @@
 #include <cstdint>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "meshutil/TriMesh.h"
 
 namespace kaltrix::bench {
 
-// A mesh shaped like the collision exporter's input: a noisy latitude/longitude
-// sphere cut into 16 pieces (4 around, 4 from pole to pole), each piece with its
+// A mesh shaped like the collision exporter's input: a noisy sphere cut into 16
+// pieces (halves of the octants of a subdivided octahedron), each piece with its
 // own copies of its border vertices, pieces one after the other. faceCount must
-// be 4 m² (1024, 4096, 16384, 64516, ...); the radius grows with the face count
-// so that the triangles keep about the same size (edges near 0.15).
+// be 8 m² (968, 3872, 16200, 64800, ...); the radius grows with the face count so
+// that the triangles keep about the same size (edges near 0.15).
 struct PieceMesh {
     std::vector<std::array<float, 3>> points;
     std::vector<std::uint32_t> indices;
 };
 PieceMesh MakePieceSphere(std::uint32_t faceCount);
 
-// The face counts the mesh benchmarks run at.
-inline constexpr std::int64_t kBenchFaceCounts[] = {1024, 4096, 16384, 64516};
+// Runs a mesh benchmark at the face counts of the benchmark meshes, in
+// milliseconds, fitting n log n.
+void FaceCounts(benchmark::internal::Benchmark* b);
 
 // A 16-bit position-only mesh with the exporter's options, filled from `mesh`.
 meshutil::TriMeshPtr ToTriMesh(const PieceMesh& mesh);
+
+// 60 percent of the faces, the reduction target the benchmarks use.
+inline std::uint32_t ReductionTarget(std::uint32_t faces) {
+    return faces * 60 / 100;
+}
 
 // The exporter's preparation: adjacency at epsilon 0.05, then the weld; the
 // adjacency is left in `adjacency`.

@@ -3,6 +3,7 @@
 
 #include "BenchMeshes.h"
 #include "meshutil/BoundingSphere.h"
+#include "meshutil/ReduceMesh.h"
 #include "meshutil/WeldVertices.h"
 
 namespace kaltrix::bench {
@@ -33,14 +34,29 @@ void BM_AdjacencyWeld(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-void FaceCounts(benchmark::internal::Benchmark* b) {
-    for (const std::int64_t faces : kBenchFaceCounts) {
-        b->Arg(faces);
+// The collision exporter's usual reduction: to 60 percent of the welded faces.
+void BM_ReduceMesh(benchmark::State& state) {
+    std::vector<std::uint32_t> adjacency;
+    const meshutil::TriMeshPtr welded =
+        PrepareWelded(MakePieceSphere(static_cast<std::uint32_t>(state.range(0))), adjacency);
+    const std::uint32_t target = ReductionTarget(welded->GetFaceCount());
+    std::uint32_t faces = 0;
+    for (auto _ : state) {
+        meshutil::TriMesh* reduced = nullptr;
+        if (meshutil::ReduceMesh(welded.get(), adjacency.data(), nullptr, nullptr, target,
+                                 meshutil::REDUCE_TO_FACES, &reduced) != meshutil::STATUS_OK) {
+            state.SkipWithError("ReduceMesh failed");
+            break;
+        }
+        faces = reduced->GetFaceCount();
+        reduced->Release();
     }
-    b->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+    state.counters["faces_out"] = faces;
+    state.SetComplexityN(state.range(0));
 }
 
 BENCHMARK(BM_AdjacencyWeld)->Apply(FaceCounts);
+BENCHMARK(BM_ReduceMesh)->Apply(FaceCounts);
 
 }  // namespace
 }  // namespace kaltrix::bench

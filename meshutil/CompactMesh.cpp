@@ -38,9 +38,13 @@ Status CompactMesh(TriMesh* mesh, const std::uint32_t* adjacencyIn, std::uint32_
         if (keptFaces.empty()) {
             return STATUS_NO_DATA;
         }
-        std::stable_sort(keptFaces.begin(), keptFaces.end(), [&](std::uint32_t a, std::uint32_t b) {
+        // Meshes of one attribute group (all this system makes) are in order already.
+        const auto byAttribute = [&](std::uint32_t a, std::uint32_t b) {
             return attributes[a] < attributes[b];
-        });
+        };
+        if (!std::is_sorted(keptFaces.begin(), keptFaces.end(), byAttribute)) {
+            std::stable_sort(keptFaces.begin(), keptFaces.end(), byAttribute);
+        }
 
         constexpr std::uint32_t kNone = 0xFFFFFFFFu;
         std::vector<std::uint32_t> groupOf(vertexCount, kNone);
@@ -58,8 +62,12 @@ Status CompactMesh(TriMesh* mesh, const std::uint32_t* adjacencyIn, std::uint32_
                 keptVertices.push_back(v);
             }
         }
-        std::stable_sort(keptVertices.begin(), keptVertices.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return groupOf[a] < groupOf[b]; });
+        const auto byGroup = [&](std::uint32_t a, std::uint32_t b) {
+            return groupOf[a] < groupOf[b];
+        };
+        if (!std::is_sorted(keptVertices.begin(), keptVertices.end(), byGroup)) {
+            std::stable_sort(keptVertices.begin(), keptVertices.end(), byGroup);
+        }
 
         std::vector<std::uint32_t> newVertex(vertexCount, kNone);
         const std::size_t stride = mesh->GetVertexStride();

@@ -69,6 +69,7 @@ class TriMesh {
     std::uint8_t* VertexBytes() { return vertices_.data(); }
     const std::uint8_t* VertexBytes() const { return vertices_.data(); }
     const std::vector<std::uint32_t>& Attributes() const { return attributes_; }
+    void SetAttribute(std::uint32_t face, std::uint32_t id) { attributes_[face] = id; }
 
     // Swaps in new contents with no more faces than before (used by compaction);
     // the counts follow the arrays.
