@@ -7,7 +7,7 @@
 
 #include "meshutil/WeldVertices.h"
 
-namespace kaltrix::bench {
+namespace kx::bench {
 
 PieceMesh MakePieceSphere(std::uint32_t faceCount) {
     // Octants of a subdivided octahedron pushed out onto a sphere: triangles of
@@ -109,4 +109,4 @@ meshutil::TriMeshPtr PrepareWelded(const PieceMesh& mesh, std::vector<std::uint3
     return welded;
 }
 
-}  // namespace kaltrix::bench
+}  // namespace kx::bench

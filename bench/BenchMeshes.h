@@ -8,7 +8,7 @@
 
 #include "meshutil/TriMesh.h"
 
-namespace kaltrix::bench {
+namespace kx::bench {
 
 // A mesh shaped like the collision exporter's input: a noisy sphere cut into 16
 // pieces (halves of the octants of a subdivided octahedron), each piece with its
@@ -37,4 +37,4 @@ inline std::uint32_t ReductionTarget(std::uint32_t faces) {
 // adjacency is left in `adjacency`.
 meshutil::TriMeshPtr PrepareWelded(const PieceMesh& mesh, std::vector<std::uint32_t>& adjacency);
 
-}  // namespace kaltrix::bench
+}  // namespace kx::bench

@@ -6,7 +6,7 @@
 #include "meshutil/ReduceMesh.h"
 #include "meshutil/WeldVertices.h"
 
-namespace kaltrix::bench {
+namespace kx::bench {
 namespace {
 
 void BM_AdjacencyWeld(benchmark::State& state) {
@@ -59,4 +59,4 @@ BENCHMARK(BM_AdjacencyWeld)->Apply(FaceCounts);
 BENCHMARK(BM_ReduceMesh)->Apply(FaceCounts);
 
 }  // namespace
-}  // namespace kaltrix::bench
+}  // namespace kx::bench

@@ -7,7 +7,7 @@
 
 #include "BenchMeshes.h"
 
-namespace kaltrix::bench {
+namespace kx::bench {
 namespace {
 
 void BM_MeshoptSimplify(benchmark::State& state) {
@@ -39,4 +39,4 @@ void BM_MeshoptSimplify(benchmark::State& state) {
 BENCHMARK(BM_MeshoptSimplify)->Apply(FaceCounts);
 
 }  // namespace
-}  // namespace kaltrix::bench
+}  // namespace kx::bench

@@ -8,7 +8,7 @@
 #include "meshutil/TriMesh.h"
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 namespace {
 
@@ -468,4 +468,4 @@ Status TriMesh::AdjacencyToPointReps(const std::uint32_t* adjacency, std::uint32
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

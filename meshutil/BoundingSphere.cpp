@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace meshutil {
+namespace kx::meshutil {
 
 Status ComputeBoundingSphere(const void* firstPosition, std::uint32_t vertexCount,
                              std::uint32_t strideBytes, float centreOut[3], float* radiusOut) {
@@ -52,4 +52,4 @@ Status ComputeBoundingSphere(const void* firstPosition, std::uint32_t vertexCoun
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

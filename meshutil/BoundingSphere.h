@@ -4,7 +4,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // Sphere centred on the mean of the positions that reaches the farthest one.
 // Positions are three float32 at firstPosition + i * strideBytes. No vertex
@@ -13,4 +13,4 @@ namespace meshutil {
 Status ComputeBoundingSphere(const void* firstPosition, std::uint32_t vertexCount,
                              std::uint32_t strideBytes, float centreOut[3], float* radiusOut);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -9,7 +9,7 @@
 #include "meshutil/FaceArray.h"
 #include "meshutil/TriMesh.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 Status CompactMesh(TriMesh* mesh, const std::uint32_t* adjacencyIn, std::uint32_t* adjacencyOut,
                    std::uint32_t* faceRemapOut, DataBuffer** vertexRemapOut) {
@@ -130,4 +130,4 @@ Status CompactMesh(TriMesh* mesh, const std::uint32_t* adjacencyIn, std::uint32_
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -4,7 +4,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 class DataBuffer;
 class TriMesh;
@@ -19,4 +19,4 @@ class TriMesh;
 Status CompactMesh(TriMesh* mesh, const std::uint32_t* adjacencyIn, std::uint32_t* adjacencyOut,
                    std::uint32_t* faceRemapOut, DataBuffer** vertexRemapOut);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

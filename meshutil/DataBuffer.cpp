@@ -2,7 +2,7 @@
 
 #include <new>
 
-namespace meshutil {
+namespace kx::meshutil {
 
 std::uint32_t DataBuffer::Release() {
     const std::uint32_t left = --refs_;
@@ -31,4 +31,4 @@ Status CreateDataBuffer(std::size_t byteCount, DataBuffer** bufferOut) {
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -6,7 +6,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // Reference-counted block of bytes (adjacency arrays, remap tables).
 class DataBuffer {
@@ -33,4 +33,4 @@ class DataBuffer {
 // Creates a zero-filled block of byteCount bytes with reference count 1.
 Status CreateDataBuffer(std::size_t byteCount, DataBuffer** bufferOut);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -2,7 +2,7 @@
 
 #include "meshutil/TriMesh.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 Status ReadFaces(const TriMesh& mesh, std::vector<std::uint32_t>& faces) {
     const std::uint32_t faceCount = mesh.GetFaceCount();
@@ -49,4 +49,4 @@ bool AdjacencyInRange(const std::uint32_t* adjacency, const std::vector<std::uin
     return true;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

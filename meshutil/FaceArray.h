@@ -6,7 +6,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 class TriMesh;
 
@@ -24,4 +24,4 @@ std::vector<std::array<float, 3>> ReadPositions(const TriMesh& mesh);
 // Checks that every neighbour entry of the used faces is NO_NEIGHBOUR or a face index.
 bool AdjacencyInRange(const std::uint32_t* adjacency, const std::vector<std::uint32_t>& faces);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

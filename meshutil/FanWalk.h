@@ -8,7 +8,7 @@
 #include "meshutil/FaceArray.h"
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // A walk around one corner that takes more steps than this is refused as a
 // broken mesh rather than looping forever.
@@ -119,4 +119,4 @@ class FanWalker {
     std::uint32_t walk_ = 0;
 };
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -12,7 +12,7 @@
 #include "meshutil/TriMesh.h"
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 namespace {
 
@@ -669,4 +669,4 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -5,7 +5,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 class TriMesh;
 
@@ -42,4 +42,4 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
                   std::uint32_t minValue, std::uint32_t options, TriMesh** meshOut,
                   std::vector<std::uint32_t>* adjacencyOut = nullptr);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -9,7 +9,7 @@
 #include "meshutil/DataBuffer.h"
 #include "meshutil/TriMesh.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 namespace {
 
@@ -130,4 +130,4 @@ Status CreateSphereMesh(Device* device, float radius, std::uint32_t slices, std:
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -4,7 +4,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 class DataBuffer;
 class Device;
@@ -16,4 +16,4 @@ class TriMesh;
 Status CreateSphereMesh(Device* device, float radius, std::uint32_t slices, std::uint32_t stacks,
                         TriMesh** meshOut, DataBuffer** adjacencyOut);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

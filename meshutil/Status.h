@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // Signed 32-bit results shared by every mesh operation; negative means failure.
 // The exporter tells the invalid-call and out-of-memory values apart in its
@@ -19,4 +19,4 @@ inline constexpr Status STATUS_FAIL = static_cast<Status>(0x80004005u);
 // Adjacency entry for an edge with no face on its other side.
 inline constexpr std::uint32_t NO_NEIGHBOUR = 0xFFFFFFFFu;
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -5,7 +5,7 @@
 
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 std::uint32_t TriMesh::AddRef() {
     return ++refs_;
@@ -131,4 +131,4 @@ Status CreateTriMesh(std::uint32_t faceCount, std::uint32_t vertexCount, std::ui
     return STATUS_OK;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -9,7 +9,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // Owner context of the meshes (a real device on Windows, a plain object
 // elsewhere). Only its address is kept here.
@@ -112,4 +112,4 @@ struct Releaser {
 };
 using TriMeshPtr = std::unique_ptr<TriMesh, Releaser>;
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -1,6 +1,6 @@
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 namespace {
 
@@ -59,4 +59,4 @@ bool HasPosition(std::uint32_t code) {
     return PositionSize(code) != 0;
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace meshutil {
+namespace kx::meshutil {
 
 // Vertex format codes follow the flexible-vertex-format bit layout of the
 // device API the collision exporter targets.
@@ -21,4 +21,4 @@ std::uint32_t VertexFormatSize(std::uint32_t code);
 // True when the code starts its vertices with three float32 coordinates.
 bool HasPosition(std::uint32_t code);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -9,7 +9,7 @@
 #include "meshutil/TriMesh.h"
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 namespace {
 
@@ -205,4 +205,4 @@ Status WeldVertices(TriMesh* mesh, std::uint32_t flags, const WeldEpsilons* epsi
     }
 }
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

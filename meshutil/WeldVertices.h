@@ -4,7 +4,7 @@
 
 #include "meshutil/Status.h"
 
-namespace meshutil {
+namespace kx::meshutil {
 
 class DataBuffer;
 class TriMesh;
@@ -36,4 +36,4 @@ Status WeldVertices(TriMesh* mesh, std::uint32_t flags, const WeldEpsilons* epsi
                     const std::uint32_t* adjacencyIn, std::uint32_t* adjacencyOut,
                     std::uint32_t* faceRemapOut, DataBuffer** vertexRemapOut);
 
-}  // namespace meshutil
+}  // namespace kx::meshutil

@@ -9,7 +9,7 @@
 #include "TestMeshes.h"
 #include "meshutil/WeldVertices.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
@@ -237,4 +237,4 @@ TEST(AdjacencyReference, RealCodeFollowsTheRulesOnRandomMeshes) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

@@ -2,7 +2,7 @@
 
 #include "TestMeshes.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 const Points kSquare = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
@@ -133,4 +133,4 @@ TEST(AdjacencyToPointReps, StopsAfterTenThousandStepsAroundOneCorner) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

@@ -8,7 +8,7 @@
 #include "meshutil/ReduceMesh.h"
 #include "meshutil/SphereMesh.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 struct Reduced {
@@ -306,4 +306,4 @@ TEST(ReduceMesh, RandomShapesStayValidAndUnflipped) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

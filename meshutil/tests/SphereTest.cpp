@@ -7,7 +7,7 @@
 #include "meshutil/DataBuffer.h"
 #include "meshutil/SphereMesh.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 struct Sphere {
@@ -156,4 +156,4 @@ TEST(CreateSphereMesh, RefusesBadArgumentsAndMapsDefaults) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

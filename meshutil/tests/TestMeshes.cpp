@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 
 Device* TestDevice() {
     static int anchor;
@@ -52,4 +52,4 @@ Indices AdjacencyOf(TriMesh& mesh, float epsilon) {
     return adjacency;
 }
 
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

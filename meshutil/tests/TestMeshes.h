@@ -6,7 +6,7 @@
 
 #include "meshutil/TriMesh.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 
 using Points = std::vector<std::array<float, 3>>;
 using Indices = std::vector<std::uint32_t>;
@@ -26,4 +26,4 @@ Points PointsOf(const TriMesh& mesh);
 // Adjacency of the mesh at epsilon; fails the test on a bad status.
 Indices AdjacencyOf(TriMesh& mesh, float epsilon);
 
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

@@ -4,7 +4,7 @@
 #include "meshutil/DataBuffer.h"
 #include "meshutil/VertexFormat.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 Status Create(std::uint32_t faces, std::uint32_t vertices, std::uint32_t options,
@@ -82,4 +82,4 @@ TEST(DataBuffer, HoldsItsSizeAndCountsReferences) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test

@@ -5,7 +5,7 @@
 #include "meshutil/DataBuffer.h"
 #include "meshutil/WeldVertices.h"
 
-namespace meshutil::test {
+namespace kx::meshutil::test {
 namespace {
 
 // Welds the way the collision exporter does: zero tolerances, the adjacency
@@ -144,4 +144,4 @@ TEST(CompactMesh, NoFaceLeftIsNoDataAndChangesNothing) {
 }
 
 }  // namespace
-}  // namespace meshutil::test
+}  // namespace kx::meshutil::test
