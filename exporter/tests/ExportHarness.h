@@ -52,6 +52,9 @@ class TestModel {
             msVertex_SetVertex(v, p);
             msVertex_SetTexCoords(v, uv);
         }
+        // The exporter makes its own normals; one here lets the model be
+        // saved as a model file too.
+        msMesh_AddVertexNormal(mesh);
         for (size_t i = 0; i + 2 < positions.size(); i += 3) {
             word idx[3] = {word(i), word(i + 1), word(i + 2)};
             msTriangle_SetVertexIndices(msMesh_GetTriangleAt(mesh, msMesh_AddTriangle(mesh)), idx);
