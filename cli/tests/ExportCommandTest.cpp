@@ -77,7 +77,7 @@ TEST(ExportCommand, SavedSettingsServeALaterUpdate) {
     ASSERT_TRUE(ReadWholeFile(ces.path(), saved));
     ASSERT_EQ(saved.size(), 192u);
     EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 12, saved.begin() + 24),
-              test::Bytes().U32(2).U32(1).U32(1).b);
+              test::Le().u32(2).u32(1).u32(1).bytes);
 
     // The groups come from the file, the level from the option after it.
     r = Kaltrix({"export", ship.path(), "-o", out.path(), "--update", "--settings", ces.path(),

@@ -16,7 +16,7 @@ namespace {
 using Dlg = CExportSettingsDlg;
 
 std::vector<uint8_t> Floats(std::initializer_list<float> values) {
-    return Bytes().F32s(values).b;
+    return Le().f32s(values).bytes;
 }
 
 // A ship of the named meshes, one triangle each, in the given order.
@@ -39,12 +39,12 @@ TEST(ExportAssembly, ThreePartWeaponGetsRevolvingJoints) {
     WrittenFile file(out);
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(file.Children("Cmpnd/Cons"), std::vector<std::string>{"Rev"});
-    Bytes rev;
+    Le rev;
     for (const char* child : {"barrel_lod1", "grip_lod1"}) {
-        rev.Text("Root", 64).Text(child, 64).F32s({0, 0, 0, 0, 0, 0});
-        rev.F32s({1, 0, 0, 0, 1, 0, 0, 0, 1}).F32s({1, 0, 0, 0}).U32(0x3F490EAA);
+        rev.text("Root", 64).text(child, 64).f32s({0, 0, 0, 0, 0, 0});
+        rev.f32s({1, 0, 0, 0, 1, 0, 0, 0, 1}).f32s({1, 0, 0, 0}).u32(0x3F490EAA);
     }
-    EXPECT_EQ(file.Leaf("Cmpnd/Cons/Rev"), rev.b);
+    EXPECT_EQ(file.Leaf("Cmpnd/Cons/Rev"), rev.bytes);
     EXPECT_EQ(file.Leaf("Cmpnd/Part_grip_lod1/Index"), Number(2));
     EXPECT_EQ(file.Leaf("Cmpnd/Part_grip_lod1/Object name"), Str("grip_lod1"));
 }
@@ -60,10 +60,10 @@ TEST(ExportAssembly, CockpitGetsACameraPart) {
         WrittenFile file(out);
         EXPECT_EQ(file.Children("Cmpnd"),
                   (std::vector<std::string>{"Cons", "Root", "Part_CockpitCamera"}));
-        Bytes fix;
-        fix.Text("Root", 64).Text("CockpitCamera", 64).F32s({0, 0, 0});
-        fix.F32s({1, 0, 0, 0, 1, 0, 0, 0, 1});
-        EXPECT_EQ(file.Leaf("Cmpnd/Cons/Fix"), fix.b);
+        Le fix;
+        fix.text("Root", 64).text("CockpitCamera", 64).f32s({0, 0, 0});
+        fix.f32s({1, 0, 0, 0, 1, 0, 0, 0, 1});
+        EXPECT_EQ(file.Leaf("Cmpnd/Cons/Fix"), fix.bytes);
         EXPECT_EQ(file.Leaf("Cmpnd/Part_CockpitCamera/File name"), Str("CockpitCamera.cam"));
         EXPECT_EQ(file.Leaf("Cmpnd/Part_CockpitCamera/Index"), Number(1));
         EXPECT_EQ(file.Leaf("Cmpnd/Part_CockpitCamera/Object name"), Str("CockpitCamera"));
@@ -74,8 +74,8 @@ TEST(ExportAssembly, CockpitGetsACameraPart) {
         EXPECT_EQ(ref[18], 2);  // mesh count
         // The window's defaults, Znear and Zfar positive.
         EXPECT_EQ(file.Children("CockpitCamera.cam"), std::vector<std::string>{"Camera"});
-        EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Fovx"), Bytes().U32(0x3F255150).U32(0).b);
-        EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Fovy"), Bytes().U32(0x3F03B081).U32(0).b);
+        EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Fovx"), Le().u32(0x3F255150).u32(0).bytes);
+        EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Fovy"), Le().u32(0x3F03B081).u32(0).bytes);
         EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Znear"), FloatNumber(0.05f));
         EXPECT_EQ(file.Leaf("CockpitCamera.cam/Camera/Zfar"), FloatNumber(5.0f));
     }
@@ -136,7 +136,7 @@ TEST(ExportAssembly, LevelsOfDetailAddUpInOneFile) {
             const std::vector<uint8_t> ref = file.Leaf(multi + "/Level1/VMeshPart/VMeshRef");
             ASSERT_EQ(ref.size(), 60u);
             EXPECT_EQ(std::vector<uint8_t>(ref.begin() + 4, ref.begin() + 8),
-                      Bytes().U32(NameHash("hull.lod1.vms")).b);
+                      Le().u32(NameHash("hull.lod1.vms")).bytes);
         }
         // Joints and hardpoints belong to level 0.
         EXPECT_EQ(file.Leaf("Cmpnd/Cons/Fix"), fix);
@@ -194,11 +194,11 @@ TEST(ExportAssembly, JointRecordsCutLongNames) {
     const std::vector<uint8_t> fix = FixRecord(name, {1, 2, 3});
     ASSERT_EQ(fix.size(), kFixRecordSize);
     // 44 characters at most: bytes 44 to 63 of the child name stay zero.
-    EXPECT_EQ(Bytes().Text(name.substr(0, 44), 64).b,
+    EXPECT_EQ(Le().text(name.substr(0, 44), 64).bytes,
               std::vector<uint8_t>(fix.begin() + 64, fix.begin() + 128));
     const std::vector<uint8_t> rev = RevRecord(name);
     ASSERT_EQ(rev.size(), kRevRecordSize);
-    EXPECT_EQ(Bytes().Text(name.substr(0, 63), 64).b,
+    EXPECT_EQ(Le().text(name.substr(0, 63), 64).bytes,
               std::vector<uint8_t>(rev.begin() + 64, rev.begin() + 128));
 }
 

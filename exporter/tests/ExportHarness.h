@@ -4,7 +4,6 @@
 // written file, and expected files spelled out byte by byte.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -17,6 +16,7 @@
 #include "exporter/TarrowPlugIn.h"
 #include "host/HeadlessModel.h"
 #include "host/HeadlessUi.h"
+#include "meshdata/tests/LittleEndian.h"
 
 namespace kx::test {
 
@@ -193,42 +193,14 @@ struct WrittenFile {
     bool ok = false;
 };
 
-// Little-endian bytes written out by hand.
-struct Bytes {
-    Bytes& U16(uint32_t v) {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-        return *this;
-    }
-    Bytes& U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
-    Bytes& F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
-    Bytes& F32s(std::initializer_list<float> vs) {
-        for (float v : vs) {
-            F32(v);
-        }
-        return *this;
-    }
-    // Text, then zeros up to `width` bytes (its own zero byte when 0).
-    Bytes& Text(const std::string& text, size_t width = 0) {
-        b.insert(b.end(), text.begin(), text.end());
-        b.resize(b.size() + (width ? width - text.size() : 1), 0);
-        return *this;
-    }
-    Bytes& Append(const std::vector<uint8_t>& more) {
-        b.insert(b.end(), more.begin(), more.end());
-        return *this;
-    }
-    std::vector<uint8_t> b;
-};
-
 inline std::vector<uint8_t> Number(uint32_t v) {
-    return Bytes().U32(v).U32(0).b;
+    return Le().u32(v).u32(0).bytes;
 }
 inline std::vector<uint8_t> FloatNumber(float v) {
-    return Bytes().F32(v).U32(0).b;
+    return Le().f32(v).u32(0).bytes;
 }
 inline std::vector<uint8_t> Str(const std::string& text) {
-    return Bytes().Text(text).b;
+    return Le().text(text).bytes;
 }
 
 // A node of an expected file: a folder when it has children, else a leaf.
@@ -251,11 +223,11 @@ inline HandNode Leaf(std::string name, std::vector<uint8_t> data) {
 inline std::vector<uint8_t> HandFile(const HandNode& root,
                                      const std::vector<std::string>& nameOrder) {
     std::map<std::string, uint32_t> nameAt;
-    Bytes strings;
-    strings.b.push_back(0);
+    Le strings;
+    strings.bytes.push_back(0);
     for (const std::string& name : nameOrder) {
-        if (nameAt.emplace(name, static_cast<uint32_t>(strings.b.size())).second) {
-            strings.Text(name);
+        if (nameAt.emplace(name, static_cast<uint32_t>(strings.bytes.size())).second) {
+            strings.text(name);
         }
     }
     struct Flat {
@@ -282,25 +254,25 @@ inline std::vector<uint8_t> HandFile(const HandNode& root,
     walk(walk, root);
 
     const auto nodeBlock = static_cast<uint32_t>(44 * flat.size());
-    const auto stringBlock = static_cast<uint32_t>(strings.b.size());
-    Bytes file;
-    file.Text("UTF ", 4).U32(0x101).U32(56).U32(nodeBlock).U32(0).U32(44);
-    file.U32(56 + nodeBlock).U32(stringBlock).U32(stringBlock);
-    file.U32(56 + nodeBlock + stringBlock).U32(0).U32(0).U32(0).U32(0);
-    Bytes data;
+    const auto stringBlock = static_cast<uint32_t>(strings.bytes.size());
+    Le file;
+    file.text("UTF ", 4).u32(0x101).u32(56).u32(nodeBlock).u32(0).u32(44);
+    file.u32(56 + nodeBlock).u32(stringBlock).u32(stringBlock);
+    file.u32(56 + nodeBlock + stringBlock).u32(0).u32(0).u32(0).u32(0);
+    Le data;
     for (const Flat& f : flat) {
-        file.U32(static_cast<uint32_t>(44 * f.next)).U32(nameAt.at(f.node->name));
+        file.u32(static_cast<uint32_t>(44 * f.next)).u32(nameAt.at(f.node->name));
         if (f.node->children.empty()) {
             const auto length = static_cast<uint32_t>(f.node->data.size());
-            file.U32(0x80).U32(0).U32(static_cast<uint32_t>(data.b.size()));
-            file.U32(length).U32(length).U32(length);
-            data.Append(f.node->data);
+            file.u32(0x80).u32(0).u32(static_cast<uint32_t>(data.bytes.size()));
+            file.u32(length).u32(length).u32(length);
+            data.append(f.node->data);
         } else {
-            file.U32(0x10).U32(0).U32(static_cast<uint32_t>(44 * f.child)).U32(0).U32(0).U32(0);
+            file.u32(0x10).u32(0).u32(static_cast<uint32_t>(44 * f.child)).u32(0).u32(0).u32(0);
         }
-        file.U32(0).U32(0).U32(0);
+        file.u32(0).u32(0).u32(0);
     }
-    return file.Append(strings.b).Append(data.b).b;
+    return file.append(strings.bytes).append(data.bytes).bytes;
 }
 
 }  // namespace kx::test

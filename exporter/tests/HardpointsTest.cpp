@@ -45,11 +45,11 @@ TEST(Hardpoints, RevolvingLimits) {
         leaves.push_back(n->Name());
     }
     EXPECT_EQ(leaves, (std::vector<std::string>{"Axis", "Max", "Min", "Orientation", "Position"}));
-    EXPECT_EQ(leaf("HpTurret01/Axis"), Bytes().F32s({0, 1, 0}).b);
-    EXPECT_EQ(leaf("HpTurret01/Max"), Bytes().U32(0x40C90FDA).U32(0).b);
-    EXPECT_EQ(leaf("HpTurret01/Min"), Bytes().U32(0xC0C90FDA).U32(0).b);
-    EXPECT_EQ(leaf("HpGun01/Max"), Bytes().U32(0x3F490EAA).U32(0).b);
-    EXPECT_EQ(leaf("HpGun01/Min"), Bytes().U32(0xBF490FF9).U32(0).b);
+    EXPECT_EQ(leaf("HpTurret01/Axis"), Le().f32s({0, 1, 0}).bytes);
+    EXPECT_EQ(leaf("HpTurret01/Max"), Le().u32(0x40C90FDA).u32(0).bytes);
+    EXPECT_EQ(leaf("HpTurret01/Min"), Le().u32(0xC0C90FDA).u32(0).bytes);
+    EXPECT_EQ(leaf("HpGun01/Max"), Le().u32(0x3F490EAA).u32(0).bytes);
+    EXPECT_EQ(leaf("HpGun01/Min"), Le().u32(0xBF490FF9).u32(0).bytes);
 }
 
 // An ordinary mesh of one triangle whose face normal is `n`, centred on `at`.
@@ -139,7 +139,7 @@ TEST(Hardpoints, PartsTakeTheMarkersInsideTheirBoxes) {
                       (Names{"HpMuzzle", "HpSight"}));
         }
         EXPECT_EQ(file.Leaf("barrel_lod1.3db/Hardpoints/Fixed/HpSight/Position"),
-                  Bytes().F32s({2.5f, 0.5f, 0.75f}).b);
+                  Le().f32s({2.5f, 0.5f, 0.75f}).bytes);
     }
 }
 

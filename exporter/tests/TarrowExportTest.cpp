@@ -22,9 +22,9 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
 
 const std::vector<float> kIdentity{1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-Bytes& Identity(Bytes& b) {
+Le& Identity(Le& b) {
     for (float v : kIdentity) {
-        b.F32(v);
+        b.f32(v);
     }
     return b;
 }
@@ -35,10 +35,10 @@ void Triangle(TestModel& model, const char* name, float x, float y, float z, int
     model.Mesh(name, {At(x, -y, -z), At(x + 1, -y, -z), At(x, -y - 1, -z)}, material);
 }
 
-Bytes& TriangleVertices(Bytes& b, float x, float y, float z) {
+Le& TriangleVertices(Le& b, float x, float y, float z) {
     const float corners[3][2] = {{x, -y}, {x + 1, -y}, {x, -y - 1}};
     for (int i = 0; i < 3; ++i) {
-        b.F32s({corners[i][0], corners[i][1], -z, 0, 0, -1, 0.25f * static_cast<float>(i), 0.5f});
+        b.f32s({corners[i][0], corners[i][1], -z, 0, 0, -1, 0.25f * static_cast<float>(i), 0.5f});
     }
     return b;
 }
@@ -46,15 +46,15 @@ Bytes& TriangleVertices(Bytes& b, float x, float y, float z) {
 // "VMeshRef": 60, the library's id, the ranges, the box, centre, radius.
 std::vector<uint8_t> MeshRef(const std::string& library, std::array<uint16_t, 6> ranges,
                              std::array<float, 6> box, std::array<float, 3> centre, float radius) {
-    Bytes b;
-    b.U32(60).U32(NameHash(library));
+    Le b;
+    b.u32(60).u32(NameHash(library));
     for (uint16_t v : ranges) {
-        b.U16(v);
+        b.u16(v);
     }
     for (float v : box) {
-        b.F32(v);
+        b.f32(v);
     }
-    return b.F32s({centre[0], centre[1], centre[2], radius}).b;
+    return b.f32s({centre[0], centre[1], centre[2], radius}).bytes;
 }
 
 TEST(TarrowExport, SinglePartModelByteForByte) {
@@ -67,21 +67,21 @@ TEST(TarrowExport, SinglePartModelByteForByte) {
     const std::string out = dir.File("hull.cmp");
     ASSERT_TRUE(Export(model.m, out, [](ExportRun&) {}));
 
-    Bytes block;
-    block.U32(1).U32(4).U16(1).U16(3).U16(0x112).U16(3);
-    block.U32(NameHash("Steel")).U16(0).U16(2).U16(3).U16(0xCC);
-    block.U16(0).U16(1).U16(2);
+    Le block;
+    block.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2);
     TriangleVertices(block, 1, 1, 1);
-    Bytes engineOrientation, turret;
+    Le engineOrientation, turret;
     Identity(engineOrientation);
     // The nearest triangle's normal is (0, 0, -1): the rows for a normal
     // along z.
-    turret.F32s({1, 0, -0.0f, -0.0f, 0, -1, 0, 1, 0});
+    turret.f32s({1, 0, -0.0f, -0.0f, 0, -1, 0, 1, 0});
 
     // The summary box starts at the origin: x 0..2, y -2..0, z -1..0.
     const HandNode root = Folder(
         "\\",
-        {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.b)})}),
+        {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.bytes)})}),
          Folder("Cmpnd",
                 {Folder("Root", {Leaf("File name", Str("hull.3db")), Leaf("Index", Number(0)),
                                  Leaf("Object name", Str("Root"))})}),
@@ -90,14 +90,14 @@ TEST(TarrowExport, SinglePartModelByteForByte) {
              {Folder(
                   "Hardpoints",
                   {Folder("Fixed",
-                          {Folder("HpEngine01", {Leaf("Orientation", engineOrientation.b),
-                                                 Leaf("Position", Bytes().F32s({1, -1, -1}).b)})}),
+                          {Folder("HpEngine01", {Leaf("Orientation", engineOrientation.bytes),
+                                                 Leaf("Position", Le().f32s({1, -1, -1}).bytes)})}),
                    Folder("Revolute", {Folder("HpTurret01",
-                                              {Leaf("Axis", Bytes().F32s({0, 1, 0}).b),
-                                               Leaf("Max", Bytes().U32(0x40C90FDA).U32(0).b),
-                                               Leaf("Min", Bytes().U32(0xC0C90FDA).U32(0).b),
-                                               Leaf("Orientation", turret.b),
-                                               Leaf("Position", Bytes().F32s({3, -3, -3}).b)})})}),
+                                              {Leaf("Axis", Le().f32s({0, 1, 0}).bytes),
+                                               Leaf("Max", Le().u32(0x40C90FDA).u32(0).bytes),
+                                               Leaf("Min", Le().u32(0xC0C90FDA).u32(0).bytes),
+                                               Leaf("Orientation", turret.bytes),
+                                               Leaf("Position", Le().f32s({3, -3, -3}).bytes)})})}),
               Folder("MultiLevel",
                      {Folder("Level0",
                              {Folder("VMeshPart",
@@ -122,16 +122,16 @@ TEST(TarrowExport, TwoPartShipByteForByte) {
     const std::string out = dir.File("ship.cmp");
     ASSERT_TRUE(Export(model.m, out, [](ExportRun& run) { run.Groups({1, 1}); }));
 
-    Bytes block;
-    block.U32(1).U32(4).U16(2).U16(6).U16(0x112).U16(6);
+    Le block;
+    block.u32(1).u32(4).u16(2).u16(6).u16(0x112).u16(6);
     // Each part numbers its meshes' vertices from 0.
-    block.U32(NameHash("Steel")).U16(0).U16(2).U16(3).U16(0xCC);
-    block.U32(NameHash("Steel")).U16(0).U16(2).U16(3).U16(0xCC);
-    block.U16(0).U16(1).U16(2).U16(0).U16(1).U16(2);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2).u16(0).u16(1).u16(2);
     TriangleVertices(block, 1, 1, 1);
     TriangleVertices(block, 2, 2, 2);
-    Bytes fix;
-    fix.Text("Root", 64).Text("wing_lod1", 64).F32s({0, 0, 0});
+    Le fix;
+    fix.text("Root", 64).text("wing_lod1", 64).f32s({0, 0, 0});
     Identity(fix);
 
     const float radius = std::sqrt(0.5f);
@@ -141,9 +141,9 @@ TEST(TarrowExport, TwoPartShipByteForByte) {
                               {Folder("Level0", {Folder("VMeshPart", {Leaf("VMeshRef", ref)})})})});
     };
     const HandNode root = Folder(
-        "\\", {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.b)})}),
+        "\\", {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.bytes)})}),
                Folder("Cmpnd",
-                      {Folder("Cons", {Leaf("Fix", fix.b)}),
+                      {Folder("Cons", {Leaf("Fix", fix.bytes)}),
                        Folder("Root", {Leaf("File name", Str("hull_lod1.3db")),
                                        Leaf("Index", Number(0)), Leaf("Object name", Str("Root"))}),
                        Folder("Part_wing_lod1",
@@ -246,7 +246,8 @@ TEST(TarrowExport, FailedSaveIsReportedAndTheTreeStillShown) {
 TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
     TempDir dir("update_bad");
     const std::string damaged = dir.File("damaged.cmp");
-    const std::vector<uint8_t> damagedBytes = Bytes().Text("UTF ", 4).U32(0x101).U32(56).U32(440).b;
+    const std::vector<uint8_t> damagedBytes =
+        Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes;
     ASSERT_TRUE(WriteWholeFile(damaged, damagedBytes));
     {
         TestModel model;
@@ -269,7 +270,7 @@ TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
     Hull(model);
     ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
     for (const std::vector<uint8_t>& other :
-         {Bytes().Text("not a model at all").b, Bytes().Text("UTF ", 4).U32(0x102).b}) {
+         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes}) {
         const std::string path = dir.File("other.cmp");
         ASSERT_TRUE(WriteWholeFile(path, other));
         TestModel again;
