@@ -20,27 +20,19 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
     return bytes;
 }
 
-const std::vector<float> kIdentity{1, 0, 0, 0, 1, 0, 0, 0, 1};
+const std::vector<uint8_t> kIdentityRows = Le().f32s({1, 0, 0, 0, 1, 0, 0, 0, 1}).bytes;
 
-Le& Identity(Le& b) {
-    for (float v : kIdentity) {
-        b.f32(v);
-    }
-    return b;
-}
-
-// A triangle at (x, -y, -z), (x + 1, -y, -z), (x, -y - 1, -z): its face and
-// vertex normals are (0, 0, -1), its uv (0, 0.5), (0.25, 0.5), (0.5, 0.5).
+// A triangle at (x, y, z), (x + 1, y, z), (x, y - 1, z): its face and vertex
+// normals are (0, 0, -1), its uv (0, 0.5), (0.25, 0.5), (0.5, 0.5).
 void Triangle(TestModel& model, const char* name, float x, float y, float z, int material) {
-    model.Mesh(name, {At(x, -y, -z), At(x + 1, -y, -z), At(x, -y - 1, -z)}, material);
+    model.Mesh(name, {At(x, y, z), At(x + 1, y, z), At(x, y - 1, z)}, material);
 }
 
+// That triangle's three vertices in a mesh data block.
 Le& TriangleVertices(Le& b, float x, float y, float z) {
-    const float corners[3][2] = {{x, -y}, {x + 1, -y}, {x, -y - 1}};
-    for (int i = 0; i < 3; ++i) {
-        b.f32s({corners[i][0], corners[i][1], -z, 0, 0, -1, 0.25f * static_cast<float>(i), 0.5f});
-    }
-    return b;
+    b.f32s({x, y, z, 0, 0, -1, 0, 0.5f});
+    b.f32s({x + 1, y, z, 0, 0, -1, 0.25f, 0.5f});
+    return b.f32s({x, y - 1, z, 0, 0, -1, 0.5f, 0.5f});
 }
 
 // "VMeshRef": 60, the library's id, the ranges, the box, centre, radius.
@@ -61,7 +53,7 @@ TEST(TarrowExport, SinglePartModelByteForByte) {
     TempDir dir("single");
     TestModel model;
     const int steel = model.Material("Steel");
-    Triangle(model, "hull", 1, 1, 1, steel);
+    Triangle(model, "hull", 1, -1, -1, steel);
     model.Marker("Hp_Fixed_HpEngine01", 1, -1, -1);
     model.Marker("hp-revolute-HpTurret01", 3, -3, -3);
     const std::string out = dir.File("hull.cmp");
@@ -71,9 +63,8 @@ TEST(TarrowExport, SinglePartModelByteForByte) {
     block.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
     block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
     block.u16(0).u16(1).u16(2);
-    TriangleVertices(block, 1, 1, 1);
-    Le engineOrientation, turret;
-    Identity(engineOrientation);
+    TriangleVertices(block, 1, -1, -1);
+    Le turret;
     // The nearest triangle's normal is (0, 0, -1): the rows for a normal
     // along z.
     turret.f32s({1, 0, -0.0f, -0.0f, 0, -1, 0, 1, 0});
@@ -90,7 +81,7 @@ TEST(TarrowExport, SinglePartModelByteForByte) {
              {Folder(
                   "Hardpoints",
                   {Folder("Fixed",
-                          {Folder("HpEngine01", {Leaf("Orientation", engineOrientation.bytes),
+                          {Folder("HpEngine01", {Leaf("Orientation", kIdentityRows),
                                                  Leaf("Position", Le().f32s({1, -1, -1}).bytes)})}),
                    Folder("Revolute", {Folder("HpTurret01",
                                               {Leaf("Axis", Le().f32s({0, 1, 0}).bytes),
@@ -117,8 +108,8 @@ TEST(TarrowExport, TwoPartShipByteForByte) {
     TempDir dir("two_parts");
     TestModel model;
     const int steel = model.Material("Steel");
-    Triangle(model, "hull", 1, 1, 1, steel);
-    Triangle(model, "wing", 2, 2, 2, steel);
+    Triangle(model, "hull", 1, -1, -1, steel);
+    Triangle(model, "wing", 2, -2, -2, steel);
     const std::string out = dir.File("ship.cmp");
     ASSERT_TRUE(Export(model.m, out, [](ExportRun& run) { run.Groups({1, 1}); }));
 
@@ -128,11 +119,11 @@ TEST(TarrowExport, TwoPartShipByteForByte) {
     block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
     block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
     block.u16(0).u16(1).u16(2).u16(0).u16(1).u16(2);
-    TriangleVertices(block, 1, 1, 1);
-    TriangleVertices(block, 2, 2, 2);
+    TriangleVertices(block, 1, -1, -1);
+    TriangleVertices(block, 2, -2, -2);
     Le fix;
     fix.text("Root", 64).text("wing_lod1", 64).f32s({0, 0, 0});
-    Identity(fix);
+    fix.append(kIdentityRows);
 
     const float radius = std::sqrt(0.5f);
     auto part = [](const std::string& file, std::vector<uint8_t> ref) {
@@ -162,7 +153,7 @@ TEST(TarrowExport, TwoPartShipByteForByte) {
 
 // A model of one triangle mesh "hull" with a material.
 void Hull(TestModel& model) {
-    Triangle(model, "hull", 1, 1, 1, model.Material("Steel"));
+    Triangle(model, "hull", 1, -1, -1, model.Material("Steel"));
 }
 
 TEST(TarrowExport, RefusesAModelWithoutMeshesOrMaterialsBeforeAnyWindow) {
@@ -170,7 +161,7 @@ TEST(TarrowExport, RefusesAModelWithoutMeshesOrMaterialsBeforeAnyWindow) {
     TestModel empty;
     empty.Material("Steel");
     TestModel bare;
-    Triangle(bare, "hull", 1, 1, 1, -1);
+    Triangle(bare, "hull", 1, -1, -1, -1);
     for (auto [model, text] : {std::pair{&empty, "The model is empty! Nothing exported!"},
                                std::pair{&bare, "Materials must be assigned before exporting"}}) {
         ExportRun run;
