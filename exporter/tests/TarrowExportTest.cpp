@@ -255,13 +255,15 @@ TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
     }
 
     // A file of another kind (wrong magic, or wrong version) is overwritten
-    // with the whole model, as a new file would be.
+    // with the whole model, as a new file would be; so is a container of
+    // nothing but its root.
     const std::string fresh = dir.File("fresh.cmp");
     TestModel model;
     Hull(model);
     ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
     for (const std::vector<uint8_t>& other :
-         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes}) {
+         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes,
+          HandFile(Leaf("\\", {}), {"\\"})}) {
         const std::string path = dir.File("other.cmp");
         ASSERT_TRUE(WriteWholeFile(path, other));
         TestModel again;
