@@ -29,6 +29,23 @@ void Meshes(TestModel& model, std::initializer_list<const char*> names) {
     }
 }
 
+// One run over `out` at `level` with two groups of one mesh each, and a
+// marker at the origin when named.
+bool ExportShip(const std::string& out, int level, std::initializer_list<const char*> names,
+                bool update, const char* marker = nullptr) {
+    TestModel model;
+    Meshes(model, names);
+    if (marker) {
+        model.Marker(marker, 0, 0, 0);
+    }
+    return Export(
+        model.m, out,
+        [&](ExportRun& run) {
+            run.Lod(level).Groups({1, 1});
+        },
+        update);
+}
+
 TEST(ExportAssembly, ThreePartWeaponGetsRevolvingJoints) {
     TempDir dir("weapon");
     TestModel model;
@@ -107,17 +124,7 @@ TEST(ExportAssembly, LevelsOfDetailAddUpInOneFile) {
     bool update = false;
     auto exportLevel = [&](int level, std::initializer_list<const char*> names,
                            const char* marker) {
-        TestModel model;
-        Meshes(model, names);
-        if (marker) {
-            model.Marker(marker, 0, 0, 0);
-        }
-        return Export(
-            model.m, out,
-            [&](ExportRun& run) {
-                run.Lod(level).Groups({1, 1});
-            },
-            std::exchange(update, true));
+        return ExportShip(out, level, names, std::exchange(update, true), marker);
     };
     ASSERT_TRUE(exportLevel(0, {"hull", "wing"}, "Hp_Fixed_HpEngine01"));
     const std::vector<uint8_t> fix = WrittenFile(out).Leaf("Cmpnd/Cons/Fix");
@@ -162,20 +169,10 @@ TEST(ExportAssembly, LevelsOfDetailAddUpInOneFile) {
 TEST(ExportAssembly, OnlyLevelZeroRewritesThePartEntries) {
     TempDir dir("entries");
     const std::string out = dir.File("ship.cmp");
-    auto exportLevel = [&](int level, std::initializer_list<const char*> names, bool update) {
-        TestModel model;
-        Meshes(model, names);
-        return Export(
-            model.m, out,
-            [&](ExportRun& run) {
-                run.Lod(level).Groups({1, 1});
-            },
-            update);
-    };
-    ASSERT_TRUE(exportLevel(0, {"hull", "wing"}, false));
+    ASSERT_TRUE(ExportShip(out, 0, {"hull", "wing"}, false));
     // A level 1 whose first mesh was renamed: new part nodes beside the old,
     // the existing entries keep their names.
-    ASSERT_TRUE(exportLevel(1, {"body", "wing"}, true));
+    ASSERT_TRUE(ExportShip(out, 1, {"body", "wing"}, true));
     {
         WrittenFile file(out);
         EXPECT_EQ(file.Leaf("Cmpnd/Root/File name"), Str("hull_lod1.3db"));
@@ -185,7 +182,7 @@ TEST(ExportAssembly, OnlyLevelZeroRewritesThePartEntries) {
         EXPECT_EQ(file.Children("body_lod1.3db/MultiLevel"),
                   (std::vector<std::string>{"Level1", "Switch2"}));
     }
-    ASSERT_TRUE(exportLevel(0, {"body", "wing"}, true));
+    ASSERT_TRUE(ExportShip(out, 0, {"body", "wing"}, true));
     EXPECT_EQ(WrittenFile(out).Leaf("Cmpnd/Root/File name"), Str("body_lod1.3db"));
 }
 
