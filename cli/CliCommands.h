@@ -16,6 +16,7 @@ int RunCat(const std::vector<std::string>& args, CliContext& ctx);
 int RunPlugins(const std::vector<std::string>& args, CliContext& ctx);
 int RunVMesh(const std::vector<std::string>& args, CliContext& ctx);
 int RunSettings(const std::vector<std::string>& args, CliContext& ctx);
+int RunExport(const std::vector<std::string>& args, CliContext& ctx);
 int RunInfo(const std::vector<std::string>& args, CliContext& ctx);
 
 // Loads a container file; on failure says why on stderr and returns false.

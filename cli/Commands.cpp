@@ -13,6 +13,19 @@ std::span<const Command> Commands() {
             "then \"Save Settings\" to OUT.ces. The window's messages print as\n"
             "'Caption: text'; exit 1 when it wrote nothing.\n") +
         kExportSettingsOptionsHelp;
+    static const std::string exportHelp =
+        std::string(
+            "Exports a model file (.ms3d) as a game model (.cmp / .3db) by driving the model\n"
+            "exporter's settings window as a person would: \"Load Settings\" with --settings\n"
+            "first, \"New\" (or \"Update\" with --update) answered with OUT, the options in the\n"
+            "order given, \"Save Settings\" with --save-settings, then \"Continue\" in both\n"
+            "windows. Messages print as 'Caption: text'. Exit 0 when OUT was written by this\n"
+            "run, 1 when it was not, 2 for a usage error or an option whose control is\n"
+            "disabled.\n"
+            "  --update               add to (or re-export) the existing OUT\n"
+            "  --settings FILE.ces    load these settings first\n"
+            "  --save-settings FILE.ces  save the settings before exporting\n") +
+        kExportSettingsOptionsHelp;
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
@@ -35,6 +48,8 @@ std::span<const Command> Commands() {
          "be decoded is named on stderr and the exit code is 1.\n",
          RunVMesh},
         {"settings", "-o OUT.ces [--settings IN.ces] [OPTIONS]", settingsHelp.c_str(), RunSettings},
+        {"export", "MODEL.ms3d -o OUT [--update] [--settings IN.ces] [OPTIONS]", exportHelp.c_str(),
+         RunExport},
         {"info", "FILE.ms3d",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"

@@ -1,12 +1,123 @@
 #include "exporter/TarrowPlugIn.h"
 
+#include <filesystem>
+#include <random>
+
+#include "container/FileIo.h"
+#include "exporter/ExportMeshes.h"
+#include "exporter/ExportResultDlg.h"
+#include "exporter/ExportSettingsDlg.h"
+
 namespace kx {
 
+namespace {
+
+// The meshes a group quantity counts: names beginning neither with "Hp" nor
+// with "Hfov".
+int64_t CountedMeshes(const std::vector<ExportMesh>& meshes) {
+    int64_t count = 0;
+    for (const ExportMesh& mesh : meshes) {
+        if (!StartsWithNoCase(mesh.name, "hp") && !StartsWithNoCase(mesh.name, "hfov")) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool QuantitiesMatch(const ExportSettings& settings, const std::vector<ExportMesh>& meshes) {
+    if (settings.groupCount <= 1) {
+        return true;
+    }
+    int64_t sum = 0;
+    for (int g = 0; g < settings.groupCount && g < kMaxGroups; ++g) {
+        sum += settings.quantities[static_cast<size_t>(g)];
+    }
+    return sum == CountedMeshes(meshes);
+}
+
+// A fresh name in the system's temporary folder, so two exports, or a
+// working folder that cannot be written, never collide on one file.
+std::string TemporaryBlockPath() {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        dir = ".";
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = dir / ("kaltrix-" + std::to_string(random()) + ".vms");
+        if (!std::filesystem::exists(candidate, ec)) {
+            return candidate.string();
+        }
+    }
+    return (dir / "kaltrix-export.vms").string();
+}
+
+}  // namespace
+
 int TarrowPlugIn::Execute(msModel* model) {
+    lastExportWritten_ = false;
     if (!model) {
         return -1;
     }
-    (void)host_;
+    Ui& ui = *host_.ui;
+    if (msModel_GetMeshCount(model) == 0) {
+        ui.Message("The model is empty! Nothing exported!", "Error", MessageIcon::Warning);
+        return 0;
+    }
+    if (msModel_GetMaterialCount(model) == 0) {
+        ui.Message("Materials must be assigned before exporting", "Error", MessageIcon::Warning);
+        return 0;
+    }
+
+    CExportSettingsDlg settingsDlg(ui);
+    if (ui.RunModal(settingsDlg) != kIdOk || settingsDlg.Mode() == ExportMode::Cancelled) {
+        msModel_Destroy(model);
+        return 0;
+    }
+
+    ExportJob job;
+    job.settings = settingsDlg.Settings();
+    job.mode = settingsDlg.Mode();
+    job.outputPath = settingsDlg.OutputPath();
+    job.meshes = ReadExportMeshes(model, job.settings);
+
+    if (!QuantitiesMatch(job.settings, job.meshes)) {
+        ui.Message("Number of mesh group quantities does not match model - Exiting", "Warning",
+                   MessageIcon::Warning);
+        msModel_Destroy(model);
+        return 0;
+    }
+    if (auto tooLarge = BlockTooLargeMessage(job.meshes)) {
+        ui.Message(*tooLarge, kBlockTooLargeCaption, MessageIcon::Error);
+        msModel_Destroy(model);
+        return 0;
+    }
+
+    std::optional<ExportMesh> cameraMesh;
+    if (job.settings.modelType == static_cast<uint16_t>(ModelType::Cockpit)) {
+        job.camera = FindCockpitCamera(job.meshes);
+        cameraMesh = CockpitCameraMesh(job.camera.name, job.settings);
+    }
+    job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
+
+    std::vector<uint8_t> block;
+    job.blockPath = TemporaryBlockPath();
+    if (!WriteMeshBlock(job.meshes, job.partition, block) ||
+        !WriteWholeFile(job.blockPath, block)) {
+        ui.Message(
+            "Could not open export file for some reason, check if it's not being used by another "
+            "application!",
+            "Error exporting VMS file", MessageIcon::Error);
+        return -1;
+    }
+
+    CExportResultDlg resultDlg(ui, job);
+    ui.RunModal(resultDlg);
+    lastExportWritten_ = resultDlg.Written();
+    std::error_code ec;
+    std::filesystem::remove(job.blockPath, ec);
+    msModel_Destroy(model);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace kx::test {
@@ -22,6 +23,16 @@ struct Le {
         for (float v : vs) {
             f32(v);
         }
+        return *this;
+    }
+    // Text, then zeros up to `width` bytes (just its own zero byte when 0).
+    Le& text(const std::string& t, size_t width = 0) {
+        bytes.insert(bytes.end(), t.begin(), t.end());
+        bytes.resize(bytes.size() + (width ? width - t.size() : 1), 0);
+        return *this;
+    }
+    Le& append(const std::vector<uint8_t>& more) {
+        bytes.insert(bytes.end(), more.begin(), more.end());
         return *this;
     }
 };

@@ -1,0 +1,278 @@
+// The model exporter run as a person runs it: the settings window, the
+// result window and the file they write, compared with files spelled out by
+// hand.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "container/FileIo.h"
+#include "container/NameHash.h"
+#include "exporter/tests/ExportHarness.h"
+
+namespace kx::test {
+namespace {
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+const std::vector<uint8_t> kIdentityRows = Le().f32s({1, 0, 0, 0, 1, 0, 0, 0, 1}).bytes;
+
+// A triangle at (x, y, z), (x + 1, y, z), (x, y - 1, z): its face and vertex
+// normals are (0, 0, -1), its uv (0, 0.5), (0.25, 0.5), (0.5, 0.5).
+void Triangle(TestModel& model, const char* name, float x, float y, float z, int material) {
+    model.Mesh(name, {At(x, y, z), At(x + 1, y, z), At(x, y - 1, z)}, material);
+}
+
+// That triangle's three vertices in a mesh data block.
+Le& TriangleVertices(Le& b, float x, float y, float z) {
+    b.f32s({x, y, z, 0, 0, -1, 0, 0.5f});
+    b.f32s({x + 1, y, z, 0, 0, -1, 0.25f, 0.5f});
+    return b.f32s({x, y - 1, z, 0, 0, -1, 0.5f, 0.5f});
+}
+
+// "VMeshRef": 60, the library's id, the ranges, the box, centre, radius.
+std::vector<uint8_t> MeshRef(const std::string& library, std::array<uint16_t, 6> ranges,
+                             std::array<float, 6> box, std::array<float, 3> centre, float radius) {
+    Le b;
+    b.u32(60).u32(NameHash(library));
+    for (uint16_t v : ranges) {
+        b.u16(v);
+    }
+    for (float v : box) {
+        b.f32(v);
+    }
+    return b.f32s({centre[0], centre[1], centre[2], radius}).bytes;
+}
+
+TEST(TarrowExport, SinglePartModelByteForByte) {
+    TempDir dir("single");
+    TestModel model;
+    const int steel = model.Material("Steel");
+    Triangle(model, "hull", 1, -1, -1, steel);
+    model.Marker("Hp_Fixed_HpEngine01", 1, -1, -1);
+    model.Marker("hp-revolute-HpTurret01", 3, -3, -3);
+    const std::string out = dir.File("hull.cmp");
+    ASSERT_TRUE(Export(model.m, out, [](ExportRun&) {}));
+
+    Le block;
+    block.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2);
+    TriangleVertices(block, 1, -1, -1);
+    Le turret;
+    // The nearest triangle's normal is (0, 0, -1): the rows for a normal
+    // along z.
+    turret.f32s({1, 0, -0.0f, -0.0f, 0, -1, 0, 1, 0});
+
+    // The summary box starts at the origin: x 0..2, y -2..0, z -1..0.
+    const HandNode root = Folder(
+        "\\",
+        {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.bytes)})}),
+         Folder("Cmpnd",
+                {Folder("Root", {Leaf("File name", Str("hull.3db")), Leaf("Index", Number(0)),
+                                 Leaf("Object name", Str("Root"))})}),
+         Folder(
+             "hull.3db",
+             {Folder(
+                  "Hardpoints",
+                  {Folder("Fixed",
+                          {Folder("HpEngine01", {Leaf("Orientation", kIdentityRows),
+                                                 Leaf("Position", Le().f32s({1, -1, -1}).bytes)})}),
+                   Folder("Revolute", {Folder("HpTurret01",
+                                              {Leaf("Axis", Le().f32s({0, 1, 0}).bytes),
+                                               Leaf("Max", Le().u32(0x40C90FDA).u32(0).bytes),
+                                               Leaf("Min", Le().u32(0xC0C90FDA).u32(0).bytes),
+                                               Leaf("Orientation", turret.bytes),
+                                               Leaf("Position", Le().f32s({3, -3, -3}).bytes)})})}),
+              Folder("MultiLevel",
+                     {Folder("Level0",
+                             {Folder("VMeshPart",
+                                     {Leaf("VMeshRef", MeshRef("hull.lod0.vms", {0, 3, 0, 3, 0, 1},
+                                                               {2, 0, 0, -2, 0, -1}, {1, -1, -0.5f},
+                                                               1.5f))})})})})});
+    const std::vector<uint8_t> expected =
+        HandFile(root, {"\\",         "VMeshLibrary", "hull.lod0.vms", "VMeshData",   "Cmpnd",
+                        "Root",       "File name",    "Index",         "Object name", "hull.3db",
+                        "Hardpoints", "Fixed",        "HpEngine01",    "Orientation", "Position",
+                        "Revolute",   "HpTurret01",   "Axis",          "Max",         "Min",
+                        "MultiLevel", "Level0",       "VMeshPart",     "VMeshRef"});
+    EXPECT_EQ(FileBytes(out), expected);
+}
+
+TEST(TarrowExport, TwoPartShipByteForByte) {
+    TempDir dir("two_parts");
+    TestModel model;
+    const int steel = model.Material("Steel");
+    Triangle(model, "hull", 1, -1, -1, steel);
+    Triangle(model, "wing", 2, -2, -2, steel);
+    const std::string out = dir.File("ship.cmp");
+    ASSERT_TRUE(Export(model.m, out, [](ExportRun& run) { run.Groups({1, 1}); }));
+
+    Le block;
+    block.u32(1).u32(4).u16(2).u16(6).u16(0x112).u16(6);
+    // Each part numbers its meshes' vertices from 0.
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2).u16(0).u16(1).u16(2);
+    TriangleVertices(block, 1, -1, -1);
+    TriangleVertices(block, 2, -2, -2);
+    Le fix;
+    fix.text("Root", 64).text("wing_lod1", 64).f32s({0, 0, 0});
+    fix.append(kIdentityRows);
+
+    const float radius = std::sqrt(0.5f);
+    auto part = [](const std::string& file, std::vector<uint8_t> ref) {
+        return Folder(file,
+                      {Folder("MultiLevel",
+                              {Folder("Level0", {Folder("VMeshPart", {Leaf("VMeshRef", ref)})})})});
+    };
+    const HandNode root = Folder(
+        "\\", {Folder("VMeshLibrary", {Folder("hull.lod0.vms", {Leaf("VMeshData", block.bytes)})}),
+               Folder("Cmpnd",
+                      {Folder("Cons", {Leaf("Fix", fix.bytes)}),
+                       Folder("Root", {Leaf("File name", Str("hull_lod1.3db")),
+                                       Leaf("Index", Number(0)), Leaf("Object name", Str("Root"))}),
+                       Folder("Part_wing_lod1",
+                              {Leaf("File name", Str("wing_lod1.3db")), Leaf("Index", Number(1)),
+                               Leaf("Object name", Str("wing_lod1"))})}),
+               part("hull_lod1.3db", MeshRef("hull.lod0.vms", {0, 3, 0, 3, 0, 1},
+                                             {2, 1, -1, -2, -1, -1}, {1.5f, -1.5f, -1}, radius)),
+               part("wing_lod1.3db", MeshRef("hull.lod0.vms", {3, 3, 3, 3, 1, 1},
+                                             {3, 2, -2, -3, -2, -2}, {2.5f, -2.5f, -2}, radius))});
+    const std::vector<uint8_t> expected =
+        HandFile(root, {"\\", "VMeshLibrary", "hull.lod0.vms", "VMeshData", "Cmpnd", "Cons", "Fix",
+                        "Root", "File name", "Index", "Object name", "hull_lod1.3db", "MultiLevel",
+                        "Level0", "VMeshPart", "VMeshRef", "Part_wing_lod1", "wing_lod1.3db"});
+    EXPECT_EQ(FileBytes(out), expected);
+}
+
+// A model of one triangle mesh "hull" with a material.
+void Hull(TestModel& model) {
+    Triangle(model, "hull", 1, -1, -1, model.Material("Steel"));
+}
+
+TEST(TarrowExport, RefusesAModelWithoutMeshesOrMaterialsBeforeAnyWindow) {
+    TempDir dir("refused");
+    TestModel empty;
+    empty.Material("Steel");
+    TestModel bare;
+    Triangle(bare, "hull", 1, -1, -1, -1);
+    for (auto [model, text] : {std::pair{&empty, "The model is empty! Nothing exported!"},
+                               std::pair{&bare, "Materials must be assigned before exporting"}}) {
+        ExportRun run;
+        run.New(dir.File("out.cmp")).Continue();
+        EXPECT_EQ(run.Execute(model->m), 0);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{{text, "Error", MessageIcon::Warning}}));
+        EXPECT_TRUE(run.ui.windows.empty());
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.cmp")));
+    }
+    // Neither was handed back: the model stays the modeller's.
+    EXPECT_EQ(empty.MeshCount(), 0);
+    EXPECT_EQ(bare.MeshCount(), 1);
+
+    ExportRun none;
+    EXPECT_EQ(none.Execute(nullptr), -1);
+}
+
+TEST(TarrowExport, CancelAndQuantityMismatchHandTheModelBack) {
+    TempDir dir("cancel");
+    {
+        TestModel model;
+        Hull(model);
+        ExportRun run;
+        run.New(dir.File("out.cmp")).Cancel();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_EQ(model.MeshCount(), 0);  // destroyed
+        EXPECT_EQ(run.ui.windows, std::vector<std::string>{"Kaltrix CMP Settings"});
+        EXPECT_TRUE(run.ui.messages.empty());
+    }
+    {
+        // Three counted meshes ("Hp" and "Hfov" names never count; "Ix_" is
+        // dropped first), two asked for.
+        TestModel model;
+        Hull(model);
+        model.Marker("Hp_Fixed_HpGun01", 0, 0, 0);
+        Triangle(model, "Ix_HfovCover", 2, 2, 2, 0);
+        Triangle(model, "wing", 3, 3, 3, 0);
+        Triangle(model, "tail", 4, 4, 4, 0);
+        ExportRun run;
+        run.New(dir.File("out.cmp")).Groups({1, 1}).Continue();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{
+                      {"Number of mesh group quantities does not match model - Exiting", "Warning",
+                       MessageIcon::Warning}}));
+        EXPECT_EQ(model.MeshCount(), 0);
+        EXPECT_EQ(run.ui.windows, std::vector<std::string>{"Kaltrix CMP Settings"});
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.cmp")));
+    }
+}
+
+TEST(TarrowExport, FailedSaveIsReportedAndTheTreeStillShown) {
+    TempDir dir("failed_save");
+    TestModel model;
+    Hull(model);
+    const std::string out = dir.File("missing_folder/out.cmp");
+    ExportRun run;
+    run.New(out).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    EXPECT_FALSE(run.written);
+    EXPECT_EQ(run.ui.messages,
+              (std::vector<RecordedMessage>{
+                  {"Could not write " + out, "File Error", MessageIcon::Warning}}));
+    EXPECT_EQ(run.ui.windows,
+              (std::vector<std::string>{"Kaltrix CMP Settings", "Kaltrix CMP Exporter"}));
+    ASSERT_FALSE(run.ui.resultTree.empty());
+    EXPECT_EQ(run.ui.resultTree.front(), (ControlItem{"\\", {}, 0}));
+    EXPECT_EQ(run.ui.resultTree.back(), (ControlItem{"VMeshRef", {}, 5}));
+    EXPECT_EQ(model.MeshCount(), 0);
+}
+
+TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
+    TempDir dir("update_bad");
+    const std::string damaged = dir.File("damaged.cmp");
+    const std::vector<uint8_t> damagedBytes =
+        Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes;
+    ASSERT_TRUE(WriteWholeFile(damaged, damagedBytes));
+    {
+        TestModel model;
+        Hull(model);
+        ExportRun run;
+        run.Update(damaged).Continue();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_FALSE(run.written);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{{damaged + " is damaged and was not changed",
+                                                 "File Error", MessageIcon::Warning}}));
+        EXPECT_EQ(FileBytes(damaged), damagedBytes);
+        EXPECT_EQ(model.MeshCount(), 0);
+    }
+
+    // A file of another kind (wrong magic, or wrong version) is overwritten
+    // with the whole model, as a new file would be; so is a container of
+    // nothing but its root.
+    const std::string fresh = dir.File("fresh.cmp");
+    TestModel model;
+    Hull(model);
+    ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
+    for (const std::vector<uint8_t>& other :
+         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes,
+          HandFile(Leaf("\\", {}), {"\\"})}) {
+        const std::string path = dir.File("other.cmp");
+        ASSERT_TRUE(WriteWholeFile(path, other));
+        TestModel again;
+        Hull(again);
+        EXPECT_TRUE(Export(
+            again.m, path, [](ExportRun&) {}, true));
+        EXPECT_EQ(FileBytes(path), FileBytes(fresh));
+    }
+}
+
+}  // namespace
+}  // namespace kx::test
