@@ -41,7 +41,7 @@ class FanWalker {
             std::uint32_t face = start;
             std::uint32_t at = corner;
             for (;;) {
-                const std::uint32_t next = adjacency_[3 * face + (forward ? at : (at + 2) % 3)];
+                const std::uint32_t next = adjacency_[3 * face + (forward ? at : Previous(at))];
                 if (next == NO_NEIGHBOUR || faces_[3 * next] == UNUSED_FACE) {
                     break;
                 }
@@ -65,6 +65,9 @@ class FanWalker {
     }
 
   private:
+    static std::uint32_t Next(std::uint32_t corner) { return corner == 2 ? 0 : corner + 1; }
+    static std::uint32_t Previous(std::uint32_t corner) { return corner == 0 ? 2 : corner - 1; }
+
     double SquaredDistance(std::uint32_t cornerA, std::uint32_t cornerB) const {
         const auto& a = positions_[faces_[cornerA]];
         const auto& b = positions_[faces_[cornerB]];
@@ -76,14 +79,27 @@ class FanWalker {
     // location. Returns g's corner there (3 when g does not list `from`). The
     // crossed edge of `from` is paired with an edge j of g running the other way;
     // going forward the location is g's corner j + 1, going backward corner j.
+    std::uint32_t EntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at,
+                              bool forward) const {
+        const std::uint32_t* n = &adjacency_[3 * g];
+        const std::uint32_t j = n[0] == from ? 0 : n[1] == from ? 1 : n[2] == from ? 2 : 3;
+        if (j == 3) {
+            return 3;
+        }
+        if ((j < 1 && n[1] == from) || (j < 2 && n[2] == from)) {
+            return SliverEntryCorner(g, from, at, forward);
+        }
+        return forward ? Next(j) : j;
+    }
+
     // Thin slivers list each other on several edges: then the edge whose two ends
     // lie nearest the crossed edge's ends is the crossed one (taking the first
     // listed edge would turn the walk around another corner and bounce).
-    std::uint32_t EntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at,
-                              bool forward) const {
+    std::uint32_t SliverEntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at,
+                                    bool forward) const {
         // Ends of the crossed edge in g's running direction.
-        const std::uint32_t endA = 3 * from + (forward ? (at + 1) % 3 : at);
-        const std::uint32_t endB = 3 * from + (forward ? at : (at + 2) % 3);
+        const std::uint32_t endA = 3 * from + (forward ? Next(at) : at);
+        const std::uint32_t endB = 3 * from + (forward ? at : Previous(at));
         std::uint32_t best = 3;
         double bestDistance = 0;
         int matches = 0;
@@ -91,17 +107,17 @@ class FanWalker {
             if (adjacency_[3 * g + j] != from) {
                 continue;
             }
-            const std::uint32_t corner = forward ? (j + 1) % 3 : j;
+            const std::uint32_t corner = forward ? Next(j) : j;
             if (++matches == 1) {
                 best = corner;
                 continue;
             }
             auto distance = [&](std::uint32_t edge) {
                 return SquaredDistance(3 * g + edge, endA) +
-                       SquaredDistance(3 * g + (edge + 1) % 3, endB);
+                       SquaredDistance(3 * g + Next(edge), endB);
             };
             if (matches == 2) {
-                bestDistance = distance(forward ? (best + 2) % 3 : best);
+                bestDistance = distance(forward ? Previous(best) : best);
             }
             const double d = distance(j);
             if (d < bestDistance) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "meshutil/CompactMesh.h"
 #include "meshutil/FaceArray.h"
@@ -97,34 +98,56 @@ Status Validate(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
 
 // Binary min-heap of collapse candidates by cost. A parent and a child swap only
 // when the child is strictly cheaper, so equal costs keep their places. Costs
-// sit in the heap entries so that sifting reads one array.
+// sit in the heap entries so that sifting reads one array, and once more by
+// candidate, next to its place, so that re-setting an unchanged cost (common
+// after a collapse) does not touch the heap.
 class CandidateHeap {
   public:
-    explicit CandidateHeap(std::size_t candidates) : slot_(candidates, kOut) {
-        heap_.reserve(candidates);
+    // Every candidate inserted in candidate order with its cost.
+    explicit CandidateHeap(const std::vector<float>& costs) : byCandidate_(costs.size()) {
+        heap_.reserve(costs.size());
+        for (std::uint32_t candidate = 0; candidate < costs.size(); ++candidate) {
+            // Sifting up without recording places; they are filled in below.
+            Entry moving{costs[candidate], candidate};
+            std::size_t i = heap_.size();
+            heap_.push_back(moving);
+            while (i > 0 && moving.cost < heap_[(i - 1) / 2].cost) {
+                heap_[i] = heap_[(i - 1) / 2];
+                i = (i - 1) / 2;
+            }
+            heap_[i] = moving;
+        }
+        for (std::uint32_t i = 0; i < heap_.size(); ++i) {
+            byCandidate_[heap_[i].candidate] = {i, heap_[i].cost};
+        }
     }
 
     bool Empty() const { return heap_.empty(); }
 
     void Set(std::uint32_t candidate, float cost) {
-        const std::uint32_t at = slot_[candidate];
-        if (at == kOut) {
+        Placed& placed = byCandidate_[candidate];
+        if (placed.at == kOut) {
+            placed.cost = cost;
             heap_.push_back({cost, candidate});
             SiftUp(heap_.size() - 1);
             return;
         }
-        const float old = heap_[at].cost;
-        heap_[at].cost = cost;
+        const float old = placed.cost;
+        if (cost == old) {
+            return;
+        }
+        placed.cost = cost;
+        heap_[placed.at].cost = cost;
         if (cost < old) {
-            SiftUp(at);
+            SiftUp(placed.at);
         } else if (old < cost) {
-            SiftDown(at);
+            SiftDown(placed.at);
         }
     }
 
     std::uint32_t Pop() {
         const std::uint32_t top = heap_.front().candidate;
-        slot_[top] = kOut;
+        byCandidate_[top].at = kOut;
         const Entry last = heap_.back();
         heap_.pop_back();
         if (!heap_.empty()) {
@@ -139,11 +162,15 @@ class CandidateHeap {
         float cost;
         std::uint32_t candidate;
     };
+    struct Placed {
+        std::uint32_t at = kOut;
+        float cost = 0;
+    };
     static constexpr std::uint32_t kOut = 0xFFFFFFFFu;
 
     void Place(std::size_t i, const Entry& entry) {
         heap_[i] = entry;
-        slot_[entry.candidate] = static_cast<std::uint32_t>(i);
+        byCandidate_[entry.candidate].at = static_cast<std::uint32_t>(i);
     }
     void SiftUp(std::size_t i) {
         const Entry moving = heap_[i];
@@ -176,7 +203,7 @@ class CandidateHeap {
         Place(i, moving);
     }
 
-    std::vector<std::uint32_t> slot_;
+    std::vector<Placed> byCandidate_;
     std::vector<Entry> heap_;
 };
 
@@ -201,7 +228,6 @@ class Reducer {
           boundaryWeight_(boundaryWeight),
           vertexWeights_(vertexWeights),
           walker_(adjacency_.data(), faces_, positions_),
-          heap_(faces_.size()),
           normals_(faces_.size() / 3),
           ringMark_(positions_.size(), 0) {}
 
@@ -224,11 +250,9 @@ class Reducer {
                 });
             }
         }
-        for (std::uint32_t candidate = 0; candidate < faces_.size(); ++candidate) {
-            heap_.Set(candidate, costs[candidate]);
-        }
-        while (!done(faceCount, vertexCount) && !heap_.Empty()) {
-            const std::uint32_t candidate = heap_.Pop();
+        heap_.emplace(costs);
+        while (!done(faceCount, vertexCount) && !heap_->Empty()) {
+            const std::uint32_t candidate = heap_->Pop();
             if (faces_[candidate - candidate % 3] == UNUSED_FACE || !Acceptable(candidate)) {
                 continue;
             }
@@ -241,14 +265,16 @@ class Reducer {
     const std::vector<std::uint32_t>& Adjacency() const { return adjacency_; }
 
   private:
+    // Corners and edges are taken modulo 3; callers go at most two past the last.
+    static std::uint32_t Wrap(std::uint32_t corner) { return corner >= 3 ? corner - 3 : corner; }
     std::uint32_t Vertex(std::uint32_t face, std::uint32_t corner) const {
-        return faces_[3 * face + corner % 3];
+        return faces_[3 * face + Wrap(corner)];
     }
     const Point3& Position(std::uint32_t face, std::uint32_t corner) const {
         return positions_[Vertex(face, corner)];
     }
     std::uint32_t Neighbour(std::uint32_t face, std::uint32_t edge) const {
-        return adjacency_[3 * face + edge % 3];
+        return adjacency_[3 * face + Wrap(edge)];
     }
     std::uint32_t EdgeTowards(std::uint32_t face, std::uint32_t neighbour) const {
         for (std::uint32_t e = 0; e < 3; ++e) {
@@ -367,7 +393,7 @@ class Reducer {
         const double sumLength = std::sqrt(Dot(sum, sum));
         for (const FanCorner& candidateCorner : fan_) {
             // Candidate: edge corner + 2 -> corner of this face; b goes onto a.
-            const std::uint32_t f = candidateCorner.face, k = (candidateCorner.corner + 2) % 3;
+            const std::uint32_t f = candidateCorner.face, k = Wrap(candidateCorner.corner + 2);
             const std::uint32_t g = Neighbour(f, k);
             const Point3& a = Position(f, k);
             const Vec x = Sub(a, origin);
@@ -416,7 +442,7 @@ class Reducer {
             return false;  // a lone triangle would vanish with its vertices
         }
         FanEnd bEnd;
-        if (!Fan(f, (k + 1) % 3, fanB_, &bEnd) || !Fan(f, k, fanA_)) {
+        if (!Fan(f, Wrap(k + 1), fanB_, &bEnd) || !Fan(f, k, fanA_)) {
             return false;
         }
         if (g != NO_NEIGHBOUR && bEnd != FanEnd::Closed) {
@@ -506,7 +532,7 @@ class Reducer {
 
         // Only the fans of a and of b's old ring vertices changed, so only the
         // candidates removing one of those need new costs.
-        auto set = [&](std::uint32_t c, float cost) { heap_.Set(c, cost); };
+        auto set = [&](std::uint32_t c, float cost) { heap_->Set(c, cost); };
         ++ringStamp_;
         ringMark_[a] = ringStamp_;
         auto rescoreFace = [&](std::uint32_t face) {
@@ -567,7 +593,7 @@ class Reducer {
     double boundaryWeight_;
     const float* vertexWeights_;
     FanWalker walker_;
-    CandidateHeap heap_;
+    std::optional<CandidateHeap> heap_;
     std::vector<Vec> normals_;
     std::vector<BorderLine> lines_;
     std::vector<FanCorner> fan_, fanA_, fanB_;
