@@ -37,36 +37,40 @@ class FanWalker {
         seen_[3 * start + corner] = walk_;
         visit(start, corner);
         std::uint32_t steps = 0;
-        for (const bool forward : {true, false}) {
-            std::uint32_t face = start;
-            std::uint32_t at = corner;
-            for (;;) {
-                const std::uint32_t next = adjacency_[3 * face + (forward ? at : Previous(at))];
-                if (next == NO_NEIGHBOUR || faces_[3 * next] == UNUSED_FACE) {
-                    break;
-                }
-                const std::uint32_t nextCorner = EntryCorner(next, face, at, forward);
-                if (nextCorner == 3) {
-                    break;  // a one-sided link counts as an open edge
-                }
-                if (next == start || seen_[3 * next + nextCorner] == walk_) {
-                    return FanEnd::Closed;
-                }
-                if (++steps > MAX_FAN_STEPS) {
-                    return FanEnd::TooLong;
-                }
-                seen_[3 * next + nextCorner] = walk_;
-                visit(next, nextCorner);
-                face = next;
-                at = nextCorner;
-            }
-        }
-        return FanEnd::Open;
+        const FanEnd end = Sweep<true>(start, corner, steps, visit);
+        return end == FanEnd::Open ? Sweep<false>(start, corner, steps, visit) : end;
     }
 
   private:
     static std::uint32_t Next(std::uint32_t corner) { return corner == 2 ? 0 : corner + 1; }
     static std::uint32_t Previous(std::uint32_t corner) { return corner == 0 ? 2 : corner - 1; }
+
+    // One direction of a walk; Open when it reaches an edge without neighbour.
+    template <bool kForward, class Visit>
+    FanEnd Sweep(std::uint32_t start, std::uint32_t corner, std::uint32_t& steps, Visit& visit) {
+        std::uint32_t face = start;
+        std::uint32_t at = corner;
+        for (;;) {
+            const std::uint32_t next = adjacency_[3 * face + (kForward ? at : Previous(at))];
+            if (next == NO_NEIGHBOUR || faces_[3 * next] == UNUSED_FACE) {
+                return FanEnd::Open;
+            }
+            const std::uint32_t nextCorner = EntryCorner<kForward>(next, face, at);
+            if (nextCorner == 3) {
+                return FanEnd::Open;  // a one-sided link counts as an open edge
+            }
+            if (next == start || seen_[3 * next + nextCorner] == walk_) {
+                return FanEnd::Closed;
+            }
+            if (++steps > MAX_FAN_STEPS) {
+                return FanEnd::TooLong;
+            }
+            seen_[3 * next + nextCorner] = walk_;
+            visit(next, nextCorner);
+            face = next;
+            at = nextCorner;
+        }
+    }
 
     double SquaredDistance(std::uint32_t cornerA, std::uint32_t cornerB) const {
         const auto& a = positions_[faces_[cornerA]];
@@ -79,17 +83,25 @@ class FanWalker {
     // location. Returns g's corner there (3 when g does not list `from`). The
     // crossed edge of `from` is paired with an edge j of g running the other way;
     // going forward the location is g's corner j + 1, going backward corner j.
-    std::uint32_t EntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at,
-                              bool forward) const {
+    template <bool kForward>
+    std::uint32_t EntryCorner(std::uint32_t g, std::uint32_t from, std::uint32_t at) const {
         const std::uint32_t* n = &adjacency_[3 * g];
-        const std::uint32_t j = n[0] == from ? 0 : n[1] == from ? 1 : n[2] == from ? 2 : 3;
-        if (j == 3) {
+        std::uint32_t j = 0;
+        if (n[0] == from) {
+            if (n[1] == from || n[2] == from) {
+                return SliverEntryCorner(g, from, at, kForward);
+            }
+        } else if (n[1] == from) {
+            if (n[2] == from) {
+                return SliverEntryCorner(g, from, at, kForward);
+            }
+            j = 1;
+        } else if (n[2] == from) {
+            j = 2;
+        } else {
             return 3;
         }
-        if ((j < 1 && n[1] == from) || (j < 2 && n[2] == from)) {
-            return SliverEntryCorner(g, from, at, forward);
-        }
-        return forward ? Next(j) : j;
+        return kForward ? Next(j) : j;
     }
 
     // Thin slivers list each other on several edges: then the edge whose two ends
