@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
 #include <optional>
@@ -605,6 +606,93 @@ class Reducer {
     std::uint32_t ringStamp_ = 0;
 };
 
+// The reduced mesh of a mesh whose faces are all in one attribute group (all
+// this system makes): the remaining faces and the vertices they use, each in
+// their order, as CompactMesh would leave them, built at its final size.
+Status BuildResult(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
+                   const std::vector<std::uint32_t>& adjacency, TriMeshPtr& result,
+                   std::vector<std::uint32_t>& resultAdjacency) {
+    constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> newFace(faces.size() / 3, NO_NEIGHBOUR);
+    std::vector<std::uint32_t> newVertex(mesh.GetVertexCount(), kNone);
+    std::uint32_t faceCount = 0;
+    for (std::size_t f = 0; f < newFace.size(); ++f) {
+        if (faces[3 * f] != UNUSED_FACE) {
+            newFace[f] = faceCount++;
+            for (std::size_t c = 0; c < 3; ++c) {
+                newVertex[faces[3 * f + c]] = 0;
+            }
+        }
+    }
+    if (faceCount == 0) {
+        return STATUS_NO_DATA;
+    }
+    std::uint32_t vertexCount = 0;
+    for (std::uint32_t& v : newVertex) {
+        if (v != kNone) {
+            v = vertexCount++;
+        }
+    }
+    TriMesh* created = nullptr;
+    if (const Status status = CreateTriMesh(faceCount, vertexCount, mesh.GetOptions(),
+                                            mesh.GetVertexFormat(), mesh.GetDevice(), &created);
+        status != STATUS_OK) {
+        return status;
+    }
+    result.reset(created);
+    const std::size_t stride = mesh.GetVertexStride();
+    for (std::size_t v = 0; v < newVertex.size(); ++v) {
+        if (newVertex[v] != kNone) {
+            std::memcpy(result->VertexBytes() + newVertex[v] * stride,
+                        mesh.VertexBytes() + v * stride, stride);
+        }
+    }
+    resultAdjacency.resize(std::size_t{faceCount} * 3);
+    for (std::size_t f = 0; f < newFace.size(); ++f) {
+        if (newFace[f] == NO_NEIGHBOUR) {
+            continue;
+        }
+        const std::size_t to = 3 * std::size_t{newFace[f]};
+        result->SetAttribute(newFace[f], mesh.Attributes()[f]);
+        for (std::size_t c = 0; c < 3; ++c) {
+            result->SetIndex(to + c, newVertex[faces[3 * f + c]]);
+            const std::uint32_t g = adjacency[3 * f + c];
+            resultAdjacency[to + c] = g == NO_NEIGHBOUR ? NO_NEIGHBOUR : newFace[g];
+        }
+    }
+    return STATUS_OK;
+}
+
+// The same through CompactMesh, which also orders faces and vertices by group.
+Status BuildGroupedResult(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
+                          const std::vector<std::uint32_t>& adjacency, TriMeshPtr& result,
+                          std::vector<std::uint32_t>& resultAdjacency) {
+    const std::uint32_t faceTotal = mesh.GetFaceCount();
+    TriMesh* created = nullptr;
+    if (const Status status = CreateTriMesh(faceTotal, mesh.GetVertexCount(), mesh.GetOptions(),
+                                            mesh.GetVertexFormat(), mesh.GetDevice(), &created);
+        status != STATUS_OK) {
+        return status;
+    }
+    result.reset(created);
+    std::memcpy(result->VertexBytes(), mesh.VertexBytes(),
+                std::size_t{mesh.GetVertexCount()} * mesh.GetVertexStride());
+    for (std::uint32_t f = 0; f < faceTotal; ++f) {
+        result->SetAttribute(f, mesh.Attributes()[f]);
+        for (std::uint32_t c = 0; c < 3; ++c) {
+            const std::uint32_t v = faces[3 * f + c];
+            result->SetIndex(3 * std::size_t{f} + c, v == UNUSED_FACE ? result->UnusedMarker() : v);
+        }
+    }
+    resultAdjacency = adjacency;
+    const Status status =
+        CompactMesh(result.get(), resultAdjacency.data(), resultAdjacency.data(), nullptr, nullptr);
+    if (status != STATUS_OK) {
+        result.reset();
+    }
+    return status;
+}
+
 }  // namespace
 
 Status ValidateReducibleMesh(const TriMesh& mesh, const std::uint32_t* adjacency) {
@@ -663,28 +751,16 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
 
         // The result: the working mesh compacted, so the remaining faces and
         // vertices keep their order.
-        TriMesh* created = nullptr;
+        TriMeshPtr result;
+        std::vector<std::uint32_t> resultAdjacency;
+        const std::vector<std::uint32_t>& attributes = mesh->Attributes();
+        const bool oneGroup = std::adjacent_find(attributes.begin(), attributes.end(),
+                                                 std::not_equal_to<>()) == attributes.end();
         if (const Status status =
-                CreateTriMesh(faceTotal, vertexTotal, mesh->GetOptions(), mesh->GetVertexFormat(),
-                              mesh->GetDevice(), &created);
-            status != STATUS_OK) {
-            return status;
-        }
-        TriMeshPtr result(created);
-        std::memcpy(result->VertexBytes(), mesh->VertexBytes(),
-                    std::size_t{vertexTotal} * mesh->GetVertexStride());
-        const std::vector<std::uint32_t>& kept = reducer.Faces();
-        for (std::uint32_t f = 0; f < faceTotal; ++f) {
-            result->SetAttribute(f, mesh->Attributes()[f]);
-            for (std::uint32_t c = 0; c < 3; ++c) {
-                const std::uint32_t v = kept[3 * f + c];
-                result->SetIndex(3 * std::size_t{f} + c,
-                                 v == UNUSED_FACE ? result->UnusedMarker() : v);
-            }
-        }
-        std::vector<std::uint32_t> resultAdjacency = reducer.Adjacency();
-        if (const Status status = CompactMesh(result.get(), resultAdjacency.data(),
-                                              resultAdjacency.data(), nullptr, nullptr);
+                oneGroup ? BuildResult(*mesh, reducer.Faces(), reducer.Adjacency(), result,
+                                       resultAdjacency)
+                         : BuildGroupedResult(*mesh, reducer.Faces(), reducer.Adjacency(), result,
+                                              resultAdjacency);
             status != STATUS_OK) {
             return status;
         }

@@ -381,6 +381,18 @@ TEST(ReduceMesh, ResultsArePinned) {
     ResultHash sheet;
     sheet.Add(Reduce(*grid, AdjacencyOf(*grid, 1e-7f), 100));
     EXPECT_EQ(sheet.Value(), 3271392028104430482u);
+
+    // Faces in two attribute groups: the result is ordered by group.
+    for (std::uint32_t face = 0; face < grid->GetFaceCount(); ++face) {
+        grid->SetAttribute(face, face % 3 == 0 ? 1 : 0);
+    }
+    ResultHash grouped;
+    const Reduced r = Reduce(*grid, AdjacencyOf(*grid, 1e-7f), 100);
+    grouped.Add(r);
+    for (const std::uint32_t id : r.mesh->Attributes()) {
+        grouped.Add(id);
+    }
+    EXPECT_EQ(grouped.Value(), 10862976377687121275u);
 }
 
 }  // namespace
