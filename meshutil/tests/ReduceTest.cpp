@@ -358,21 +358,24 @@ TEST(ReduceMesh, ResultsArePinned) {
     });
     EXPECT_EQ(randomSet.Value(), 8645375008477020855u);
 
-    // A larger closed mesh, to a face and to a vertex target.
+    // Larger closed meshes, where many more collapses compete: to a face and
+    // to a vertex target.
     std::mt19937 random(7);
-    auto sphere = Sphere(40, 26);
-    std::uniform_real_distribution<float> noise(0.98f, 1.02f);
-    Points points = PointsOf(*sphere);
-    for (auto& p : points) {
-        const float r = noise(random);
-        p = {p[0] * r, p[1] * r, p[2] * r};
-    }
-    auto mesh = MakeMesh(points, FacesOf(*sphere));
-    const Indices adjacency = AdjacencyOf(*mesh, 1e-7f);
     ResultHash closed;
-    closed.Add(Reduce(*mesh, adjacency, mesh->GetFaceCount() * 6 / 10));
-    closed.Add(Reduce(*mesh, adjacency, 300, REDUCE_TO_VERTICES));
-    EXPECT_EQ(closed.Value(), 4251137417709809448u);
+    for (const auto& [slices, stacks] : {std::pair{40u, 26u}, std::pair{120u, 60u}}) {
+        auto sphere = Sphere(slices, stacks);
+        std::uniform_real_distribution<float> noise(0.98f, 1.02f);
+        Points points = PointsOf(*sphere);
+        for (auto& p : points) {
+            const float r = noise(random);
+            p = {p[0] * r, p[1] * r, p[2] * r};
+        }
+        auto mesh = MakeMesh(points, FacesOf(*sphere));
+        const Indices adjacency = AdjacencyOf(*mesh, 1e-7f);
+        closed.Add(Reduce(*mesh, adjacency, mesh->GetFaceCount() * 6 / 10));
+        closed.Add(Reduce(*mesh, adjacency, mesh->GetVertexCount() / 2, REDUCE_TO_VERTICES));
+    }
+    EXPECT_EQ(closed.Value(), 3174457242849389123u);
 
     // A folded sheet: many equal (zero) costs, so the heap's tie order decides.
     auto grid = Grid(
