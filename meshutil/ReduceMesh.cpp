@@ -99,13 +99,11 @@ Status Validate(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
 
 // Binary min-heap of collapse candidates by cost. A parent and a child swap only
 // when the child is strictly cheaper, so equal costs keep their places. Costs
-// sit in the heap entries so that sifting reads one array, and once more by
-// candidate, next to its place, so that re-setting an unchanged cost (common
-// after a collapse) does not touch the heap.
+// sit in the heap entries so that sifting reads one array.
 class CandidateHeap {
   public:
     // Every candidate inserted in candidate order with its cost.
-    explicit CandidateHeap(const std::vector<float>& costs) : byCandidate_(costs.size()) {
+    explicit CandidateHeap(const std::vector<float>& costs) : slot_(costs.size()) {
         heap_.reserve(costs.size());
         for (std::uint32_t candidate = 0; candidate < costs.size(); ++candidate) {
             // Sifting up without recording places; they are filled in below.
@@ -119,36 +117,31 @@ class CandidateHeap {
             heap_[i] = moving;
         }
         for (std::uint32_t i = 0; i < heap_.size(); ++i) {
-            byCandidate_[heap_[i].candidate] = {i, heap_[i].cost};
+            slot_[heap_[i].candidate] = i;
         }
     }
 
     bool Empty() const { return heap_.empty(); }
 
     void Set(std::uint32_t candidate, float cost) {
-        Placed& placed = byCandidate_[candidate];
-        if (placed.at == kOut) {
-            placed.cost = cost;
+        const std::uint32_t at = slot_[candidate];
+        if (at == kOut) {
             heap_.push_back({cost, candidate});
             SiftUp(heap_.size() - 1);
             return;
         }
-        const float old = placed.cost;
-        if (cost == old) {
-            return;
-        }
-        placed.cost = cost;
-        heap_[placed.at].cost = cost;
+        const float old = heap_[at].cost;
+        heap_[at].cost = cost;
         if (cost < old) {
-            SiftUp(placed.at);
+            SiftUp(at);
         } else if (old < cost) {
-            SiftDown(placed.at);
+            SiftDown(at);
         }
     }
 
     std::uint32_t Pop() {
         const std::uint32_t top = heap_.front().candidate;
-        byCandidate_[top].at = kOut;
+        slot_[top] = kOut;
         const Entry last = heap_.back();
         heap_.pop_back();
         if (!heap_.empty()) {
@@ -163,15 +156,11 @@ class CandidateHeap {
         float cost;
         std::uint32_t candidate;
     };
-    struct Placed {
-        std::uint32_t at = kOut;
-        float cost = 0;
-    };
     static constexpr std::uint32_t kOut = 0xFFFFFFFFu;
 
     void Place(std::size_t i, const Entry& entry) {
         heap_[i] = entry;
-        byCandidate_[entry.candidate].at = static_cast<std::uint32_t>(i);
+        slot_[entry.candidate] = static_cast<std::uint32_t>(i);
     }
     void SiftUp(std::size_t i) {
         const Entry moving = heap_[i];
@@ -204,7 +193,7 @@ class CandidateHeap {
         Place(i, moving);
     }
 
-    std::vector<Placed> byCandidate_;
+    std::vector<std::uint32_t> slot_;
     std::vector<Entry> heap_;
 };
 
