@@ -104,12 +104,12 @@ class CandidateHeap {
   public:
     // Every candidate inserted in candidate order with its cost.
     explicit CandidateHeap(const std::vector<float>& costs) : slot_(costs.size()) {
-        heap_.reserve(costs.size());
+        // Inserting candidate c into a heap of c entries; sifting up without
+        // recording places, which are filled in below.
+        heap_.resize(costs.size());
         for (std::uint32_t candidate = 0; candidate < costs.size(); ++candidate) {
-            // Sifting up without recording places; they are filled in below.
-            Entry moving{costs[candidate], candidate};
-            std::size_t i = heap_.size();
-            heap_.push_back(moving);
+            const Entry moving{costs[candidate], candidate};
+            std::size_t i = candidate;
             while (i > 0 && moving.cost < heap_[(i - 1) / 2].cost) {
                 heap_[i] = heap_[(i - 1) / 2];
                 i = (i - 1) / 2;
