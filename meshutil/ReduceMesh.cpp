@@ -674,12 +674,8 @@ Status BuildGroupedResult(const TriMesh& mesh, const std::vector<std::uint32_t>&
         }
     }
     resultAdjacency = adjacency;
-    const Status status =
-        CompactMesh(result.get(), resultAdjacency.data(), resultAdjacency.data(), nullptr, nullptr);
-    if (status != STATUS_OK) {
-        result.reset();
-    }
-    return status;
+    return CompactMesh(result.get(), resultAdjacency.data(), resultAdjacency.data(), nullptr,
+                       nullptr);
 }
 
 }  // namespace
