@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "meshutil/CompactMesh.h"
 #include "meshutil/FaceArray.h"
@@ -22,8 +24,8 @@ using Vec = std::array<double, 3>;
 // Cosine of the largest turn of a face's normal that one collapse may cause.
 constexpr double kMinTurnCosine = 0.5;
 
-Vec Sub(const Point3& a, const Point3& b) {
-    return {double{a[0]} - b[0], double{a[1]} - b[1], double{a[2]} - b[2]};
+Vec Sub(const Vec& a, const Vec& b) {
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
 }
 Vec Cross(const Vec& u, const Vec& v) {
     return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
@@ -100,8 +102,23 @@ Status Validate(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
 // sit in the heap entries so that sifting reads one array.
 class CandidateHeap {
   public:
-    explicit CandidateHeap(std::size_t candidates) : slot_(candidates, kOut) {
-        heap_.reserve(candidates);
+    // Every candidate inserted in candidate order with its cost.
+    explicit CandidateHeap(const std::vector<float>& costs) : slot_(costs.size()) {
+        // Inserting candidate c into a heap of c entries; sifting up without
+        // recording places, which are filled in below.
+        heap_.resize(costs.size());
+        for (std::uint32_t candidate = 0; candidate < costs.size(); ++candidate) {
+            const Entry moving{costs[candidate], candidate};
+            std::size_t i = candidate;
+            while (i > 0 && moving.cost < heap_[(i - 1) / 2].cost) {
+                heap_[i] = heap_[(i - 1) / 2];
+                i = (i - 1) / 2;
+            }
+            heap_[i] = moving;
+        }
+        for (std::uint32_t i = 0; i < heap_.size(); ++i) {
+            slot_[heap_[i].candidate] = i;
+        }
     }
 
     bool Empty() const { return heap_.empty(); }
@@ -201,7 +218,7 @@ class Reducer {
           boundaryWeight_(boundaryWeight),
           vertexWeights_(vertexWeights),
           walker_(adjacency_.data(), faces_, positions_),
-          heap_(faces_.size()),
+          points_(positions_.size()),
           normals_(faces_.size() / 3),
           ringMark_(positions_.size(), 0) {}
 
@@ -210,6 +227,9 @@ class Reducer {
     void Run(std::uint32_t& faceCount, std::uint32_t& vertexCount, Done&& done) {
         if (done(faceCount, vertexCount)) {
             return;
+        }
+        for (std::size_t v = 0; v < points_.size(); ++v) {
+            points_[v] = {positions_[v][0], positions_[v][1], positions_[v][2]};
         }
         for (std::uint32_t face = 0; face < normals_.size(); ++face) {
             normals_[face] = UnitNormal(face);
@@ -224,11 +244,9 @@ class Reducer {
                 });
             }
         }
-        for (std::uint32_t candidate = 0; candidate < faces_.size(); ++candidate) {
-            heap_.Set(candidate, costs[candidate]);
-        }
-        while (!done(faceCount, vertexCount) && !heap_.Empty()) {
-            const std::uint32_t candidate = heap_.Pop();
+        heap_.emplace(costs);
+        while (!done(faceCount, vertexCount) && !heap_->Empty()) {
+            const std::uint32_t candidate = heap_->Pop();
             if (faces_[candidate - candidate % 3] == UNUSED_FACE || !Acceptable(candidate)) {
                 continue;
             }
@@ -241,14 +259,16 @@ class Reducer {
     const std::vector<std::uint32_t>& Adjacency() const { return adjacency_; }
 
   private:
+    // Corners and edges are taken modulo 3; callers go at most two past the last.
+    static std::uint32_t Wrap(std::uint32_t corner) { return corner >= 3 ? corner - 3 : corner; }
     std::uint32_t Vertex(std::uint32_t face, std::uint32_t corner) const {
-        return faces_[3 * face + corner % 3];
+        return faces_[3 * face + Wrap(corner)];
     }
-    const Point3& Position(std::uint32_t face, std::uint32_t corner) const {
-        return positions_[Vertex(face, corner)];
+    const Vec& Position(std::uint32_t face, std::uint32_t corner) const {
+        return points_[Vertex(face, corner)];
     }
     std::uint32_t Neighbour(std::uint32_t face, std::uint32_t edge) const {
-        return adjacency_[3 * face + edge % 3];
+        return adjacency_[3 * face + Wrap(edge)];
     }
     std::uint32_t EdgeTowards(std::uint32_t face, std::uint32_t neighbour) const {
         for (std::uint32_t e = 0; e < 3; ++e) {
@@ -279,33 +299,33 @@ class Reducer {
 
     // An edge at the removed location, for the border term: beta is the squared
     // distance of the kept vertex from the line through it, or 0 when a
-    // neighbour with the same two vertex indices lies across it.
+    // neighbour with the same two vertex indices lies across it (or the edge is
+    // too short to have a direction). Only the lines with a beta are kept.
     struct BorderLine {
-        bool counts;
-        Point3 from;
+        Vec from;
         Vec e;
         double ee;
         double weight;
     };
-    BorderLine LineOf(std::uint32_t face, std::uint32_t edge) const {
-        const std::uint32_t from = Vertex(face, edge), to = Vertex(face, edge + 1);
-        const std::uint32_t other = Neighbour(face, edge);
-        if (other != NO_NEIGHBOUR) {
-            const std::uint32_t* v = &faces_[3 * std::size_t{other}];
-            const bool hasFrom = v[0] == from || v[1] == from || v[2] == from;
-            const bool hasTo = v[0] == to || v[1] == to || v[2] == to;
-            if (hasFrom && hasTo) {
-                return {false, {}, {}, 0, 0};
-            }
+    bool SharedEdge(std::uint32_t face, std::uint32_t edge) const {
+        const std::uint32_t other = adjacency_[3 * face + edge];
+        if (other == NO_NEIGHBOUR) {
+            return false;
         }
-        const Vec e = Sub(positions_[from], positions_[to]);
-        const double ee = Dot(e, e);
-        return {ee > 1.0e-6, positions_[from], e, ee, 1.0};
+        const std::uint32_t from = faces_[3 * face + edge], to = faces_[3 * face + Wrap(edge + 1)];
+        const std::uint32_t* w = &faces_[3 * std::size_t{other}];
+        return (w[0] == from || w[1] == from || w[2] == from) &&
+               (w[0] == to || w[1] == to || w[2] == to);
     }
-    static double Beta(const Point3& p, const BorderLine& line) {
-        if (!line.counts) {
-            return 0.0;
+    void AddBorderLine(std::uint32_t face, std::uint32_t edge, double weight) {
+        const Vec& from = points_[faces_[3 * face + edge]];
+        const Vec e = Sub(from, points_[faces_[3 * face + Wrap(edge + 1)]]);
+        const double ee = Dot(e, e);
+        if (ee > 1.0e-6) {
+            lines_.push_back({from, e, ee, weight});
         }
+    }
+    static double Beta(const Vec& p, const BorderLine& line) {
         const Vec q = Sub(p, line.from);
         const double t = Dot(q, line.e) / line.ee;
         const Vec r = {q[0] - t * line.e[0], q[1] - t * line.e[1], q[2] - t * line.e[2]};
@@ -332,19 +352,19 @@ class Reducer {
         if (!Fan(face, corner, fan_)) {
             return;
         }
-        const Point3& origin = Position(face, corner);
+        const Vec& origin = Position(face, corner);
         double q[6] = {};  // xx, xy, xz, yy, yz, zz
         Vec linear = {0, 0, 0};
         double constant = 0.0;
         Vec sum = {0, 0, 0};
         lines_.clear();
         for (const FanCorner& fc : fan_) {
+            const std::uint32_t at = faces_[3 * fc.face + fc.corner];
             const Vec& n = normals_[fc.face];
             sum = {sum[0] + n[0], sum[1] + n[1], sum[2] + n[2]};
-            const double w =
-                vertexWeights_ != nullptr ? vertexWeights_[Vertex(fc.face, fc.corner)] : 1.0;
+            const double w = vertexWeights_ != nullptr ? vertexWeights_[at] : 1.0;
             // The plane: n . (x - origin) = offset (0 unless a seam copy lies apart).
-            const double offset = Dot(n, Sub(Position(fc.face, fc.corner), origin));
+            const double offset = Dot(n, Sub(points_[at], origin));
             q[0] += w * n[0] * n[0];
             q[1] += w * n[0] * n[1];
             q[2] += w * n[0] * n[2];
@@ -356,20 +376,18 @@ class Reducer {
             constant += w * offset * offset;
             // The border term also counts for the edge's own faces: removing the
             // corner of a border that only they hold changes the outline.
-            for (const std::uint32_t edge : {fc.corner, fc.corner + 2}) {
-                BorderLine line = LineOf(fc.face, edge);
-                if (line.counts) {
-                    line.weight = w;
-                    lines_.push_back(line);
+            for (const std::uint32_t edge : {fc.corner, Wrap(fc.corner + 2)}) {
+                if (!SharedEdge(fc.face, edge)) {
+                    AddBorderLine(fc.face, edge, w);
                 }
             }
         }
         const double sumLength = std::sqrt(Dot(sum, sum));
         for (const FanCorner& candidateCorner : fan_) {
             // Candidate: edge corner + 2 -> corner of this face; b goes onto a.
-            const std::uint32_t f = candidateCorner.face, k = (candidateCorner.corner + 2) % 3;
-            const std::uint32_t g = Neighbour(f, k);
-            const Point3& a = Position(f, k);
+            const std::uint32_t f = candidateCorner.face, k = Wrap(candidateCorner.corner + 2);
+            const std::uint32_t g = adjacency_[3 * f + k];
+            const Vec& a = points_[faces_[3 * f + k]];
             const Vec x = Sub(a, origin);
             const double planes = q[0] * x[0] * x[0] + q[3] * x[1] * x[1] + q[5] * x[2] * x[2] +
                                   2.0 * (q[1] * x[0] * x[1] + q[2] * x[0] * x[2] +
@@ -382,7 +400,8 @@ class Reducer {
             // The height term needs a face other than the edge's own.
             const bool contributed = fan_.size() > (g != NO_NEIGHBOUR ? 2u : 1u);
             if (contributed && sumLength > 0) {
-                const double h = Dot(Sub(a, Position(f, k + 1)), sum) / sumLength;
+                const std::uint32_t b = faces_[3 * f + candidateCorner.corner];
+                const double h = Dot(Sub(a, points_[b]), sum) / sumLength;
                 cost += positionWeight_ * h * h;
             }
             store(3 * f + k, static_cast<float>(cost));
@@ -416,7 +435,7 @@ class Reducer {
             return false;  // a lone triangle would vanish with its vertices
         }
         FanEnd bEnd;
-        if (!Fan(f, (k + 1) % 3, fanB_, &bEnd) || !Fan(f, k, fanA_)) {
+        if (!Fan(f, Wrap(k + 1), fanB_, &bEnd) || !Fan(f, k, fanA_)) {
             return false;
         }
         if (g != NO_NEIGHBOUR && bEnd != FanEnd::Closed) {
@@ -456,9 +475,9 @@ class Reducer {
             // b's fan's, is refused as well: faces turned nearly on edge by one
             // collapse flip over in the next.
             const Vec before = Normal(fc.face);
-            const Point3& p1 = Position(fc.face, fc.corner + 1);
-            const Point3& p2 = Position(fc.face, fc.corner + 2);
-            const Vec after = Cross(Sub(p1, positions_[a]), Sub(p2, positions_[a]));
+            const Vec& p1 = Position(fc.face, fc.corner + 1);
+            const Vec& p2 = Position(fc.face, fc.corner + 2);
+            const Vec after = Cross(Sub(p1, points_[a]), Sub(p2, points_[a]));
             const double bb = Dot(before, before), ba = Dot(before, after);
             const double aa = Dot(after, after);
             if (bb > 0 && (ba <= 1.0e-6 * bb || ba <= kMinTurnCosine * std::sqrt(bb * aa))) {
@@ -506,7 +525,7 @@ class Reducer {
 
         // Only the fans of a and of b's old ring vertices changed, so only the
         // candidates removing one of those need new costs.
-        auto set = [&](std::uint32_t c, float cost) { heap_.Set(c, cost); };
+        auto set = [&](std::uint32_t c, float cost) { heap_->Set(c, cost); };
         ++ringStamp_;
         ringMark_[a] = ringStamp_;
         auto rescoreFace = [&](std::uint32_t face) {
@@ -562,18 +581,102 @@ class Reducer {
 
     std::vector<std::uint32_t> faces_;
     std::vector<std::uint32_t> adjacency_;
-    std::vector<Point3> positions_;
+    std::vector<Point3> positions_;  // as given, for the fan walks
     double positionWeight_;
     double boundaryWeight_;
     const float* vertexWeights_;
     FanWalker walker_;
-    CandidateHeap heap_;
+    std::vector<Vec> points_;  // the positions in double precision
+    std::optional<CandidateHeap> heap_;
     std::vector<Vec> normals_;
     std::vector<BorderLine> lines_;
     std::vector<FanCorner> fan_, fanA_, fanB_;
     std::vector<std::uint32_t> ringMark_;
     std::uint32_t ringStamp_ = 0;
 };
+
+// The reduced mesh of a mesh whose faces are all in one attribute group (all
+// this system makes): the remaining faces and the vertices they use, each in
+// their order, as CompactMesh would leave them, built at its final size.
+Status BuildResult(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
+                   const std::vector<std::uint32_t>& adjacency, TriMeshPtr& result,
+                   std::vector<std::uint32_t>& resultAdjacency) {
+    constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> newFace(faces.size() / 3, NO_NEIGHBOUR);
+    std::vector<std::uint32_t> newVertex(mesh.GetVertexCount(), kNone);
+    std::uint32_t faceCount = 0;
+    for (std::size_t f = 0; f < newFace.size(); ++f) {
+        if (faces[3 * f] != UNUSED_FACE) {
+            newFace[f] = faceCount++;
+            for (std::size_t c = 0; c < 3; ++c) {
+                newVertex[faces[3 * f + c]] = 0;
+            }
+        }
+    }
+    if (faceCount == 0) {
+        return STATUS_NO_DATA;
+    }
+    std::uint32_t vertexCount = 0;
+    for (std::uint32_t& v : newVertex) {
+        if (v != kNone) {
+            v = vertexCount++;
+        }
+    }
+    TriMesh* created = nullptr;
+    if (const Status status = CreateTriMesh(faceCount, vertexCount, mesh.GetOptions(),
+                                            mesh.GetVertexFormat(), mesh.GetDevice(), &created);
+        status != STATUS_OK) {
+        return status;
+    }
+    result.reset(created);
+    const std::size_t stride = mesh.GetVertexStride();
+    for (std::size_t v = 0; v < newVertex.size(); ++v) {
+        if (newVertex[v] != kNone) {
+            std::memcpy(result->VertexBytes() + newVertex[v] * stride,
+                        mesh.VertexBytes() + v * stride, stride);
+        }
+    }
+    resultAdjacency.resize(std::size_t{faceCount} * 3);
+    for (std::size_t f = 0; f < newFace.size(); ++f) {
+        if (newFace[f] == NO_NEIGHBOUR) {
+            continue;
+        }
+        const std::size_t to = 3 * std::size_t{newFace[f]};
+        result->SetAttribute(newFace[f], mesh.Attributes()[f]);
+        for (std::size_t c = 0; c < 3; ++c) {
+            result->SetIndex(to + c, newVertex[faces[3 * f + c]]);
+            const std::uint32_t g = adjacency[3 * f + c];
+            resultAdjacency[to + c] = g == NO_NEIGHBOUR ? NO_NEIGHBOUR : newFace[g];
+        }
+    }
+    return STATUS_OK;
+}
+
+// The same through CompactMesh, which also orders faces and vertices by group.
+Status BuildGroupedResult(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
+                          const std::vector<std::uint32_t>& adjacency, TriMeshPtr& result,
+                          std::vector<std::uint32_t>& resultAdjacency) {
+    const std::uint32_t faceTotal = mesh.GetFaceCount();
+    TriMesh* created = nullptr;
+    if (const Status status = CreateTriMesh(faceTotal, mesh.GetVertexCount(), mesh.GetOptions(),
+                                            mesh.GetVertexFormat(), mesh.GetDevice(), &created);
+        status != STATUS_OK) {
+        return status;
+    }
+    result.reset(created);
+    std::memcpy(result->VertexBytes(), mesh.VertexBytes(),
+                std::size_t{mesh.GetVertexCount()} * mesh.GetVertexStride());
+    for (std::uint32_t f = 0; f < faceTotal; ++f) {
+        result->SetAttribute(f, mesh.Attributes()[f]);
+        for (std::uint32_t c = 0; c < 3; ++c) {
+            const std::uint32_t v = faces[3 * f + c];
+            result->SetIndex(3 * std::size_t{f} + c, v == UNUSED_FACE ? result->UnusedMarker() : v);
+        }
+    }
+    resultAdjacency = adjacency;
+    return CompactMesh(result.get(), resultAdjacency.data(), resultAdjacency.data(), nullptr,
+                       nullptr);
+}
 
 }  // namespace
 
@@ -633,28 +736,16 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
 
         // The result: the working mesh compacted, so the remaining faces and
         // vertices keep their order.
-        TriMesh* created = nullptr;
+        TriMeshPtr result;
+        std::vector<std::uint32_t> resultAdjacency;
+        const std::vector<std::uint32_t>& attributes = mesh->Attributes();
+        const bool oneGroup = std::adjacent_find(attributes.begin(), attributes.end(),
+                                                 std::not_equal_to<>()) == attributes.end();
         if (const Status status =
-                CreateTriMesh(faceTotal, vertexTotal, mesh->GetOptions(), mesh->GetVertexFormat(),
-                              mesh->GetDevice(), &created);
-            status != STATUS_OK) {
-            return status;
-        }
-        TriMeshPtr result(created);
-        std::memcpy(result->VertexBytes(), mesh->VertexBytes(),
-                    std::size_t{vertexTotal} * mesh->GetVertexStride());
-        const std::vector<std::uint32_t>& kept = reducer.Faces();
-        for (std::uint32_t f = 0; f < faceTotal; ++f) {
-            result->SetAttribute(f, mesh->Attributes()[f]);
-            for (std::uint32_t c = 0; c < 3; ++c) {
-                const std::uint32_t v = kept[3 * f + c];
-                result->SetIndex(3 * std::size_t{f} + c,
-                                 v == UNUSED_FACE ? result->UnusedMarker() : v);
-            }
-        }
-        std::vector<std::uint32_t> resultAdjacency = reducer.Adjacency();
-        if (const Status status = CompactMesh(result.get(), resultAdjacency.data(),
-                                              resultAdjacency.data(), nullptr, nullptr);
+                oneGroup ? BuildResult(*mesh, reducer.Faces(), reducer.Adjacency(), result,
+                                       resultAdjacency)
+                         : BuildGroupedResult(*mesh, reducer.Faces(), reducer.Adjacency(), result,
+                                              resultAdjacency);
             status != STATUS_OK) {
             return status;
         }
