@@ -84,15 +84,6 @@ void UtfTree::Clear() {
     nodes_.clear();
 }
 
-std::vector<const UtfNode*> UtfTree::Nodes() const {
-    std::vector<const UtfNode*> out;
-    out.reserve(nodes_.size());
-    for (const auto& n : nodes_) {
-        out.push_back(n.get());
-    }
-    return out;
-}
-
 namespace {
 
 // Names in the string block, entered in node creation order; equal names

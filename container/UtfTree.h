@@ -77,8 +77,6 @@ class UtfTree {
     bool Empty() const { return nodes_.empty(); }
     size_t NodeCount() const { return nodes_.size(); }
     const std::vector<UtfNode*>& TopLevel() const { return topLevel_; }
-    // Every node in creation order.
-    std::vector<const UtfNode*> Nodes() const;
 
     // The container file image, byte for byte.
     std::vector<uint8_t> Serialize() const;
