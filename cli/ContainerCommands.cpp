@@ -1,7 +1,6 @@
 // Commands that look inside container files: hash, tree, cat.
 
 #include <cstdio>
-#include <utility>
 
 #include "cli/CliCommands.h"
 #include "container/NameHash.h"
@@ -64,25 +63,14 @@ int RunTree(const std::vector<std::string>& args, CliContext& ctx) {
     if (!LoadContainerFile(ctx, files[0], tree)) {
         return 1;
     }
-    // Iterative pre-order: a damaged file may nest folders deeper than the
-    // call stack would allow.
-    std::vector<std::pair<const UtfNode*, size_t>> pending;
-    for (auto it = tree.TopLevel().rbegin(); it != tree.TopLevel().rend(); ++it) {
-        pending.emplace_back(*it, 0);
-    }
-    while (!pending.empty()) {
-        auto [node, depth] = pending.back();
-        pending.pop_back();
-        ctx.out << std::string(depth * 2, ' ') << node->Name();
-        if (node->ReadAsLeaf()) {
-            const auto* data = tree.GetData(node);
+    VisitPreOrder(tree, [&](const UtfNode& node, size_t depth) {
+        ctx.out << std::string(depth * 2, ' ') << node.Name();
+        if (node.ReadAsLeaf()) {
+            const auto* data = tree.GetData(&node);
             ctx.out << " [" << (data ? data->size() : 0) << ']';
         }
         ctx.out << '\n';
-        for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
-            pending.emplace_back(*it, depth + 1);
-        }
-    }
+    });
     return 0;
 }
 

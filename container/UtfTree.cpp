@@ -340,6 +340,21 @@ UtfLoadResult UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
     return result;
 }
 
+void VisitPreOrder(const UtfTree& tree, const std::function<void(const UtfNode&, size_t)>& visit) {
+    std::vector<std::pair<const UtfNode*, size_t>> pending;
+    for (auto it = tree.TopLevel().rbegin(); it != tree.TopLevel().rend(); ++it) {
+        pending.emplace_back(*it, 0);
+    }
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        visit(*node, depth);
+        for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
+            pending.emplace_back(*it, depth + 1);
+        }
+    }
+}
+
 const UtfNode* FindNodeByPath(const UtfTree& tree, std::string_view path) {
     if (tree.TopLevel().empty()) {
         return nullptr;

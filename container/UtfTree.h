@@ -4,6 +4,7 @@
 // that refuses damaged files instead of reading outside them.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -93,6 +94,10 @@ class UtfTree {
     std::vector<std::unique_ptr<UtfNode>> nodes_;  // creation order
     std::vector<UtfNode*> topLevel_;
 };
+
+// Calls `visit(node, depth)` for every node in pre-order, top-level nodes at
+// depth 0. Iterative: a damaged file may nest deeper than the call stack.
+void VisitPreOrder(const UtfTree& tree, const std::function<void(const UtfNode&, size_t)>& visit);
 
 // The node at `path` (names below the top-level node joined by '/'), or null.
 const UtfNode* FindNodeByPath(const UtfTree& tree, std::string_view path);

@@ -102,18 +102,9 @@ bool CExportResultDlg::AttachMeshBlock(UtfNode* root) {
 void CExportResultDlg::ShowTree() {
     ControlState& tree = State(kTree);
     tree.items.clear();
-    std::vector<std::pair<const UtfNode*, int>> pending;
-    for (auto it = tree_.TopLevel().rbegin(); it != tree_.TopLevel().rend(); ++it) {
-        pending.emplace_back(*it, 0);
-    }
-    while (!pending.empty()) {
-        auto [node, depth] = pending.back();
-        pending.pop_back();
-        tree.items.push_back({node->Name(), {}, depth});
-        for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
-            pending.emplace_back(*it, depth + 1);
-        }
-    }
+    VisitPreOrder(tree_, [&](const UtfNode& node, size_t depth) {
+        tree.items.push_back({node.Name(), {}, static_cast<int>(depth)});
+    });
 }
 
 }  // namespace kx
