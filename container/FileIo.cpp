@@ -28,6 +28,22 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
     return true;
 }
 
+std::string UniqueTempPath(std::string_view name) {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    if (ec) {
+        dir = ".";
+    }
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    std::filesystem::path candidate;
+    do {
+        candidate = dir / ("kx-" + std::to_string(random()) + "_" + std::to_string(counter++) +
+                           "-" + std::string(name));
+    } while (std::filesystem::exists(candidate, ec));
+    return candidate.string();
+}
+
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
     static std::atomic<unsigned> counter{0};
     static const unsigned salt = std::random_device{}();

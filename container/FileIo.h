@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kx {
@@ -14,5 +15,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
 // Writes the bytes to a temporary file beside `path` and renames it over
 // `path`, so a failed write never leaves a half-written file in its place.
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+
+// A path in the system's temporary folder (the working folder when there is
+// none) that no file holds yet: "kx-", a random token, "-", then `name`, so
+// the name's extension is kept and two processes never share a path.
+std::string UniqueTempPath(std::string_view name);
 
 }  // namespace kx

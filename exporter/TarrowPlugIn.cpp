@@ -1,7 +1,6 @@
 #include "exporter/TarrowPlugIn.h"
 
 #include <filesystem>
-#include <random>
 
 #include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
@@ -33,24 +32,6 @@ bool QuantitiesMatch(const ExportSettings& settings, const std::vector<ExportMes
         sum += settings.quantities[static_cast<size_t>(g)];
     }
     return sum == CountedMeshes(meshes);
-}
-
-// A fresh name in the system's temporary folder, so two exports, or a
-// working folder that cannot be written, never collide on one file.
-std::string TemporaryBlockPath() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    if (ec) {
-        dir = ".";
-    }
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = dir / ("kaltrix-" + std::to_string(random()) + ".vms");
-        if (!std::filesystem::exists(candidate, ec)) {
-            return candidate.string();
-        }
-    }
-    return (dir / "kaltrix-export.vms").string();
 }
 
 }  // namespace
@@ -102,7 +83,9 @@ int TarrowPlugIn::Execute(msModel* model) {
     job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
 
     std::vector<uint8_t> block;
-    job.blockPath = TemporaryBlockPath();
+    // A fresh name in the system's temporary folder, so two exports, or a
+    // working folder that cannot be written, never collide on one file.
+    job.blockPath = UniqueTempPath("export.vms");
     if (!WriteMeshBlock(job.meshes, job.partition, block) ||
         !WriteWholeFile(job.blockPath, block)) {
         ui.Message(

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "container/FileIo.h"
 
 namespace kx {
 
@@ -25,10 +26,7 @@ inline Run Kaltrix(std::vector<std::string> args) {
 
 class TempFile {
   public:
-    explicit TempFile(const std::string& name)
-        : path_((std::filesystem::temp_directory_path() / ("kx_cli_" + name)).string()) {
-        std::filesystem::remove(path_);
-    }
+    explicit TempFile(const std::string& name) : path_(UniqueTempPath(name)) {}
     ~TempFile() { std::filesystem::remove(path_); }
     const std::string& path() const { return path_; }
 

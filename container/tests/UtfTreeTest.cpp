@@ -6,6 +6,7 @@
 
 #include "container/ByteReader.h"
 #include "container/ByteWriter.h"
+#include "container/FileIo.h"
 
 namespace kx {
 namespace {
@@ -146,7 +147,7 @@ TEST(UtfTree, SaveAndLoadGiveTheSameTree) {
     UtfNode* cmp = tree.AddChild(root, "Cmpnd");
     tree.SetData(tree.AddChild(cmp, "Index"), Bytes({0, 0, 0, 0, 0, 0, 0, 0}));
 
-    auto path = (std::filesystem::temp_directory_path() / "kx_roundtrip.cmp").string();
+    auto path = UniqueTempPath("roundtrip.cmp");
     ASSERT_TRUE(tree.Save(path));
     UtfTree back;
     ASSERT_TRUE(back.Load(path).Ok());

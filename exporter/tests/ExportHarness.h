@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "container/FileIo.h"
 #include "container/UtfTree.h"
 #include "exporter/ExportResultDlg.h"
 #include "exporter/ExportSettingsDlg.h"
@@ -78,9 +79,7 @@ class TestModel {
 // A folder under the system's temporary folder, removed with its files.
 class TempDir {
   public:
-    explicit TempDir(const std::string& name)
-        : path_(std::filesystem::temp_directory_path() / ("kx_export_" + name)) {
-        std::filesystem::remove_all(path_);
+    explicit TempDir(const std::string& name) : path_(UniqueTempPath(name)) {
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {

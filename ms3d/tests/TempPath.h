@@ -4,12 +4,13 @@
 #include <filesystem>
 #include <string>
 
+#include "container/FileIo.h"
+
 namespace kx::test {
 
 class TempPath {
   public:
-    explicit TempPath(const std::string& name)
-        : path_((std::filesystem::temp_directory_path() / ("kx_ms3d_" + name)).string()) {}
+    explicit TempPath(const std::string& name) : path_(UniqueTempPath(name)) {}
     ~TempPath() { std::filesystem::remove(path_); }
     const std::string& str() const { return path_; }
 
