@@ -93,14 +93,15 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     ui.QueueAction(Click(kIdOk, "Continue"));
     // The result window is then closed, which is its "Continue".
 
-    HostServices host{&ui};
+    RecordingFileService files;
+    HostServices host{&ui, &files};
     TarrowPlugIn exporter(host);
     exporter.Execute(handle.model);
     if (ui.refused) {
         return UsageError(ctx, "export",
                           RefusedOptionMessage(ui.refused->action, ui.refused->outcome));
     }
-    return exporter.LastExportWritten() ? 0 : 1;
+    return files.WasWritten(output) ? 0 : 1;
 }
 
 }  // namespace kx

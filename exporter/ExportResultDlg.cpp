@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <new>
 
-#include "container/FileIo.h"
 #include "exporter/ModelAssembly.h"
 
 namespace kx {
@@ -12,8 +11,8 @@ std::string LibraryName(const std::string& baseName, int levelOfDetail) {
     return baseName + ".lod" + std::to_string(levelOfDetail) + ".vms";
 }
 
-CExportResultDlg::CExportResultDlg(Ui& ui, const ExportJob& job)
-    : Window(ui, "Kaltrix CMP Exporter"), job_(job) {
+CExportResultDlg::CExportResultDlg(Ui& ui, FileService& files, const ExportJob& job)
+    : Window(ui, "Kaltrix CMP Exporter"), files_(files), job_(job) {
     AddControl(kTree);
     AddControl(kContinue, "Continue");
 }
@@ -69,7 +68,12 @@ bool CExportResultDlg::Build() {
     } else {
         AssembleSinglePart(tree_, root, cmpnd, input);
     }
-    if (!tree_.Save(job_.outputPath)) {
+    const FileOutcome saved = files_.Write(job_.outputPath, tree_.Serialize());
+    if (saved == FileOutcome::NotRegularFile) {
+        Warn(NotRegularFileMessage(job_.outputPath), kFileErrorCaption);
+        return false;
+    }
+    if (saved != FileOutcome::Done) {
         Warn("Could not write " + job_.outputPath, "File Error");
         return false;
     }
@@ -85,7 +89,7 @@ bool CExportResultDlg::AttachMeshBlock(UtfNode* root) {
     tree_.SetData(data, {});
     std::vector<uint8_t> block;
     try {
-        if (!ReadWholeFile(job_.blockPath, block)) {
+        if (files_.Read(job_.blockPath, block) != FileOutcome::Done) {
             Warn("Could not open ___temp.vms file", "File Error");
             return false;
         }

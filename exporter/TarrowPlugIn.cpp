@@ -37,7 +37,6 @@ bool QuantitiesMatch(const ExportSettings& settings, const std::vector<ExportMes
 }  // namespace
 
 int TarrowPlugIn::Execute(msModel* model) {
-    lastExportWritten_ = false;
     if (!model) {
         return -1;
     }
@@ -51,7 +50,8 @@ int TarrowPlugIn::Execute(msModel* model) {
         return 0;
     }
 
-    CExportSettingsDlg settingsDlg(ui);
+    FileService& files = host_.Files();
+    CExportSettingsDlg settingsDlg(ui, files);
     if (ui.RunModal(settingsDlg) != kIdOk || settingsDlg.Mode() == ExportMode::Cancelled) {
         msModel_Destroy(model);
         return 0;
@@ -87,7 +87,7 @@ int TarrowPlugIn::Execute(msModel* model) {
     // working folder that cannot be written, never collide on one file.
     job.blockPath = UniqueTempPath("export.vms");
     if (!WriteMeshBlock(job.meshes, job.partition, block) ||
-        !WriteWholeFile(job.blockPath, block)) {
+        files.Write(job.blockPath, block) != FileOutcome::Done) {
         ui.Message(
             "Could not open export file for some reason, check if it's not being used by another "
             "application!",
@@ -95,9 +95,8 @@ int TarrowPlugIn::Execute(msModel* model) {
         return -1;
     }
 
-    CExportResultDlg resultDlg(ui, job);
+    CExportResultDlg resultDlg(ui, files, job);
     ui.RunModal(resultDlg);
-    lastExportWritten_ = resultDlg.Written();
     std::error_code ec;
     std::filesystem::remove(job.blockPath, ec);
     msModel_Destroy(model);

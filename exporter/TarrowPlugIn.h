@@ -14,12 +14,8 @@ class TarrowPlugIn final : public PlugInObject<TarrowPlugIn> {
     const char* KX_PLUGIN_CALL GetTitle() override { return "Kaltrix CMP V0.3"; }
     int KX_PLUGIN_CALL Execute(msModel* model) override;
 
-    // Whether the last Execute wrote its output file (for the headless host).
-    bool LastExportWritten() const { return lastExportWritten_; }
-
   private:
     HostServices& host_;
-    bool lastExportWritten_ = false;
 };
 
 }  // namespace kx
