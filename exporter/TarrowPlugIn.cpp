@@ -1,6 +1,6 @@
 #include "exporter/TarrowPlugIn.h"
 
-#include <filesystem>
+#include <cstdio>
 
 #include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
@@ -36,7 +36,7 @@ bool QuantitiesMatch(const ExportSettings& settings, const std::vector<ExportMes
 
 }  // namespace
 
-int TarrowPlugIn::Execute(msModel* model) {
+int TarrowPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
@@ -86,6 +86,12 @@ int TarrowPlugIn::Execute(msModel* model) {
     // A fresh name in the system's temporary folder, so two exports, or a
     // working folder that cannot be written, never collide on one file.
     job.blockPath = UniqueTempPath("export.vms");
+    // Gone on every way out, an escaping exception included; removed by its
+    // C name, since making a path object could itself run out of memory.
+    struct RemoveOnExit {
+        const std::string& path;
+        ~RemoveOnExit() { std::remove(path.c_str()); }
+    } removeBlock{job.blockPath};
     if (!WriteMeshBlock(job.meshes, job.partition, block) ||
         files.Write(job.blockPath, block) != FileOutcome::Done) {
         ui.Message(
@@ -97,8 +103,6 @@ int TarrowPlugIn::Execute(msModel* model) {
 
     CExportResultDlg resultDlg(ui, files, job);
     ui.RunModal(resultDlg);
-    std::error_code ec;
-    std::filesystem::remove(job.blockPath, ec);
     msModel_Destroy(model);
     return 0;
 }
