@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 
+#include "base/Vec.h"
 #include "meshutil/CompactMesh.h"
 #include "meshutil/FaceArray.h"
 #include "meshutil/FanWalk.h"
@@ -18,21 +19,8 @@ namespace kx::meshutil {
 
 namespace {
 
-using Point3 = std::array<float, 3>;
-using Vec = std::array<double, 3>;
-
 // Cosine of the largest turn of a face's normal that one collapse may cause.
 constexpr double kMinTurnCosine = 0.5;
-
-Vec Sub(const Vec& a, const Vec& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-Vec Cross(const Vec& u, const Vec& v) {
-    return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-}
-double Dot(const Vec& u, const Vec& v) {
-    return u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-}
 
 bool ValidCall(const TriMesh& mesh) {
     return !mesh.IsWriteOnly() && HasPosition(mesh.GetVertexFormat());
@@ -40,7 +28,7 @@ bool ValidCall(const TriMesh& mesh) {
 
 // The index-level checks; faces are the 32-bit copy of the mesh's indices.
 Status Validate(const TriMesh& mesh, const std::vector<std::uint32_t>& faces,
-                const std::vector<Point3>& positions, const std::uint32_t* adjacency) {
+                const std::vector<Vec3>& positions, const std::uint32_t* adjacency) {
     const std::uint32_t faceCount = mesh.GetFaceCount();
     const std::uint32_t vertexCount = mesh.GetVertexCount();
     for (std::uint32_t f = 0; f < faceCount; ++f) {
@@ -209,7 +197,7 @@ struct FanCorner {
 class Reducer {
   public:
     Reducer(std::vector<std::uint32_t> faces, std::vector<std::uint32_t> adjacency,
-            std::vector<Point3> positions, double positionWeight, double boundaryWeight,
+            std::vector<Vec3> positions, double positionWeight, double boundaryWeight,
             const float* vertexWeights)
         : faces_(std::move(faces)),
           adjacency_(std::move(adjacency)),
@@ -229,7 +217,7 @@ class Reducer {
             return;
         }
         for (std::size_t v = 0; v < points_.size(); ++v) {
-            points_[v] = {positions_[v][0], positions_[v][1], positions_[v][2]};
+            points_[v] = ToDouble(positions_[v]);
         }
         for (std::uint32_t face = 0; face < normals_.size(); ++face) {
             normals_[face] = UnitNormal(face);
@@ -264,7 +252,7 @@ class Reducer {
     std::uint32_t Vertex(std::uint32_t face, std::uint32_t corner) const {
         return faces_[3 * face + Wrap(corner)];
     }
-    const Vec& Position(std::uint32_t face, std::uint32_t corner) const {
+    const Vec3d& Position(std::uint32_t face, std::uint32_t corner) const {
         return points_[Vertex(face, corner)];
     }
     std::uint32_t Neighbour(std::uint32_t face, std::uint32_t edge) const {
@@ -292,7 +280,7 @@ class Reducer {
         return result != FanEnd::TooLong;
     }
 
-    Vec Normal(std::uint32_t face) const {
+    Vec3d Normal(std::uint32_t face) const {
         return Cross(Sub(Position(face, 1), Position(face, 0)),
                      Sub(Position(face, 2), Position(face, 0)));
     }
@@ -302,8 +290,8 @@ class Reducer {
     // neighbour with the same two vertex indices lies across it (or the edge is
     // too short to have a direction). Only the lines with a beta are kept.
     struct BorderLine {
-        Vec from;
-        Vec e;
+        Vec3d from;
+        Vec3d e;
         double ee;
         double weight;
     };
@@ -318,25 +306,25 @@ class Reducer {
                (w[0] == to || w[1] == to || w[2] == to);
     }
     void AddBorderLine(std::uint32_t face, std::uint32_t edge, double weight) {
-        const Vec& from = points_[faces_[3 * face + edge]];
-        const Vec e = Sub(from, points_[faces_[3 * face + Wrap(edge + 1)]]);
+        const Vec3d& from = points_[faces_[3 * face + edge]];
+        const Vec3d e = Sub(from, points_[faces_[3 * face + Wrap(edge + 1)]]);
         const double ee = Dot(e, e);
         if (ee > 1.0e-6) {
             lines_.push_back({from, e, ee, weight});
         }
     }
-    static double Beta(const Vec& p, const BorderLine& line) {
-        const Vec q = Sub(p, line.from);
+    static double Beta(const Vec3d& p, const BorderLine& line) {
+        const Vec3d q = Sub(p, line.from);
         const double t = Dot(q, line.e) / line.ee;
-        const Vec r = {q[0] - t * line.e[0], q[1] - t * line.e[1], q[2] - t * line.e[2]};
+        const Vec3d r = Sub(q, Scale(line.e, t));
         return Dot(r, r);
     }
 
     // Unit normal of a face; one shorter than 1.0e-6 is left as it is.
-    Vec UnitNormal(std::uint32_t face) const {
-        const Vec n = Normal(face);
-        const double length = std::sqrt(Dot(n, n));
-        return length >= 1.0e-6 ? Vec{n[0] / length, n[1] / length, n[2] / length} : n;
+    Vec3d UnitNormal(std::uint32_t face) const {
+        const Vec3d n = Normal(face);
+        const double length = Length(n);
+        return length >= 1.0e-6 ? Vec3d{n[0] / length, n[1] / length, n[2] / length} : n;
     }
 
     // Costs every candidate that removes the vertex at this corner's location:
@@ -352,16 +340,16 @@ class Reducer {
         if (!Fan(face, corner, fan_)) {
             return;
         }
-        const Vec& origin = Position(face, corner);
+        const Vec3d& origin = Position(face, corner);
         double q[6] = {};  // xx, xy, xz, yy, yz, zz
-        Vec linear = {0, 0, 0};
+        Vec3d linear = {0, 0, 0};
         double constant = 0.0;
-        Vec sum = {0, 0, 0};
+        Vec3d sum = {0, 0, 0};
         lines_.clear();
         for (const FanCorner& fc : fan_) {
             const std::uint32_t at = faces_[3 * fc.face + fc.corner];
-            const Vec& n = normals_[fc.face];
-            sum = {sum[0] + n[0], sum[1] + n[1], sum[2] + n[2]};
+            const Vec3d& n = normals_[fc.face];
+            sum = Add(sum, n);
             const double w = vertexWeights_ != nullptr ? vertexWeights_[at] : 1.0;
             // The plane: n . (x - origin) = offset (0 unless a seam copy lies apart).
             const double offset = Dot(n, Sub(points_[at], origin));
@@ -371,8 +359,7 @@ class Reducer {
             q[3] += w * n[1] * n[1];
             q[4] += w * n[1] * n[2];
             q[5] += w * n[2] * n[2];
-            linear = {linear[0] - w * offset * n[0], linear[1] - w * offset * n[1],
-                      linear[2] - w * offset * n[2]};
+            linear = Sub(linear, Scale(n, w * offset));
             constant += w * offset * offset;
             // The border term also counts for the edge's own faces: removing the
             // corner of a border that only they hold changes the outline.
@@ -382,13 +369,13 @@ class Reducer {
                 }
             }
         }
-        const double sumLength = std::sqrt(Dot(sum, sum));
+        const double sumLength = Length(sum);
         for (const FanCorner& candidateCorner : fan_) {
             // Candidate: edge corner + 2 -> corner of this face; b goes onto a.
             const std::uint32_t f = candidateCorner.face, k = Wrap(candidateCorner.corner + 2);
             const std::uint32_t g = adjacency_[3 * f + k];
-            const Vec& a = points_[faces_[3 * f + k]];
-            const Vec x = Sub(a, origin);
+            const Vec3d& a = points_[faces_[3 * f + k]];
+            const Vec3d x = Sub(a, origin);
             const double planes = q[0] * x[0] * x[0] + q[3] * x[1] * x[1] + q[5] * x[2] * x[2] +
                                   2.0 * (q[1] * x[0] * x[1] + q[2] * x[0] * x[2] +
                                          q[4] * x[1] * x[2] + Dot(linear, x)) +
@@ -441,12 +428,12 @@ class Reducer {
         if (g != NO_NEIGHBOUR && bEnd != FanEnd::Closed) {
             return false;  // b lies on a border but the edge does not
         }
-        Vec fanNormal = {0, 0, 0};
+        Vec3d fanNormal = {0, 0, 0};
         for (const FanCorner& fc : fanB_) {
-            const Vec& n = normals_[fc.face];
-            fanNormal = {fanNormal[0] + n[0], fanNormal[1] + n[1], fanNormal[2] + n[2]};
+            const Vec3d& n = normals_[fc.face];
+            fanNormal = Add(fanNormal, n);
         }
-        const double fanLength = std::sqrt(Dot(fanNormal, fanNormal));
+        const double fanLength = Length(fanNormal);
         ++ringStamp_;
         for (const FanCorner& fc : fanA_) {
             if (Vertex(fc.face, fc.corner) != a) {
@@ -474,10 +461,10 @@ class Reducer {
             // a turn of more than 60 degrees, from the face's normal or from
             // b's fan's, is refused as well: faces turned nearly on edge by one
             // collapse flip over in the next.
-            const Vec before = Normal(fc.face);
-            const Vec& p1 = Position(fc.face, fc.corner + 1);
-            const Vec& p2 = Position(fc.face, fc.corner + 2);
-            const Vec after = Cross(Sub(p1, points_[a]), Sub(p2, points_[a]));
+            const Vec3d before = Normal(fc.face);
+            const Vec3d& p1 = Position(fc.face, fc.corner + 1);
+            const Vec3d& p2 = Position(fc.face, fc.corner + 2);
+            const Vec3d after = Cross(Sub(p1, points_[a]), Sub(p2, points_[a]));
             const double bb = Dot(before, before), ba = Dot(before, after);
             const double aa = Dot(after, after);
             if (bb > 0 && (ba <= 1.0e-6 * bb || ba <= kMinTurnCosine * std::sqrt(bb * aa))) {
@@ -581,14 +568,14 @@ class Reducer {
 
     std::vector<std::uint32_t> faces_;
     std::vector<std::uint32_t> adjacency_;
-    std::vector<Point3> positions_;  // as given, for the fan walks
+    std::vector<Vec3> positions_;  // as given, for the fan walks
     double positionWeight_;
     double boundaryWeight_;
     const float* vertexWeights_;
     FanWalker walker_;
-    std::vector<Vec> points_;  // the positions in double precision
+    std::vector<Vec3d> points_;  // the positions in double precision
     std::optional<CandidateHeap> heap_;
-    std::vector<Vec> normals_;
+    std::vector<Vec3d> normals_;
     std::vector<BorderLine> lines_;
     std::vector<FanCorner> fan_, fanA_, fanB_;
     std::vector<std::uint32_t> ringMark_;
@@ -710,7 +697,7 @@ Status ReduceMesh(const TriMesh* mesh, const std::uint32_t* adjacency,
         for (std::size_t i = 0; i < faces.size(); ++i) {
             faces[i] = mesh->Index(i);
         }
-        std::vector<Point3> positions = ReadPositions(*mesh);
+        std::vector<Vec3> positions = ReadPositions(*mesh);
         if (const Status status = Validate(*mesh, faces, positions, adjacency);
             status != STATUS_OK) {
             return status;
