@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "container/FileIo.h"
 #include "host/HeadlessUi.h"
+#include "testsupport/LittleEndian.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -17,11 +18,6 @@ using Dlg = CExportSettingsDlg;
 class SettingsWindow : public ::testing::Test {
   protected:
     void SetUp() override { dlg.Open(); }
-    void TearDown() override {
-        for (const std::string& p : files_) {
-            std::filesystem::remove(p);
-        }
-    }
 
     ActionOutcome Do(std::string_view line) {
         auto action = ParseWindowAction(line);
@@ -31,17 +27,7 @@ class SettingsWindow : public ::testing::Test {
     void Act(std::string_view line) { ASSERT_EQ(Do(line), ActionOutcome::Applied) << line; }
     const ControlState& C(int id) { return dlg.Control(id); }
 
-    std::string TempPath(const std::string& name) {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string p = (std::filesystem::temp_directory_path() /
-                         (std::string("kx_settings_") + info->name() + "_" + name))
-                            .string();
-        if (std::find(files_.begin(), files_.end(), p) == files_.end()) {
-            files_.push_back(p);  // left over from an earlier run: gone
-            std::filesystem::remove(p);
-        }
-        return p;
-    }
+    std::string TempPath(const std::string& name) { return dir_.File(name); }
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::string p = TempPath(name);
         EXPECT_TRUE(WriteWholeFile(p, bytes));
@@ -65,18 +51,11 @@ class SettingsWindow : public ::testing::Test {
     Dlg dlg{ui};
 
   private:
-    std::vector<std::string> files_;
+    test::TempDir dir_{"settings_window"};
 };
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
+using test::PutU32;
+using test::U32At;
 
 TEST_F(SettingsWindow, OpensWithItsDefaults) {
     EXPECT_EQ(dlg.Title(), "Kaltrix CMP Settings");
@@ -345,11 +324,9 @@ TEST_F(SettingsWindow, UpdateOfAMissingFileSwitchesToNew) {
     ui.QueueFile(missing);
     Act("click 1001");
     EXPECT_EQ(ui.fileRequests.back().title, "Update Existing Kaltrix CMP File");
-    EXPECT_EQ(TakeMessages(),
-              (std::vector<RecordedMessage>{
-                  {"The file kx_settings_UpdateOfAMissingFileSwitchesToNew_gone.cmp does not "
-                   "exist, switching to New File Mode",
-                   "Message", MessageIcon::Information}}));
+    EXPECT_EQ(TakeMessages(), (std::vector<RecordedMessage>{
+                                  {"The file gone.cmp does not exist, switching to New File Mode",
+                                   "Message", MessageIcon::Information}}));
     EXPECT_TRUE(C(kIdOk).enabled);
 
     ui.QueueFile(WriteFile("there.cmp", {1}));

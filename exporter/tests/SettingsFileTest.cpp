@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport/LittleEndian.h"
+
 namespace kx {
 namespace {
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
+using test::U32At;
 
 ExportSettings Cockpit() {
     ExportSettings s;
