@@ -4,7 +4,7 @@
 
 #include "cli/tests/CliRun.h"
 #include "container/FileIo.h"
-#include "exporter/SettingsFile.h"
+#include "exportsettings/SettingsFile.h"
 
 namespace kx {
 namespace {
