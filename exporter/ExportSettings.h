@@ -2,6 +2,8 @@
 // The model exporter's reading of the shared settings record: how its
 // settings window ended, and the divisor and orientation its meshes use.
 
+#include <cmath>
+
 #include "exportsettings/SettingsRecord.h"
 
 namespace kx {
@@ -15,9 +17,10 @@ inline float ScaleDivisor(const ExportSettings& s) {
     if (s.integerScale >= 1) {
         return static_cast<float>(s.integerScale);
     }
-    // A float scale of 0 or less (only a hand-edited .ces holds one) would
-    // divide by zero or mirror the model; the default serves instead.
-    if (s.integerScale == kUseFloatScale && s.floatScale > 0.0f) {
+    // A float scale of 0 or less or not a number at all (only a hand-edited
+    // .ces holds one) would divide by zero or mirror or void the model; the
+    // default serves instead.
+    if (s.integerScale == kUseFloatScale && std::isfinite(s.floatScale) && s.floatScale > 0.0f) {
         return s.floatScale;
     }
     return kDefaultScale;

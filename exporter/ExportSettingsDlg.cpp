@@ -1,6 +1,8 @@
 #include "exporter/ExportSettingsDlg.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -401,12 +403,20 @@ void CExportSettingsDlg::ApplyLoadedSettings(const SettingsFileContent& loaded) 
         settings_.floatScale = static_cast<float>(settings_.integerScale);
         settings_.integerScale = kUseFloatScale;
     } else {
-        settings_.floatScale = in.floatScale > 0.0f && in.integerScale == kUseFloatScale
-                                   ? in.floatScale
-                                   : static_cast<float>(in.integerScale);
+        // A float scale that is not a finite number counts as none; a finite
+        // one stands as stored, even beyond the scale box's limits.
+        const bool floatScaleRules = std::isfinite(in.floatScale) && in.floatScale > 0.0f &&
+                                     in.integerScale == kUseFloatScale;
+        settings_.floatScale =
+            floatScaleRules ? in.floatScale : static_cast<float>(in.integerScale);
         if (in.modelType == StoredValue(ModelType::Cockpit)) {
             ShowModelType(ModelType::Cockpit);
-            ShowFieldOfView(in.fovX, in.fovY, in.zNear, in.zFar);
+            // These go into the camera as they are, so they get the limits a
+            // person typing them would.
+            ShowFieldOfView(LoadedNumber(kFovX, in.fovX, kFovXDefault),
+                            LoadedNumber(kFovY, in.fovY, kFovYDefault),
+                            LoadedNumber(kZNear, in.zNear, kZNearDefault),
+                            LoadedNumber(kZFar, in.zFar, kZFarDefault));
         } else {
             ShowModelType(in.modelType == StoredValue(ModelType::Weapon) ? ModelType::Weapon
                                                                          : ModelType::Ship);
@@ -508,6 +518,14 @@ void CExportSettingsDlg::SetNumber(int id, float value) {
 
 float CExportSettingsDlg::Number(int id) const {
     return ParseNumber(Text(id));
+}
+
+float CExportSettingsDlg::LoadedNumber(int id, float value, float fallback) {
+    if (!std::isfinite(value)) {
+        return fallback;
+    }
+    const NumberBox* box = FindNumberBox(id);
+    return std::clamp(value, box->min, box->max);
 }
 
 }  // namespace kx

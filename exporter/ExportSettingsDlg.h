@@ -85,6 +85,8 @@ class CExportSettingsDlg : public Window {
     void ClearFieldOfView();
     void ShowFieldOfView(float fovX, float fovY, float zNear, float zFar);
     void SetNumber(int id, float value);
+    // A loaded value as its box would take it typed.
+    static float LoadedNumber(int id, float value, float fallback);
     float Number(int id) const;
     // Reads quantities 1..n from their boxes (the rest become 0); the group
     // number of the first that fails `ok`, or 0 when all pass.

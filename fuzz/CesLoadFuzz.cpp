@@ -1,6 +1,8 @@
 // Any byte string read as a .ces file: the words are the file's first bytes,
 // the record built from them gives the same words back, and the model
-// exporter's settings window takes it without leaving its limits.
+// exporter's settings window takes it without leaving its limits or keeping
+// a value that is not a finite number.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +17,10 @@ void Check(bool ok) {
     if (!ok) {
         std::abort();
     }
+}
+
+bool Within(float v, float min, float max) {
+    return std::isfinite(v) && v >= min && v <= max;
 }
 
 }  // namespace
@@ -45,5 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const kx::ExportSettings& s = dlg.Settings();
     Check(s.groupCount >= 1 && s.groupCount <= kx::kMaxGroups);
     Check(s.levelOfDetail >= 0 && s.levelOfDetail <= 3);
+    Check(std::isfinite(s.floatScale));
+    if (s.modelType == kx::StoredValue(kx::ModelType::Cockpit)) {
+        Check(Within(s.fovX, 0.05f, 10.0f) && Within(s.fovY, 0.05f, 10.0f));
+        Check(Within(s.zNear, 0.0005f, 10.0f) && Within(s.zFar, 0.0005f, 10.0f));
+    } else {
+        Check(s.fovX == 0.0f && s.fovY == 0.0f && s.zNear == 0.0f && s.zFar == 0.0f);
+    }
     return 0;
 }

@@ -51,6 +51,21 @@ TEST(SettingsCommand, StartsFromALoadedFile) {
     EXPECT_EQ(Bytes(out.path()), EncodeSettingsFile(expected));
 }
 
+TEST(SettingsCommand, NumbersMayHaveAnExponent) {
+    TempFile out("settings_exponent.ces");
+    auto r = Kaltrix({"settings", "-o", out.path(), "--scale", "2.5E1", "--type", "cockpit",
+                      "--fov", ".5,5.,1e-1,-2e+1"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    ExportSettings expected;
+    expected.modelType = 2;
+    expected.fovX = 0.5f;
+    expected.fovY = 5.0f;
+    expected.zNear = 0.1f;
+    expected.zFar = 0.0005f;  // clamped
+    expected.floatScale = 25.0f;
+    EXPECT_EQ(Bytes(out.path()), EncodeSettingsFile(expected));
+}
+
 TEST(SettingsCommand, RefusesAnOptionWhoseControlIsDisabled) {
     TempFile out("settings_refused.ces");
     for (std::vector<std::string> options :
@@ -87,6 +102,11 @@ TEST(SettingsCommand, MalformedOptionsAreUsageErrors) {
                                           {"settings", "-o"},
                                           {"settings", "-o", "x.ces", "--lod", "4"},
                                           {"settings", "-o", "x.ces", "--scale", "big"},
+                                          {"settings", "-o", "x.ces", "--scale", "inf"},
+                                          {"settings", "-o", "x.ces", "--scale", "nan"},
+                                          {"settings", "-o", "x.ces", "--scale", "0x10"},
+                                          {"settings", "-o", "x.ces", "--scale", "1e"},
+                                          {"settings", "-o", "x.ces", "--fov", "1,1,-inf,1"},
                                           {"settings", "-o", "x.ces", "--groups", "1,-2"},
                                           {"settings", "-o", "x.ces", "--fov", "1,2,3"},
                                           {"settings", "-o", "x.ces", "--type", "boat"},

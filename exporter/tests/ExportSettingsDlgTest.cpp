@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "container/FileIo.h"
 #include "host/HeadlessUi.h"
@@ -264,6 +267,35 @@ TEST_F(SettingsWindow, LoadingHoldsOddValuesToWhatTheWindowShows) {
     EXPECT_EQ(TakeMessages(),
               (std::vector<RecordedMessage>{
                   {"Settings file could not be opened", "File Open Error", MessageIcon::Error}}));
+}
+
+TEST_F(SettingsWindow, LoadedCameraValuesGetTheLimitsOfTypedOnes) {
+    ExportSettings cockpit;
+    cockpit.modelType = StoredValue(ModelType::Cockpit);
+    cockpit.fovX = std::numeric_limits<float>::quiet_NaN();       // the default
+    cockpit.fovY = 1e30f;                                         // the maximum
+    cockpit.zNear = -std::numeric_limits<float>::infinity();      // the default
+    cockpit.zFar = 0.0f;                                          // the minimum
+    cockpit.floatScale = std::numeric_limits<float>::infinity();  // no float scale
+    Load(WriteFile("camera.ces", EncodeSettingsFile(cockpit)));
+    EXPECT_EQ(C(Dlg::kFovX).text, "0.645772");
+    EXPECT_EQ(C(Dlg::kFovY).text, "10.000000");
+    EXPECT_EQ(C(Dlg::kZNear).text, "0.050000");
+    EXPECT_EQ(C(Dlg::kZFar).text, "0.000500");
+    EXPECT_EQ(C(Dlg::kScaleBox).text, "92.000000");
+    EXPECT_TRUE(std::isfinite(dlg.Settings().floatScale));
+    EXPECT_EQ(ui.beeps, 0);
+
+    ui.QueueFile(TempPath("cockpit.cmp"));
+    Act("click 1000");
+    Act("click 1");
+    ASSERT_TRUE(dlg.Ended());
+    const ExportSettings& s = dlg.Settings();
+    EXPECT_EQ(std::bit_cast<uint32_t>(s.fovX), 0x3F255150u);
+    EXPECT_EQ(s.fovY, 10.0f);
+    EXPECT_EQ(s.zNear, 0.05f);
+    EXPECT_EQ(s.zFar, 0.0005f);
+    EXPECT_EQ(ScaleDivisor(s), 92.0f);
 }
 
 TEST_F(SettingsWindow, TypedScaleRulesOverALoadedIntegerScale) {
