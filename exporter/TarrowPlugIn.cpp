@@ -81,6 +81,14 @@ int TarrowPlugIn::Execute(msModel* model) {
         cameraMesh = CockpitCameraMesh(job.camera.name, job.settings);
     }
     job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
+    if (auto refusal = ExportRefusal(job.meshes, job.partition)) {
+        ui.Message(*refusal, "Error", MessageIcon::Error);
+        msModel_Destroy(model);
+        return 0;
+    }
+    if (auto leftOut = LeftOutMeshesMessage(job.meshes)) {
+        ui.Message(*leftOut, "Warning", MessageIcon::Warning);
+    }
 
     std::vector<uint8_t> block;
     // A fresh name in the system's temporary folder, so two exports, or a

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
+
 
 #include "container/FileIo.h"
 #include "container/NameHash.h"
@@ -272,6 +276,109 @@ TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
             again.m, path, [](ExportRun&) {}, true));
         EXPECT_EQ(FileBytes(path), FileBytes(fresh));
     }
+}
+
+// The first mesh has no triangles: it still gives the base name.
+TEST(TarrowExport, MeshesWithoutTrianglesAreLeftOutWithOneWarning) {
+    TempDir dir("left_out");
+    TestModel model;
+    const int steel = model.Material("Steel");
+    model.Mesh("bare", {At(5, 5, 5), At(6, 6, 6)}, steel);
+    Triangle(model, "hull", 1, -1, -1, steel);
+    model.Mesh("none", {}, steel);
+    const std::string out = dir.File("ship.cmp");
+    ExportRun run;
+    run.New(out).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    EXPECT_TRUE(run.written);
+    EXPECT_EQ(run.ui.messages, (std::vector<RecordedMessage>{
+                                   {"These meshes have no triangles and were left out: bare, none",
+                                    "Warning", MessageIcon::Warning}}));
+
+    Le block;
+    block.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2);
+    TriangleVertices(block, 1, -1, -1);
+    WrittenFile file(out);
+    EXPECT_EQ(file.Leaf("VMeshLibrary/bare.lod0.vms/VMeshData"), block.bytes);
+    EXPECT_EQ(
+        file.Leaf("bare.3db/MultiLevel/Level0/VMeshPart/VMeshRef"),
+        MeshRef("bare.lod0.vms", {0, 3, 0, 3, 0, 1}, {2, 0, 0, -2, 0, -1}, {1, -1, -0.5f}, 1.5f));
+}
+
+TEST(TarrowExport, RefusesNonFiniteNumbersAndPartsOfOneName) {
+    TempDir dir("refused_model");
+    const std::string out = dir.File("ship.cmp");
+    {
+        TestModel model;
+        Hull(model);
+        ASSERT_TRUE(Export(model.m, out, [](ExportRun&) {}));
+    }
+    const std::vector<uint8_t> before = FileBytes(out);
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    const std::string notFinite =
+        " has a position, normal or texture coordinate that is not a finite number.";
+    struct Case {
+        std::function<void(TestModel&, int)> build;
+        std::vector<int> groups;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{[&](TestModel&m, int s) {
+                      m.Mesh("hull", {{nan, 0, 0}, At(1, 0, 0), At(0, 1, 0)}, s);
+                  },
+                  {},
+                  "Mesh hull" + notFinite},
+             // Finite but so large that the normals overflow.
+             Case{[&](TestModel&m, int s) {
+                      m.Mesh("hull", {{0, 0, 0}, {3e38f, 0, 0}, {0, 3e38f, 0}}, s);
+                  },
+                  {},
+                  "Mesh hull" + notFinite},
+             Case{[&](TestModel&m, int s) {
+                      Triangle(m, "hull", 1, -1, -1, s);
+                      m.Mesh("Hp_Fixed_HpGun", {{inf, 0, 0}, {0, 0, 0}, {0, 0, 0}});
+                  },
+                  {},
+                  "Mesh Hp_Fixed_HpGun" + notFinite},
+             Case{[&](TestModel&m, int s) {
+                      Triangle(m, "wing", 1, -1, -1, s);
+                      Triangle(m, "Wing", 2, -2, -2, s);
+                  },
+                  {1, 1},
+                  "Two parts would have the same name: wing_lod1 and Wing_lod1. Rename one of "
+                  "the meshes."},
+         }) {
+        TestModel model;
+        c.build(model, model.Material("Steel"));
+        ExportRun run;
+        run.Update(out);
+        if (!c.groups.empty()) {
+            run.Groups(c.groups);
+        }
+        run.Continue();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_FALSE(run.written);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{{c.message, "Error", MessageIcon::Error}}));
+        EXPECT_EQ(run.ui.windows, std::vector<std::string>{"Kaltrix CMP Settings"});
+        EXPECT_EQ(FileBytes(out), before);
+    }
+
+    // A texture coordinate alone is enough.
+    TestModel model;
+    Hull(model);
+    msVec2 uv = {0, inf};
+    msVertex_SetTexCoords(msMesh_GetVertexAt(msModel_GetMeshAt(model.m, 0), 1), uv);
+    ExportRun run;
+    run.New(dir.File("uv.cmp")).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    EXPECT_EQ(
+        run.ui.messages,
+        (std::vector<RecordedMessage>{{"Mesh hull" + notFinite, "Error", MessageIcon::Error}}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("uv.cmp")));
 }
 
 }  // namespace
