@@ -235,7 +235,10 @@ void AssembleCompound(UtfTree& tree, UtfNode* root, UtfNode* cmpnd, const Assemb
         const size_t owner = PartHolding(mesh.box, parts, margin);
         UtfNode* hardpoints = tree.FindOrAddChild(partNodes[owner], "Hardpoints");
         if (IsHardpoint(marker)) {
-            WriteHardpoint(tree, hardpoints, marker, mesh, in.meshes);
+            // A part's hardpoints are in its own frame; only the camera part
+            // is placed away from the model's origin (see its joint record).
+            const Vec3 origin = parts[owner].camera ? in.camera.position : Vec3{};
+            WriteHardpoint(tree, hardpoints, marker, mesh, in.meshes, origin);
         }
     }
 }

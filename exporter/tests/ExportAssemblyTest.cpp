@@ -186,6 +186,23 @@ TEST(ExportAssembly, OnlyLevelZeroRewritesThePartEntries) {
     EXPECT_EQ(WrittenFile(out).Leaf("Cmpnd/Root/File name"), Str("body_lod1.3db"));
 }
 
+// Hardpoints that fall to the camera part are stored in its frame, whose
+// origin is the camera marker; the others stay where they are.
+TEST(ExportAssembly, CockpitHardpointsInTheCameraPartsFrame) {
+    TempDir dir("cockpit_frame");
+    TestModel model;
+    Meshes(model, {"cabin"});
+    model.Marker("Hp_Camera_PilotEye", 1, 2, 3);
+    model.Marker("Hp_Fixed_HpScreen", 0.25f, 0.25f, -1);  // inside the field of view's box
+    model.Marker("Hp_Fixed_HpLight", 5, 5, 5);
+    const std::string out = dir.File("cockpit.cmp");
+    ASSERT_TRUE(Export(model.m, out, [](ExportRun& run) { run.Cockpit(); }));
+    WrittenFile file(out);
+    EXPECT_EQ(file.Leaf("PilotEye.cam/Hardpoints/Fixed/HpScreen/Position"),
+              Floats({0.25f - 1, 0.25f - 2, -1 - 3}));
+    EXPECT_EQ(file.Leaf("cabin_lod1.3db/Hardpoints/Fixed/HpLight/Position"), Floats({5, 5, 5}));
+}
+
 TEST(ExportAssembly, JointRecordsCutLongNames) {
     const std::string name(70, 'n');
     const std::vector<uint8_t> fix = FixRecord(name, {1, 2, 3});
