@@ -238,36 +238,45 @@ TEST(TarrowExport, FailedSaveIsReportedAndTheTreeStillShown) {
     EXPECT_EQ(model.MeshCount(), 0);
 }
 
-TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
+TEST(TarrowExport, UpdateReplacesOnlyAMissingOrEmptyFile) {
     TempDir dir("update_bad");
-    const std::string damaged = dir.File("damaged.cmp");
-    const std::vector<uint8_t> damagedBytes =
-        Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes;
-    ASSERT_TRUE(WriteWholeFile(damaged, damagedBytes));
+    const std::string fresh = dir.File("fresh.cmp");
     {
         TestModel model;
         Hull(model);
+        ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
+    }
+
+    // A damaged container, a file of another kind (wrong magic, or a flipped
+    // version bit) are left exactly as they were.
+    struct Case {
+        std::vector<uint8_t> bytes;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes, "is damaged"},
+             Case{Le().text("not a model at all").bytes, "is not a model file"},
+             Case{Le().text("UTF ", 4).u32(0x103).bytes, "is not a model file"},
+         }) {
+        const std::string path = dir.File("other.cmp");
+        ASSERT_TRUE(WriteWholeFile(path, c.bytes));
+        TestModel model;
+        Hull(model);
         ExportRun run;
-        run.Update(damaged).Continue();
+        run.Update(path).Continue();
         EXPECT_EQ(run.Execute(model.m), 0);
         EXPECT_FALSE(run.written);
         EXPECT_EQ(run.ui.messages,
-                  (std::vector<RecordedMessage>{{damaged + " is damaged and was not changed",
+                  (std::vector<RecordedMessage>{{path + " " + c.message + " and was not changed",
                                                  "File Error", MessageIcon::Warning}}));
-        EXPECT_EQ(FileBytes(damaged), damagedBytes);
+        EXPECT_EQ(FileBytes(path), c.bytes);
         EXPECT_EQ(model.MeshCount(), 0);
     }
 
-    // A file of another kind (wrong magic, or wrong version) is overwritten
-    // with the whole model, as a new file would be; so is a container of
-    // nothing but its root.
-    const std::string fresh = dir.File("fresh.cmp");
-    TestModel model;
-    Hull(model);
-    ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
+    // An empty file, or a container of nothing but its root, takes the whole
+    // model as a new file would.
     for (const std::vector<uint8_t>& other :
-         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes,
-          HandFile(Leaf("\\", {}), {"\\"})}) {
+         {std::vector<uint8_t>{}, HandFile(Leaf("\\", {}), {"\\"})}) {
         const std::string path = dir.File("other.cmp");
         ASSERT_TRUE(WriteWholeFile(path, other));
         TestModel again;
