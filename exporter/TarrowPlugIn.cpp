@@ -98,7 +98,8 @@ int TarrowPlugIn::Execute(msModel* model) {
         !WriteWholeFile(job.blockPath, block)) {
         ui.Message(
             "Could not open export file for some reason, check if it's not being used by another "
-            "application!",
+            "application!\n" +
+                job.blockPath + " could not be written",
             "Error exporting VMS file", MessageIcon::Error);
         return -1;
     }

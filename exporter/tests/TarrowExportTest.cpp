@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 
-
 #include "container/FileIo.h"
 #include "container/NameHash.h"
 #include "exporter/tests/ExportHarness.h"
@@ -389,6 +388,58 @@ TEST(TarrowExport, RefusesNonFiniteNumbersAndPartsOfOneName) {
         (std::vector<RecordedMessage>{{"Mesh hull" + notFinite, "Error", MessageIcon::Error}}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("uv.cmp")));
 }
+
+#if defined(__linux__)
+// Runs with the system's temporary folder elsewhere, then puts it back.
+class TemporaryFolder {
+  public:
+    explicit TemporaryFolder(const char* path) {
+        if (const char* old = std::getenv("TMPDIR")) {
+            old_ = old;
+        }
+        setenv("TMPDIR", path, 1);
+    }
+    ~TemporaryFolder() {
+        if (old_) {
+            setenv("TMPDIR", old_->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+TEST(TarrowExport, AnUnwritableTemporaryFolderIsNamed) {
+    // Nothing can create a file in /proc, not even root.
+    if (!std::filesystem::is_directory("/proc")) {
+        GTEST_SKIP() << "no /proc";
+    }
+    TempDir dir("unwritable_temp");
+    TestModel model;
+    Hull(model);
+    const std::string out = dir.File("hull.cmp");
+    ExportRun run;
+    run.New(out).Continue();
+    {
+        TemporaryFolder temp("/proc");
+        EXPECT_EQ(run.Execute(model.m), -1);
+    }
+    ASSERT_EQ(run.ui.messages.size(), 1u);
+    const RecordedMessage& m = run.ui.messages[0];
+    const std::string text =
+        "Could not open export file for some reason, check if it's not being used by another "
+        "application!\n/proc/kx-";
+    EXPECT_EQ(m.text.substr(0, text.size()), text);
+    const std::string tail = "-export.vms could not be written";
+    ASSERT_GT(m.text.size(), tail.size());
+    EXPECT_EQ(m.text.substr(m.text.size() - tail.size()), tail);
+    EXPECT_EQ(m.caption, "Error exporting VMS file");
+    EXPECT_EQ(m.icon, MessageIcon::Error);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+#endif
 
 }  // namespace
 }  // namespace kx::test
