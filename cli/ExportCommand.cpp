@@ -74,7 +74,7 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
 
     // The file dialogs are answered in the order the clicks open them.
     HeadlessHost host(ctx.err);
-    HeadlessUi& ui = host.ui;
+    CliUi& ui = host.ui;
     if (!loadSettings.empty()) {
         ui.QueueFile(loadSettings);
         ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
@@ -94,6 +94,9 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     int executed = 0;
     if (!RunPlugInLibrary(ctx.programDir, "Tarrow", host, handle.model, executed, error)) {
         return Failure(ctx, error);
+    }
+    if (ui.SettingsFileFailed()) {
+        return 1;
     }
     if (ui.refused) {
         return UsageError(ctx, "export",

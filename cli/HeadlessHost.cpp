@@ -6,8 +6,8 @@
 
 namespace kx {
 
-HeadlessHost::HeadlessHost(std::ostream& echo)
-    : ui(&echo),
+HeadlessHost::HeadlessHost(std::ostream& err)
+    : ui(err),
       settings(UniqueTempPath("headless-settings.ini"), files),
       services{&ui, &files, &settings, &devices} {}
 

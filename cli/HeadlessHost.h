@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "host/HeadlessUi.h"
+#include "cli/CliUi.h"
 #include "host/HostServices.h"
 #include "host/ModelLib.h"
 
@@ -15,13 +15,13 @@ namespace kx {
 
 class HeadlessHost {
   public:
-    // Messages are echoed to `echo` as they are shown.
-    explicit HeadlessHost(std::ostream& echo);
+    // Messages go to `err` as they are shown, one line each.
+    explicit HeadlessHost(std::ostream& err);
     ~HeadlessHost();
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
 
-    HeadlessUi ui;
+    CliUi ui;
     RecordingFileService files;
     // A store of its own for each run, so no run depends on the person's
     // settings or on an earlier run.

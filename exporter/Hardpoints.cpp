@@ -1,6 +1,6 @@
 #include "exporter/Hardpoints.h"
 
-#include <cmath>
+#include <algorithm>
 #include <utility>
 
 #include "exporter/LeafData.h"
@@ -21,10 +21,6 @@ bool MatchesPattern(std::string_view name, std::string_view kind) {
 
 constexpr std::string_view kIdentityPrefixes[] = {"HpEngine", "HpMount",   "HpPilot", "HpCockpit",
                                                   "HpChair",  "HpConnect", "HpFire",  "HpFx"};
-
-Vec3 Sub(const Vec3& a, const Vec3& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
 
 }  // namespace
 
@@ -49,12 +45,10 @@ Vec3 MarkerPosition(const ExportMesh& marker) {
     const size_t n = marker.vertices.size() < 3 ? marker.vertices.size() : 3;
     Vec3 sum{};
     for (size_t i = 0; i < n; ++i) {
-        for (int axis = 0; axis < 3; ++axis) {
-            sum[axis] += marker.vertices[i].position[axis];
-        }
+        sum = Add(sum, marker.vertices[i].position);
     }
     if (n == 3) {
-        return {sum[0] * 0.33333334f, sum[1] * 0.33333334f, sum[2] * 0.33333334f};
+        return Scale(sum, 0.33333334f);
     }
     if (n == 0) {
         return {};
@@ -82,15 +76,12 @@ Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& positi
                 if (index >= mesh.vertices.size()) {
                     continue;  // a broken index names no point; skip it
                 }
-                for (int axis = 0; axis < 3; ++axis) {
-                    centre[axis] += mesh.vertices[index].position[axis];
-                }
+                centre = Add(centre, mesh.vertices[index].position);
             }
             for (float& c : centre) {
                 c /= 3.0f;
             }
-            const Vec3 d = Sub(centre, position);
-            const float distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            const float distance = Length(Sub(centre, position));
             if (distance < nearest) {
                 nearest = distance;
                 normal = &mesh.faceNormals[t];
@@ -110,20 +101,28 @@ Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& positi
 }
 
 void WriteHardpoint(UtfTree& tree, UtfNode* hardpoints, const Marker& marker,
-                    const ExportMesh& mesh, std::span<const ExportMesh> meshes) {
+                    const ExportMesh& mesh, std::span<const ExportMesh> meshes,
+                    const Vec3& partOrigin) {
     const bool revolute = marker.kind == MarkerKind::Revolute;
     UtfNode* folder = tree.FindOrAddChild(hardpoints, revolute ? "Revolute" : "Fixed");
-    UtfNode* node = tree.FindOrAddChild(folder, marker.name);
+    // The game takes names differing only in case for one hardpoint: the
+    // later marker's values go into the node already there.
+    const auto& siblings = folder->Children();
+    auto same = std::find_if(siblings.begin(), siblings.end(), [&](const UtfNode* n) {
+        return EqualsNoCase(n->Name(), marker.name);
+    });
+    UtfNode* node = same != siblings.end() ? *same : tree.AddChild(folder, marker.name);
     if (revolute) {
         const bool turret = StartsWithNoCase(marker.name, "HpTurret");
         tree.SetData(tree.FindOrAddChild(node, "Axis"), FloatsLeaf({0.0f, 1.0f, 0.0f}));
         tree.SetData(tree.FindOrAddChild(node, "Max"), FloatLeaf(turret ? 6.283185f : 0.78538f));
         tree.SetData(tree.FindOrAddChild(node, "Min"), FloatLeaf(turret ? -6.283185f : -0.7854f));
     }
+    // The nearest surface is looked for in model space, where the meshes are.
     const Vec3 position = MarkerPosition(mesh);
     tree.SetData(tree.FindOrAddChild(node, "Orientation"),
                  FloatsLeaf(HardpointOrientation(marker.name, position, meshes)));
-    tree.SetData(tree.FindOrAddChild(node, "Position"), FloatsLeaf(position));
+    tree.SetData(tree.FindOrAddChild(node, "Position"), FloatsLeaf(Sub(position, partOrigin)));
 }
 
 CockpitCamera FindCockpitCamera(std::span<const ExportMesh> meshes) {
