@@ -61,6 +61,15 @@ class Fd {
     int fd_;
 };
 
+// read(2), tried again when a signal cut it short.
+ssize_t ReadRetrying(int fd, uint8_t* into, size_t size) {
+    ssize_t n;
+    do {
+        n = ::read(fd, into, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 // Where a write to `path` lands: symbolic links followed to the end. `exists`
 // tells whether that file is there; `mode` holds its bits when it is.
 FileOutcome ResolveWriteTarget(const std::string& path, std::string& target, bool& exists,
@@ -125,26 +134,20 @@ FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, si
     out.resize(static_cast<size_t>(size));
     size_t got = 0;
     while (got < out.size()) {
-        const ssize_t n = ::read(fd.get(), out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t n = ReadRetrying(fd.get(), out.data() + got, out.size() - got);
         if (n < 0) {
             out.clear();
             return FileOutcome::Failed;
         }
         if (n == 0) {
-            break;  // shorter than it was a moment ago
+            out.resize(got);  // shorter than it was a moment ago
+            return FileOutcome::Done;
         }
         got += static_cast<size_t>(n);
     }
-    out.resize(got);
     // It may also have grown in between: take the rest up to its end.
     for (uint8_t chunk[4096]; out.size() < limit;) {
-        const ssize_t n = ::read(fd.get(), chunk, std::min(sizeof chunk, limit - out.size()));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t n = ReadRetrying(fd.get(), chunk, std::min(sizeof chunk, limit - out.size()));
         if (n < 0) {
             out.clear();
             return FileOutcome::Failed;

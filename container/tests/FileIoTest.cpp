@@ -7,33 +7,28 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "testsupport/TempFiles.h"
+
 namespace kx {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A folder of its own under the system's temporary folder; every test makes
-// its folders, pipes and links in here and never touches a real device.
-class Scratch {
+// Every test makes its folders, pipes and links in a folder of its own and
+// never touches a real device.
+class Scratch : public test::TempDir {
   public:
-    Scratch() : path_(UniqueTempPath("fileio")) { fs::create_directories(path_); }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    Scratch() : TempDir("fileio") {}
+    std::string operator/(const std::string& name) const { return File(name); }
     // Every name in the folder, to see that no temporary file was left.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) {
+        for (const auto& entry : fs::directory_iterator(path())) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;
     }
-
-  private:
-    fs::path path_;
 };
 
 std::vector<uint8_t> Bytes(std::string_view text) {

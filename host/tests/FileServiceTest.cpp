@@ -6,12 +6,14 @@
 
 #include "host/HeadlessUi.h"
 #include "host/HostServices.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
 
 TEST(RecordingFileService, RecordsWhatWasWrittenAndNothingElse) {
-    const std::filesystem::path dir = UniqueTempPath("recorded");
+    test::TempDir temp("recorded");
+    const std::filesystem::path dir = temp.path();
     std::filesystem::create_directories(dir / "sub");
     const std::vector<uint8_t> bytes{1, 2, 3};
     RecordingFileService files;
@@ -27,7 +29,6 @@ TEST(RecordingFileService, RecordsWhatWasWrittenAndNothingElse) {
     EXPECT_TRUE(files.WasWritten((dir / "sub/../out.cmp").string()));
     EXPECT_TRUE(files.WasWritten((dir / "./out.cmp").string()));
     EXPECT_FALSE(files.WasWritten((dir / "sub").string()));
-    std::filesystem::remove_all(dir);
 }
 
 // Counts what it makes and releases.

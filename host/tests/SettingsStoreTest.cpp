@@ -5,21 +5,16 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "testsupport/TempFiles.h"
+
 namespace kx {
 namespace {
 
-// A folder of its own under the system's temporary folder.
-class TempFolder {
+// A folder of its own, with paths inside it spelled `folder / "name"`.
+class TempFolder : public test::TempDir {
   public:
-    TempFolder() : path_(UniqueTempPath("settings")) { std::filesystem::create_directories(path_); }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
+    TempFolder() : TempDir("settings") {}
+    std::string operator/(const std::string& name) const { return File(name); }
 };
 
 std::string FileText(const std::string& path) {
