@@ -117,22 +117,5 @@ TEST(FileDialog, OkNeedsAFileAndHiddenBoxesRefuseClicks) {
     EXPECT_EQ(named.ShownFolder(), "ships");
 }
 
-TEST(FileDialog, AUiWithoutWindowsCancelsIt) {
-    struct NoWindows : Ui {
-        MessageAnswer Message(const std::string&, const std::string&, MessageIcon,
-                              MessageButtons) override {
-            return MessageAnswer::Ok;
-        }
-        std::optional<std::string> OpenFile(const FileDialogRequest&) override { return {}; }
-        std::optional<std::string> SaveFile(const FileDialogRequest&) override { return {}; }
-        std::optional<std::string> BrowseFolder(const std::string&, const std::string&) override {
-            return {};
-        }
-    } ui;
-    OptionsFileDialog dlg(ui, true, true);
-    EXPECT_EQ(ui.RunFileDialog(dlg), kIdCancel);
-    EXPECT_TRUE(dlg.Control(OptionsFileDialog::kHardpoints).checked);
-}
-
 }  // namespace
 }  // namespace kx
