@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "base/VertexFormat.h"
 
 namespace kx {
@@ -76,16 +77,9 @@ size_t VMeshVertexStride(uint16_t format);
 // its 16-bit field or the format has bits this layout does not know.
 bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out);
 
-struct VMeshDecodeResult {
-    bool ok = false;
-    std::string message;  // why the block was refused, for a person
-    VMeshBlock block;
-};
-
-// Reads a block from exactly these bytes. A block that is too short for its
-// header or its counts, or whose format has unknown bits, is refused with a
-// message; nothing outside `bytes` is read. Bytes after the vertex array are
-// ignored.
-VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes);
+// Reads a block from exactly these bytes; nothing outside them is read, and
+// bytes after the vertex array are ignored. A format with unknown bits gives
+// Refused, a block too short for its header or its counts Damaged.
+Result<VMeshBlock> DecodeVMeshData(std::span<const uint8_t> bytes);
 
 }  // namespace kx
