@@ -82,7 +82,8 @@ std::string Format(const char* pattern, auto... args) {
 
 bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out) {
     if (block.meshes.size() > kVMeshMaxCount || block.triangles.size() > kVMeshMaxTriangles ||
-        block.vertices.size() > kVMeshMaxCount || (block.format & ~kFvfKnown) != 0) {
+        block.vertices.size() > kVMeshMaxCount || (block.format & ~kFvfKnown) != 0 ||
+        (block.format & kFvfPosition) == 0) {
         return false;
     }
     ByteWriter w;
@@ -131,6 +132,12 @@ Result<VMeshBlock> DecodeVMeshData(std::span<const uint8_t> bytes) {
         return Status::Failure(
             Fault::Refused,
             Format("The mesh data block has an unknown vertex format 0x%x", block.format));
+    }
+    if ((block.format & kFvfPosition) == 0) {
+        return Status::Failure(
+            Fault::Damaged,
+            Format("The mesh data block has a vertex format without a position (0x%x)",
+                   block.format));
     }
     // Checked before anything is allocated, so a damaged header never asks
     // for more than the bytes can hold.
