@@ -67,9 +67,8 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     }
 
     ModelHandle handle;
-    std::string error;
-    if (!ReadMs3dModel(input, handle.model, error)) {
-        return Failure(ctx, error);
+    if (auto read = ReadMs3dModel(input, handle.model); !read) {
+        return Failure(ctx, read.Reason());
     }
 
     // The file dialogs are answered in the order the clicks open them.

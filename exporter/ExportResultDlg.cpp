@@ -53,20 +53,23 @@ bool CExportResultDlg::LoadExisting() {
     if (bytes.empty()) {
         return true;
     }
-    UtfLoadResult loaded = tree_.LoadFromBytes(bytes);
-    for (const std::string& node : loaded.possiblyCompressed) {
-        Warn("Possible compression being used on this chunk", node);
+    auto loaded = tree_.LoadFromBytes(bytes);
+    if (loaded.Ok()) {
+        for (const std::string& node : loaded->possiblyCompressed) {
+            Warn("Possible compression being used on this chunk", node);
+        }
     }
-    switch (loaded.error) {
-        case UtfLoadError::None:
+    switch (loaded.GetFault()) {
+        case Fault::None:
             return true;
-        case UtfLoadError::Unreadable:
+        case Fault::Unreadable:
             Warn(path + " could not be read and was not changed", "File Error");
             return false;
-        case UtfLoadError::NotContainer:
+        case Fault::WrongKind:
             Warn(path + " is not a model file and was not changed", "File Error");
             return false;
-        case UtfLoadError::Damaged:
+        case Fault::Damaged:
+        case Fault::Refused:
             // It may still hold levels of detail the modder cannot rebuild.
             Warn(path + " is damaged and was not changed", "File Error");
             return false;
