@@ -91,6 +91,7 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     // The result window is then closed, which is its "Continue".
 
     int executed = 0;
+    std::string error;
     if (!RunPlugInLibrary(ctx.programDir, "Tarrow", host, handle.model, executed, error)) {
         return Failure(ctx, error);
     }

@@ -99,8 +99,8 @@ TEST(ExportCommand, RunsTheExporterLibraryBesideTheProgram) {
 
     // The same export with the exporter's classes linked in gives the same bytes.
     msModel* model = kxModel_Create();
-    std::string error;
-    ASSERT_TRUE(ReadMs3dModel(ship.path(), model, error)) << error;
+    auto read = ReadMs3dModel(ship.path(), model);
+    ASSERT_TRUE(read) << read.Reason();
     test::ExportRun run;
     run.New(inProcess).Groups({1, 1}).Continue();
     EXPECT_EQ(run.Execute(model), 0);
