@@ -5,6 +5,8 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "surface/ConvexHull.h"
+
 namespace kx {
 
 namespace {
@@ -12,6 +14,7 @@ namespace {
 struct Plane {
     Vec3 normal{};
     float offset = 0.0f;
+    bool degenerate = false;  // its three points lie on one line
 
     // Strictly in front: a point on the plane is not.
     bool InFront(const Vec3& p) const { return Dot(normal, p) > offset; }
@@ -22,6 +25,7 @@ Plane PlaneThrough(const Vec3& a, const Vec3& b, const Vec3& w) {
     Plane plane;
     plane.normal = Cross(Sub(b, a), Sub(w, a));
     const float length = Length(plane.normal);
+    plane.degenerate = length == 0.0f;
     if (length >= 0.000001f) {
         plane.normal = {plane.normal[0] / length, plane.normal[1] / length,
                         plane.normal[2] / length};
@@ -30,8 +34,23 @@ Plane PlaneThrough(const Vec3& a, const Vec3& b, const Vec3& w) {
     return plane;
 }
 
+bool Collinear(const Vec3& a, const Vec3& b, const Vec3& q) {
+    return Length(Cross(Sub(b, a), Sub(q, a))) == 0.0f;
+}
+
+// Whether q takes the place of the current third point w of the plane through
+// a, b and w. A w on the line through a and b spans no plane: then the first
+// point off that line takes its place.
+bool Replaces(const Plane& plane, const Vec3& a, const Vec3& b, const Vec3& q) {
+    return plane.degenerate ? !Collinear(a, b, q) : plane.InFront(q);
+}
+
 uint64_t PairKey(uint32_t a, uint32_t b) {
     return a < b ? (uint64_t{a} << 32) | b : (uint64_t{b} << 32) | a;
+}
+
+uint64_t DirectedKey(uint32_t from, uint32_t to) {
+    return (uint64_t{from} << 32) | to;
 }
 
 // Equal positions (+0 and -0 alike) get equal keys.
@@ -49,6 +68,88 @@ struct Edge {
     uint32_t b = 0;
     uint32_t uses = 0;
 };
+
+// The closed hull surface, by point: the third corner of the face that runs
+// each directed edge, and each corner's neighbours.
+struct HullSurface {
+    std::unordered_map<uint64_t, uint32_t> third;
+    std::unordered_map<uint32_t, std::vector<uint32_t>> neighbours;
+};
+
+// One gift-wrap run over the hull's points taken in `order` (indices into
+// `points`): the points in the order they are found, and the faces.
+void WrapRun(std::span<const WrapPoint> points, const HullSurface& hull,
+             std::span<const uint32_t> order, std::vector<uint32_t>& found,
+             std::vector<std::array<uint32_t, 3>>& faces) {
+    std::vector<uint32_t> rank(points.size(), 0);
+    for (uint32_t r = 0; r < order.size(); ++r) {
+        rank[order[r]] = r;
+    }
+    auto at = [&](uint32_t i) -> const Vec3& { return points[i].position; };
+
+    // The lowest point, the first of equal ones.
+    uint32_t p1 = order[0];
+    for (uint32_t i : order) {
+        if (at(i)[1] < at(p1)[1]) {
+            p1 = i;
+        }
+    }
+    // Its partner: turning a plane through p1 and the z direction. Only hull
+    // neighbours of p1 can win, so only they are tried, in list order.
+    std::vector<uint32_t> candidates = hull.neighbours.at(p1);
+    std::sort(candidates.begin(), candidates.end(),
+              [&](uint32_t x, uint32_t y) { return rank[x] < rank[y]; });
+    const Vec3 above = Add(at(p1), Vec3{0.0f, 0.0f, 1.0f});
+    uint32_t p2 = candidates[0];
+    Plane plane = PlaneThrough(at(p1), at(p2), above);
+    for (uint32_t q : std::span(candidates).subspan(1)) {
+        if (Replaces(plane, at(p1), above, at(q))) {
+            p2 = q;
+            plane = PlaneThrough(at(p1), at(p2), above);
+        }
+    }
+
+    found.clear();
+    faces.clear();
+    std::vector<bool> isFound(points.size(), false);
+    auto find = [&](uint32_t p) {
+        if (!isFound[p]) {
+            isFound[p] = true;
+            found.push_back(p);
+        }
+    };
+    find(p1);
+    find(p2);
+    // Edges in creation order; a pair of points is one edge either way round
+    // (the first listed takes the further uses). Uses only grow, so the first
+    // edge used fewer than twice never moves back.
+    std::vector<Edge> edges{{p1, p2, 1}, {p2, p1, 1}};
+    std::unordered_map<uint64_t, uint32_t> edgeOf{{PairKey(p1, p2), 0}};
+    auto record = [&](uint32_t a, uint32_t b) {
+        const auto [it, added] =
+            edgeOf.try_emplace(PairKey(a, b), static_cast<uint32_t>(edges.size()));
+        if (added) {
+            edges.push_back({a, b, 1});
+        } else {
+            ++edges[it->second].uses;
+        }
+    };
+    for (size_t next = 0; next < edges.size();) {
+        if (edges[next].uses >= 2) {
+            ++next;
+            continue;
+        }
+        ++edges[next].uses;
+        const uint32_t a = edges[next].a;
+        const uint32_t b = edges[next].b;
+        // The face the wrap turns to across (a, b) is the hull face running a to b.
+        const uint32_t w = hull.third.at(DirectedKey(a, b));
+        faces.push_back({a, b, w});
+        find(w);
+        record(a, w);
+        record(w, b);
+    }
+}
 
 }  // namespace
 
@@ -77,100 +178,49 @@ std::vector<WrapPoint> DistinctWrapPoints(std::span<const Vec3> positions) {
     return points;
 }
 
-void GiftWrapRun(std::span<const WrapPoint> points, std::vector<uint32_t>& hullPoints,
-                 std::vector<std::array<uint32_t, 3>>* faces) {
-    hullPoints.clear();
-    const auto n = static_cast<uint32_t>(points.size());
-    if (n < 3) {
-        return;
+std::optional<std::vector<std::array<uint32_t, 3>>> WrapHullFaces(std::span<const Vec3> positions,
+                                                                  size_t maxFaces) {
+    const std::vector<WrapPoint> points = DistinctWrapPoints(positions);
+    std::vector<Vec3> at;
+    at.reserve(points.size());
+    for (const WrapPoint& p : points) {
+        at.push_back(p.position);
     }
-    auto at = [&](uint32_t i) -> const Vec3& { return points[i].position; };
-
-    uint32_t p1 = 0;
-    for (uint32_t i = 1; i < n; ++i) {
-        if (at(i)[1] < at(p1)[1]) {
-            p1 = i;
-        }
-    }
-    uint32_t p2 = p1 == 0 ? 1 : 0;
-    const Vec3 above = Add(at(p1), Vec3{0.0f, 0.0f, 1.0f});
-    Plane plane = PlaneThrough(at(p1), at(p2), above);
-    for (uint32_t q = p2 + 1; q < n; ++q) {
-        if (q != p1 && plane.InFront(at(q))) {
-            p2 = q;
-            plane = PlaneThrough(at(p1), at(p2), above);
-        }
-    }
-
-    std::vector<bool> found(n, false);
-    auto find = [&](uint32_t p) {
-        if (!found[p]) {
-            found[p] = true;
-            hullPoints.push_back(p);
-        }
-    };
-    find(p1);
-    find(p2);
-
-    // Edges in creation order; a pair of points is one edge either way round
-    // (the first listed takes the further uses).
-    std::vector<Edge> edges{{p1, p2, 1}, {p2, p1, 1}};
-    std::unordered_map<uint64_t, uint32_t> edgeOf{{PairKey(p1, p2), 0}};
-    auto record = [&](uint32_t a, uint32_t b) {
-        const auto [it, added] =
-            edgeOf.try_emplace(PairKey(a, b), static_cast<uint32_t>(edges.size()));
-        if (added) {
-            edges.push_back({a, b, 1});
-        } else {
-            ++edges[it->second].uses;
-        }
-    };
-
-    // Uses only grow, so the first edge used fewer than twice never moves back.
-    for (size_t next = 0; next < edges.size();) {
-        if (edges[next].uses >= 2) {
-            ++next;
-            continue;
-        }
-        ++edges[next].uses;
-        const uint32_t a = edges[next].a;
-        const uint32_t b = edges[next].b;
-        uint32_t w = 0;
-        while (w == a || w == b) {
-            ++w;
-        }
-        const Vec3 pa = at(a);
-        const Vec3 pb = at(b);
-        plane = PlaneThrough(pa, pb, at(w));
-        for (uint32_t q = w + 1; q < n; ++q) {
-            if (q != a && q != b && plane.InFront(at(q))) {
-                w = q;
-                plane = PlaneThrough(pa, pb, at(w));
-            }
-        }
-        if (faces) {
-            faces->push_back({a, b, w});
-        }
-        find(w);
-        record(a, w);
-        record(w, b);
-    }
-}
-
-std::vector<std::array<uint32_t, 3>> WrapHullFaces(std::span<const Vec3> positions) {
-    const std::vector<WrapPoint> all = DistinctWrapPoints(positions);
-    std::vector<uint32_t> found;
-    GiftWrapRun(all, found, nullptr);
-    std::vector<WrapPoint> hull;
-    hull.reserve(found.size());
-    for (uint32_t p : found) {
-        hull.push_back(all[p]);
-    }
+    const auto triangles = ConvexHullTriangles(at);
     std::vector<std::array<uint32_t, 3>> faces;
-    GiftWrapRun(hull, found, &faces);
+    if (!triangles || triangles->empty()) {
+        return faces;  // a line, or rounding left no closed surface: nothing to wrap
+    }
+    if (triangles->size() > maxFaces) {
+        return std::nullopt;
+    }
+    HullSurface hull;
+    for (const auto& t : *triangles) {
+        for (int k = 0; k < 3; ++k) {
+            hull.third[DirectedKey(t[k], t[(k + 1) % 3])] = t[(k + 2) % 3];
+            hull.neighbours[t[k]].push_back(t[(k + 1) % 3]);
+        }
+    }
+    // The first run takes the points in list order and finds the hull points;
+    // the second takes those in the order found.
+    std::vector<uint32_t> order;
+    for (const auto& [point, next] : hull.neighbours) {
+        order.push_back(point);
+    }
+    std::sort(order.begin(), order.end());
+    std::vector<uint32_t> found;
+    WrapRun(points, hull, order, found, faces);
+    order = found;
+    WrapRun(points, hull, order, found, faces);
+    // Both sides of a flat set meet along every inner edge of its outline, so
+    // the wrap, which counts two faces to an edge, stops early there: the
+    // hull's own triangles serve.
+    if (faces.size() != triangles->size()) {
+        faces = *triangles;
+    }
     for (auto& face : faces) {
         for (uint32_t& corner : face) {
-            corner = hull[corner].index;
+            corner = points[corner].index;
         }
     }
     return faces;

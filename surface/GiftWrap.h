@@ -1,10 +1,17 @@
 #pragma once
-// The convex hull of a part's vertices by gift wrapping, with the tie rules
-// the stored files were made with: the first run over all points only finds
-// the hull points, the second wraps those and gives the faces.
+// The outer wrap hull of a part's vertices, found as a gift wrap finds it:
+// the lowest point, its partner on the plane through both and the z
+// direction, then a face across every open edge in the order the edges were
+// made. A first run over all points finds the hull points, a second run over
+// those gives the faces. The faces come from a hull built with a small
+// tolerance, so flat facets and sets that are flat up to rounding give one
+// closed surface; where no points are that close to a face, the faces and their
+// order are the gift wrap's own.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -20,13 +27,9 @@ struct WrapPoint {
 // The points of a part's vertices, without any position equal to one before it.
 std::vector<WrapPoint> DistinctWrapPoints(std::span<const Vec3> positions);
 
-// One gift-wrap run. `hullPoints` receives the points in the order they were
-// found; `faces` (when given) the faces as triples of point indices into
-// `points`. Fewer than 3 points give nothing.
-void GiftWrapRun(std::span<const WrapPoint> points, std::vector<uint32_t>& hullPoints,
-                 std::vector<std::array<uint32_t, 3>>* faces);
-
-// Both runs: the faces as triples of vertex indices.
-std::vector<std::array<uint32_t, 3>> WrapHullFaces(std::span<const Vec3> positions);
+// The faces as triples of vertex indices; nothing when there would be more
+// than maxFaces. Fewer than 3 distinct points, or points on one line, give none.
+std::optional<std::vector<std::array<uint32_t, 3>>> WrapHullFaces(std::span<const Vec3> positions,
+                                                                  size_t maxFaces);
 
 }  // namespace kx

@@ -131,7 +131,12 @@ class PartBuilder {
         for (const SurfaceVertex& v : part_.Vertices()) {
             positions.push_back(v.position);
         }
-        const auto faces = WrapHullFaces(positions);
+        const auto wrapped = WrapHullFaces(positions, kMaxHullTriangles);
+        if (!wrapped) {
+            wrap.overflowed = true;
+            return hull;
+        }
+        const auto& faces = *wrapped;
         wrap.triangles.reserve(faces.size());
         for (size_t i = 0; i < faces.size(); ++i) {
             HullTriangle t;

@@ -193,6 +193,12 @@ std::optional<SurfaceMessage> SurfacePart::Finish() {
                           static_cast<int>(vertices_.size()))};
     }
     for (const SurfaceHull& hull : hulls_) {
+        if (hull.overflowed) {
+            return SurfaceMessage{FormatMessage(
+                "Part 0x%08X has a wrap hull of more than 4096 triangles; a surface hull holds "
+                "at most 4096",
+                id)};
+        }
         if (hull.triangles.size() > kMaxHullTriangles) {
             return SurfaceMessage{FormatMessage(
                 "Part 0x%08X has a hull of %d triangles; a surface hull holds at most 4096", id,

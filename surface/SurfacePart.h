@@ -54,6 +54,7 @@ struct SurfaceHull {
     uint32_t owner = 0;  // unused for a wrap hull: it stores the distance to the root node
     std::vector<HullTriangle> triangles;
     bool linked = false;
+    bool overflowed = false;  // a wrap that needed more triangles than a hull holds
 };
 
 struct BoundingNode {
