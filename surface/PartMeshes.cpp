@@ -182,7 +182,9 @@ Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
         "GenerateSingleD3DMeshes: Failed to create Adjacency buffer",
         "GenerateSingleD3DMeshes: Failed to generate adjacency"};
     for (const HostMeshRecord& record : records) {
-        if (!record.Included()) {
+        // A mesh without triangles has nothing to collide with; building it
+        // would only fail the whole export.
+        if (!record.Included() || record.faces.empty()) {
             continue;
         }
         PartMeshRecord& part = out.parts.emplace_back();

@@ -40,7 +40,7 @@ struct PreparedMeshes {
 // The face count a welded mesh of n faces is reduced to; 0: left as it is.
 uint32_t ReductionTarget(uint32_t faces);
 
-// One part per included host mesh, all named "Root".
+// One part per included host mesh that has triangles, all named "Root".
 meshutil::Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
                                           const SurfaceOptions& options, float modelRadius,
                                           meshutil::Device* device, PreparedMeshes& out,
