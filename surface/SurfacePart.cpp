@@ -120,13 +120,15 @@ void LinkTriangles(std::span<HullTriangle> triangles) {
         ny[i] = triangles[i].normal[1];
         nz[i] = triangles[i].normal[2];
     }
+    // A triangle's dot product with itself is never negative, so it is never
+    // its own opposite.
     for (uint32_t i = 0; i < count; ++i) {
         const float ax = nx[i], ay = ny[i], az = nz[i];
         float best = 0.0f;
         uint32_t opposite = 0;
         for (uint32_t j = 0; j < count; ++j) {
             const float d = ax * nx[j] + ay * ny[j] + az * nz[j];
-            if (d < best && j != i) {
+            if (d < best) {
                 best = d;
                 opposite = j;
             }
