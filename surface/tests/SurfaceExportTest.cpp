@@ -269,17 +269,5 @@ TEST(ExportSurface, ScalesByTheReciprocalAndOrientsUpsideDown) {
     EXPECT_EQ(first, (Vec3{2 * inverse, -2.0f * inverse, -1.0f * inverse}));
 }
 
-TEST(ExportSurface, FlatModelsGetNoDensityAndNoInertia) {
-    TestModel model;
-    model.Mesh("deck", {{0, 0, 0}, {4, 0, 0}, {0, 0, 4}, {4, 0, 4}}, {{0, 2, 1}, {1, 2, 3}});
-    SurfaceOptions options = PlainOptions();
-    options.collisionKind = CollisionKind::ShrinkWrapped;
-    const SurfaceExportResult result = Export(model, options);
-    ASSERT_TRUE(result.ok);
-    const auto file = ReadSurFile(result.bytes);
-    ASSERT_TRUE(file.Ok()) << file.Reason();
-    EXPECT_EQ(file->parts[0].inertia, (Vec3{0, 0, 0}));
-}
-
 }  // namespace
 }  // namespace kx::test

@@ -2,7 +2,6 @@
 
 #include "SurfaceTestModels.h"
 #include "container/NameHash.h"
-#include "surface/HardpointShapes.h"
 #include "surface/SurfaceHardpoints.h"
 
 namespace kx::test {
@@ -98,22 +97,6 @@ TEST(CollectHardpoints, GoesToTheFirstFurtherPartThatHoldsItElseTheFirst) {
     owned = CollectHardpoints(host.records, boxes, 3);
     EXPECT_EQ(owned[0].size(), 3u);
     EXPECT_EQ(owned[1].size(), 1u);
-}
-
-TEST(HardpointShapes, AreClosedHullsLinkedOverTheirOwnVertices) {
-    for (uint32_t type = 1; type <= kHardpointShapeCount; ++type) {
-        const HardpointShape& shape = GetHardpointShape(type);
-        for (size_t i = 0; i < shape.triangles.size(); ++i) {
-            const HullTriangle& t = shape.triangles[i];
-            EXPECT_EQ(t.flags & 0xFFF, i);
-            EXPECT_LT((t.flags >> 12) & 0xFFF, shape.triangles.size());
-            for (uint16_t edge : t.edges) {
-                EXPECT_NE(edge, 0) << "type " << type << " triangle " << i;
-            }
-        }
-    }
-    EXPECT_EQ(GetHardpointShape(5).vertices.size(), 17u);
-    EXPECT_EQ(&GetHardpointShape(0), &GetHardpointShape(4));
 }
 
 }  // namespace
