@@ -1,10 +1,30 @@
 #include "surface/SurfaceExport.h"
 
+#include <bit>
+
 #include "surface/HostMeshRecords.h"
 #include "surface/PartMeshes.h"
 #include "surface/SurfaceHulls.h"
 
 namespace kx {
+
+SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
+                                       uint32_t shipMass, bool reductionOff) {
+    namespace w = settings_word;
+    SurfaceOptions options;
+    options.integerScale = static_cast<int32_t>(words[w::kIntegerScale]);
+    options.floatScale = std::bit_cast<float>(words[w::kFloatScale]);
+    options.orientation = static_cast<int32_t>(words[w::kOrientation]);
+    options.groupCount = static_cast<int32_t>(words[w::kGroupCount]);
+    for (size_t g = 0; g < options.quantities.size(); ++g) {
+        options.quantities[g] = static_cast<int32_t>(words[w::kQuantity0 + g]);
+    }
+    options.modelType = static_cast<uint16_t>(words[w::kModelType]);
+    options.collisionKind = kind;
+    options.shipMass = shipMass;
+    options.reductionOff = reductionOff;
+    return options;
+}
 
 SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
                                   meshutil::Device* device) {

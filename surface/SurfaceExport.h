@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "exportsettings/SettingsFile.h"
 #include "host/ModelLib.h"
 #include "meshutil/TriMesh.h"
 #include "surface/SurfaceTypes.h"
@@ -18,6 +19,11 @@ struct SurfaceExportResult {
     std::vector<uint8_t> bytes;  // the whole .sur file when ok
     SurfaceMessages messages;    // warnings, and when not ok the refusal last
 };
+
+// The options from the settings words the dialog keeps (words 0 to 27 of a
+// settings record) and its own three choices.
+SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
+                                       uint32_t shipMass, bool reductionOff);
 
 // `device` is the mesh utilities' owner context (never null).
 SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,

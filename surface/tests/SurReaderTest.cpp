@@ -6,6 +6,7 @@
 #include "container/NameHash.h"
 #include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx::test {
 namespace {
@@ -24,11 +25,6 @@ std::vector<uint8_t> TetraFile() {
 void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16(b, at, static_cast<uint16_t>(v));
-    Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
 }
 
 TEST(ReadSurFile, ReadsWhatTheExporterWrites) {
@@ -78,7 +74,7 @@ TEST(ReadSurFile, NamesTheFirstFaultOfADamagedFile) {
         if (d.size == 2) {
             Put16(bad, d.at, static_cast<uint16_t>(d.value));
         } else {
-            Put32(bad, d.at, d.value);
+            PutU32(bad, d.at, d.value);
         }
         const auto read = ReadSurFile(bad);
         ASSERT_FALSE(read.Ok()) << d.what;

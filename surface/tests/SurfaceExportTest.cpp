@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
 #include "SurfaceTestModels.h"
-#include "container/ByteWriter.h"
 #include "container/NameHash.h"
 #include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx::test {
 namespace {
@@ -17,27 +18,17 @@ namespace {
 const std::vector<Vec3> kTetra = {{2, 2, 1}, {-2, -2, 1}, {2, -2, -1}, {-2, 2, -1}};
 const Faces kTetraFaces = {{1, 2, 0}, {2, 1, 3}, {1, 0, 3}, {0, 2, 3}};
 
-void Tag(ByteWriter& w, const char* tag) {
-    w.Bytes(tag, 4);
-}
-
-void Floats(ByteWriter& w, std::initializer_list<float> values) {
-    for (float f : values) {
-        w.F32(f);
-    }
-}
-
 // The tetrahedron's four triangles: flags (index, opposite, wrap byte) and
 // links worked out by hand from the linking rules.
-void TetraTriangles(ByteWriter& w, bool wrap) {
+void TetraTriangles(Le& w, bool wrap) {
     const uint32_t flags[4] = {0x1000, 0x0001, 0x1002, 0x0003};
     const uint16_t links[4][3] = {
         {4, 11, 6}, {0x7FFC, 5, 7}, {0x7FFA, 5, 0x7FFB}, {0x7FF5, 0x7FF9, 0x7FFB}};
     for (int t = 0; t < 4; ++t) {
-        w.U32(flags[t] | (wrap ? 0x80000000u : 0));
+        w.u32(flags[t] | (wrap ? 0x80000000u : 0));
         for (int k = 0; k < 3; ++k) {
-            w.U16(static_cast<uint16_t>(kTetraFaces[t][k]));
-            w.U16(static_cast<uint16_t>(links[t][k] | (wrap ? 0x8000 : 0)));
+            w.u16(static_cast<uint16_t>(kTetraFaces[t][k]));
+            w.u16(static_cast<uint16_t>(links[t][k] | (wrap ? 0x8000 : 0)));
         }
     }
 }
@@ -58,49 +49,49 @@ TEST(ExportSurface, WritesASingleGroupShrinkWrappedTetrahedronByteForByte) {
 
     const uint32_t root = 0x12688F2D;  // "Root"
     const float k = 4.0f * 4.0f * 2.0f * 2.0f * 0.031080997f * 0.083333336f;
-    ByteWriter want;
-    Tag(want, "vers");
-    want.F32(2.0f);
-    want.U32(root);
-    want.U32(3);  // "!fxd", "exts", "surf": no hardpoints
-    Tag(want, "!fxd");
-    Tag(want, "exts");
-    Floats(want, {-2, -2, -1, 2, 2, 1});
-    Tag(want, "surf");
-    want.U32(328);
-    Floats(want, {0, 0, 0, 20 * k, 20 * k, 32 * k, 3});
-    want.U8(0xCF);
-    want.Bytes("\x48\x01\x00", 3);
-    want.U32(272);
-    want.Zeros(12);
+    Le want;
+    want.text("vers", 4);
+    want.f32(2.0f);
+    want.u32(root);
+    want.u32(3);  // "!fxd", "exts", "surf": no hardpoints
+    want.text("!fxd", 4);
+    want.text("exts", 4);
+    want.f32s({-2, -2, -1, 2, 2, 1});
+    want.text("surf", 4);
+    want.u32(328);
+    want.f32s({0, 0, 0, 20 * k, 20 * k, 32 * k, 3});
+    want.u8(0xCF);
+    want.u8(0x48).u8(0x01).u8(0x00);
+    want.u32(272);
+    want.u32(0).u32(0).u32(0);
     // Record positions: hulls at 96 and 176, vertices at 256, nodes at 320.
-    want.U32(160);
-    want.U32(root);
-    want.U8(4);
-    want.U16(9);
-    want.U8(0);
-    want.U32(4);
+    want.u32(160);
+    want.u32(root);
+    want.u8(4);
+    want.u16(9);
+    want.u8(0);
+    want.u32(4);
     TetraTriangles(want, false);
-    want.U32(80);
-    want.U32(144);  // the wrap hull's distance to the root node
-    want.U8(5);
-    want.U16(9);
-    want.U8(0);
-    want.U32(4);
+    want.u32(80);
+    want.u32(144);  // the wrap hull's distance to the root node
+    want.u8(5);
+    want.u16(9);
+    want.u8(0);
+    want.u32(4);
     TetraTriangles(want, true);
     for (const Vec3& p : kTetra) {
-        Floats(want, {p[0], p[1], p[2]});
-        want.U32(root);
+        want.f32s({p[0], p[1], p[2]});
+        want.u32(root);
     }
-    want.U32(0);  // no group node to skip to
-    want.I32(176 - 320);
-    Floats(want, {0, 0, 0, 1.44f * 3.0f});
-    want.U32(0xA061A7);
-    want.U32(0);
-    want.I32(96 - 348);
-    Floats(want, {0, 0, 0, 1.2f * 3.0f});
-    want.U32(root >> 2);
-    EXPECT_EQ(result.bytes, want.Data());
+    want.u32(0);  // no group node to skip to
+    want.i32(176 - 320);
+    want.f32s({0, 0, 0, 1.44f * 3.0f});
+    want.u32(0xA061A7);
+    want.u32(0);
+    want.i32(96 - 348);
+    want.f32s({0, 0, 0, 1.2f * 3.0f});
+    want.u32(root >> 2);
+    EXPECT_EQ(result.bytes, want.bytes);
 }
 
 TEST(ExportSurface, WritesAFurtherGroupWithoutHardpointsAsOneHullAndOneNode) {
@@ -128,36 +119,36 @@ TEST(ExportSurface, WritesAFurtherGroupWithoutHardpointsAsOneHullAndOneNode) {
     // The further part, from its first byte to the end of the file.
     const uint32_t wing = NameHash("wing_lod1");
     const float k = 4.0f * 4.0f * 2.0f * 2.0f * 0.031080997f * 0.083333336f;
-    ByteWriter want;
-    want.U32(wing);
-    want.U32(2);
-    Tag(want, "exts");
-    Floats(want, {6, -2, -1, 10, 2, 1});
-    Tag(want, "surf");
-    want.U32(48 + 80 + 64 + 28);
-    Floats(want, {8, 0, 0, 20 * k, 20 * k, 32 * k, 1.2f * 3.0f});
-    want.U8(0xF5);
-    want.Bytes("\xDC\x00\x00", 3);
-    want.U32(48 + 80 + 64);
-    want.Zeros(12);
-    want.U32(80);  // hull at 92, vertices at 172
-    want.U32(wing);
-    want.U8(4);
-    want.U16(9);
-    want.U8(0);
-    want.U32(4);
+    Le want;
+    want.u32(wing);
+    want.u32(2);
+    want.text("exts", 4);
+    want.f32s({6, -2, -1, 10, 2, 1});
+    want.text("surf", 4);
+    want.u32(48 + 80 + 64 + 28);
+    want.f32s({8, 0, 0, 20 * k, 20 * k, 32 * k, 1.2f * 3.0f});
+    want.u8(0xF5);
+    want.u8(0xDC).u8(0x00).u8(0x00);
+    want.u32(48 + 80 + 64);
+    want.u32(0).u32(0).u32(0);
+    want.u32(80);  // hull at 92, vertices at 172
+    want.u32(wing);
+    want.u8(4);
+    want.u16(9);
+    want.u8(0);
+    want.u32(4);
     TetraTriangles(want, false);
     for (const Vec3& p : moved) {
-        Floats(want, {p[0], p[1], p[2]});
-        want.U32(wing);
+        want.f32s({p[0], p[1], p[2]});
+        want.u32(wing);
     }
-    want.U32(0);
-    want.I32(92 - 236);
-    Floats(want, {8, 0, 0, 1.2f * 3.0f});
-    want.U32(wing >> 2);
+    want.u32(0);
+    want.i32(92 - 236);
+    want.f32s({8, 0, 0, 1.2f * 3.0f});
+    want.u32(wing >> 2);
     const std::vector<uint8_t> tail(result.bytes.begin() + file->parts[1].fileOffset,
                                     result.bytes.end());
-    EXPECT_EQ(tail, want.Data());
+    EXPECT_EQ(tail, want.bytes);
 }
 
 TEST(ExportSurface, ShieldBubbleWrapsTheRootInACopyOfTheShieldHull) {
@@ -250,6 +241,29 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         EXPECT_EQ(result.messages, (SurfaceMessages{{"CreateSurFile: Failed to create mesh"},
                                                     {"Could not generate D3DMeshes  - exiting"}}));
     }
+}
+
+TEST(SurfaceOptionsFromWords, TakesEachSettingByItsWord) {
+    SettingsWords words{};
+    words[0] = static_cast<uint32_t>(-1);
+    words[1] = 1;
+    words[3] = 2;
+    words[4] = 3;
+    words[21] = 7;
+    words[22] = 0xABCD0003;  // the model type is the low half
+    words[27] = std::bit_cast<uint32_t>(50.5f);
+    const SurfaceOptions o =
+        SurfaceOptionsFromWords(words, CollisionKind::ShrinkWrapped, 250, true);
+    EXPECT_EQ(o.integerScale, -1);
+    EXPECT_EQ(o.floatScale, 50.5f);
+    EXPECT_EQ(o.orientation, 1);
+    EXPECT_EQ(o.groupCount, 2);
+    EXPECT_EQ(o.quantities[0], 3);
+    EXPECT_EQ(o.quantities[17], 7);
+    EXPECT_EQ(o.modelType, 3);
+    EXPECT_EQ(o.collisionKind, CollisionKind::ShrinkWrapped);
+    EXPECT_EQ(o.shipMass, 250u);
+    EXPECT_TRUE(o.reductionOff);
 }
 
 TEST(ExportSurface, ScalesByTheReciprocalAndOrientsUpsideDown) {

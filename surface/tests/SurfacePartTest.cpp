@@ -2,9 +2,12 @@
 
 #include "surface/SurReader.h"
 #include "surface/SurfacePart.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
+
+using test::Le;
 
 HullTriangle Triangle(uint32_t index, std::array<uint32_t, 3> v, const std::vector<Vec3>& points) {
     HullTriangle t;
@@ -12,10 +15,6 @@ HullTriangle Triangle(uint32_t index, std::array<uint32_t, 3> v, const std::vect
     t.vertices = v;
     t.normal = TriangleNormal(points[v[0]], points[v[1]], points[v[2]]);
     return t;
-}
-
-void Tag(ByteWriter& w, const char* tag) {
-    w.Bytes(tag, 4);
 }
 
 TEST(LinkTriangles, LinksEachSharedEdgeToItsNeighboursEntry) {
@@ -74,60 +73,60 @@ TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
     part.hardpointIds = {0x22};
     ASSERT_FALSE(part.Finish());
 
-    ByteWriter want;
-    want.U32(0xAABBCCDD);
-    want.U32(3);  // exts, surf, hpid
-    Tag(want, "exts");
+    Le want;
+    want.u32(0xAABBCCDD);
+    want.u32(3);  // exts, surf, hpid
+    want.text("exts", 4);
     for (float f : {0.f, 0.f, 0.f, 1.f, 1.f, 0.f}) {
-        want.F32(f);
+        want.f32(f);
     }
-    Tag(want, "surf");
-    want.U32(216);  // 48 header + 48 hull + 64 vertices + 56 nodes
+    want.text("surf", 4);
+    want.u32(216);  // 48 header + 48 hull + 64 vertices + 56 nodes
     for (float f : {0.5f, 0.5f, 0.f, 1.f, 2.f, 3.f, 2.f}) {
-        want.F32(f);
+        want.f32(f);
     }
-    want.U8(0xF5);
-    want.Bytes("\xD8\x00\x00", 3);
-    want.U32(160);  // node list
-    want.Zeros(12);
+    want.u8(0xF5);
+    want.u8(0xD8).u8(0x00).u8(0x00);
+    want.u32(160);  // node list
+    want.u32(0).u32(0).u32(0);
     // Hull at record byte 92, vertex list at 140, nodes at 204.
-    want.U32(48);
-    want.U32(0x11);
-    want.U8(4);
-    want.U16(4 + 2 + 1);
-    want.U8(0);
-    want.U32(2);
-    want.U32(0);
+    want.u32(48);
+    want.u32(0x11);
+    want.u8(4);
+    want.u16(4 + 2 + 1);
+    want.u8(0);
+    want.u32(2);
+    want.u32(0);
     for (uint16_t v : {0, 0, 1, 3, 2, 0}) {
-        want.U16(v);
+        want.u16(v);
     }
-    want.U32(1);
+    want.u32(1);
     for (uint16_t v : {2, 0x7FFD, 1, 0, 3, 0}) {
-        want.U16(v);
+        want.u16(v);
     }
     for (const Vec3& p : points) {
-        want.F32(p[0]);
-        want.F32(p[1]);
-        want.F32(p[2]);
-        want.U32(0x11);
+        want.f32(p[0]);
+        want.f32(p[1]);
+        want.f32(p[2]);
+        want.u32(0x11);
     }
-    want.U32(28);  // the group node skips its hull node
-    want.I32(0);
-    want.Zeros(16);
-    want.U32(7);
-    want.U32(0);
-    want.I32(92 - 232);
+    want.u32(28);  // the group node skips its hull node
+    want.i32(0);
+    want.u32(0).u32(0).u32(0).u32(0);
+    want.u32(7);
+    want.u32(0);
+    want.i32(92 - 232);
     for (float f : {0.5f, 0.5f, 0.f, 1.f}) {
-        want.F32(f);
+        want.f32(f);
     }
-    want.U32(8);
-    Tag(want, "hpid");
-    want.U32(1);
-    want.U32(0x22);
+    want.u32(8);
+    want.text("hpid", 4);
+    want.u32(1);
+    want.u32(0x22);
 
     ByteWriter got;
     part.Write(got);
-    EXPECT_EQ(got.Data(), want.Data());
+    EXPECT_EQ(got.Data(), want.bytes);
 }
 
 TEST(SurfacePart, RootNodeGoesFirstAndSkipsToTheFirstGroupNode) {
@@ -152,10 +151,7 @@ TEST(SurfacePart, RootNodeGoesFirstAndSkipsToTheFirstGroupNode) {
     EXPECT_EQ(part.ChunkCount(), 3u);          // no "hpid": three chunks
 
     ASSERT_FALSE(part.Finish());
-    ByteWriter bytes;
-    bytes.Bytes("vers\0\0\0\x40", 8);
-    part.Write(bytes);
-    const auto read = ReadSurFile(bytes.Data());
+    const auto read = ReadSurFile(WriteSurfaceFile(std::span(&part, 1)));
     ASSERT_TRUE(read.Ok()) << read.Reason();
     const SurPart& p = read->parts[0];
     // The wrap hull leads to the root node, the root node to the wrap hull.
