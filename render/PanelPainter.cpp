@@ -22,8 +22,10 @@ constexpr float kDiffuse = 0.68f;
 // (in pixels) outward closes them.
 constexpr double kSeamCover = 0.5;
 
-constexpr double kHullFillAlpha = 0.12;
-constexpr double kHullEdgeAlpha = 0.5;
+// Light enough that a hull seen through several layers of others still
+// lets the model show.
+constexpr double kHullFillAlpha = 0.07;
+constexpr double kHullEdgeAlpha = 0.45;
 
 void SetColour(cairo_t* cr, const Colour& c, float shade) {
     cairo_set_source_rgb(cr, c.r * shade, c.g * shade, c.b * shade);
@@ -40,11 +42,11 @@ void TrianglePath(cairo_t* cr, const ScreenPoint (&p)[3], double grow) {
             const ScreenPoint& a = p[(k + 1) % 3];
             const ScreenPoint& b = p[(k + 2) % 3];
             double ux = a.x - at.x, uy = a.y - at.y, vx = b.x - at.x, vy = b.y - at.y;
-            const double lu = std::hypot(ux, uy), lv = std::hypot(vx, vy);
+            const double lu = std::sqrt(ux * ux + uy * uy), lv = std::sqrt(vx * vx + vy * vy);
             if (lu > 0 && lv > 0) {
                 ux /= lu, uy /= lu, vx /= lv, vy /= lv;
                 double bx = ux + vx, by = uy + vy;
-                const double lb = std::hypot(bx, by);
+                const double lb = std::sqrt(bx * bx + by * by);
                 if (lb > 1e-9) {
                     bx /= lb, by /= lb;
                     // sin of half the corner's angle
