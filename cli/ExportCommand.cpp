@@ -1,14 +1,11 @@
-// kaltrix export: runs the model exporter on a model file, clicking through
-// its settings and result windows as a person would.
-
-#include <memory>
+// kaltrix export: runs the model exporter library on a model file, clicking
+// through its settings and result windows as a person would.
 
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
-#include "exporter/ExportSettingsDlg.h"
-#include "exporter/TarrowPlugIn.h"
+#include "cli/HeadlessHost.h"
+#include "exporter/ExportSettingsDlg.h"  // the window's control ids only
 #include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {
@@ -76,7 +73,8 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     }
 
     // The file dialogs are answered in the order the clicks open them.
-    HeadlessUi ui(&ctx.err);
+    HeadlessHost host(ctx.err);
+    CliUi& ui = host.ui;
     if (!loadSettings.empty()) {
         ui.QueueFile(loadSettings);
         ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
@@ -93,14 +91,18 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     ui.QueueAction(Click(kIdOk, "Continue"));
     // The result window is then closed, which is its "Continue".
 
-    HostServices host{&ui};
-    TarrowPlugIn exporter(host);
-    exporter.Execute(handle.model);
+    int executed = 0;
+    if (!RunPlugInLibrary(ctx.programDir, "Tarrow", host, handle.model, executed, error)) {
+        return Failure(ctx, error);
+    }
+    if (ui.SettingsFileFailed()) {
+        return 1;
+    }
     if (ui.refused) {
         return UsageError(ctx, "export",
                           RefusedOptionMessage(ui.refused->action, ui.refused->outcome));
     }
-    return exporter.LastExportWritten() ? 0 : 1;
+    return host.files.WasWritten(output) ? 0 : 1;
 }
 
 }  // namespace kx
