@@ -3,12 +3,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
 #include "exporter/Hardpoints.h"
 #include "host/HeadlessModel.h"
-#include "ms3d/Ms3dModel.h"
-#include "ms3d/Ms3dRead.h"
+#include "ms3d/Ms3dIo.h"
 
 namespace kx {
 
@@ -21,19 +19,9 @@ struct ModelDeleter {
 }  // namespace
 
 Result<RenderScene> LoadModelFileScene(const std::string& path) {
-    std::error_code ec;
-    std::vector<uint8_t> bytes;
-    if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeFile(path, bytes)) {
-        return Status::Failure(Fault::Unreadable, path + ": cannot read the file");
-    }
-    Ms3dFile file;
-    std::string why;
-    if (!ParseMs3d(bytes, file, why)) {
-        return Status::Failure(Fault::Damaged, path + ": " + why);
-    }
     std::unique_ptr<msModel, ModelDeleter> model(kxModel_Create());
-    if (!BuildModel(file, model.get(), why)) {
-        return Status::Failure(Fault::Refused, path + ": " + why);
+    if (auto read = ReadMs3dModel(path, model.get()); !read) {
+        return read.GetStatus();
     }
     const std::vector<ExportMesh> meshes = ReadExportMeshes(model.get(), ExportSettings{});
 

@@ -49,7 +49,7 @@ TEST(ModelFileScene, RefusesWhatItCannotRead) {
     std::vector<uint8_t> bytes(40, 'x');
     ASSERT_TRUE(WriteWholeFile(junk, bytes));
     auto r = LoadModelFileScene(junk);
-    EXPECT_EQ(r.GetFault(), Fault::Damaged);
+    EXPECT_EQ(r.GetFault(), Fault::WrongKind);
     EXPECT_EQ(r.Reason().rfind(junk + ": ", 0), 0u) << r.Reason();
 }
 
