@@ -117,6 +117,40 @@ TEST(SurCommand, SettingsFileComesFirstAndOptionsOverrideIt) {
     EXPECT_EQ(ReadAll(out.path()), ReadAll(plain.path()));
 }
 
+TEST(SurCommand, InfoPassesEveryFileWrittenForOneToEighteenGroups) {
+    for (bool hardpoints : {false, true}) {
+        TempFile ms3d("sur_groups.ms3d"), out("sur_groups.sur");
+        std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
+        for (int g = 0; g < 18; ++g) {
+            const float x = 8.0f * static_cast<float>(g);
+            Octahedron(model.get(), ("part" + std::to_string(g)).c_str(), {x, 0, 0}, 2);
+            if (hardpoints) {
+                Octahedron(model.get(), ("HpWeapon" + std::to_string(g)).c_str(), {x, 1, 0}, 0.1f);
+            }
+        }
+        std::string error;
+        ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model.get(), error)) << error;
+        for (int groups = 1; groups <= 18; ++groups) {
+            std::string quantities;
+            for (int g = 0; g < groups; ++g) {
+                const int meshes = hardpoints ? 2 : 1;
+                quantities +=
+                    (g ? "," : "") + std::to_string(g + 1 < groups ? meshes : (18 - g) * meshes);
+            }
+            for (const char* kind : {"--shield", "--wrap"}) {
+                auto r =
+                    Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", quantities, kind});
+                ASSERT_EQ(r.rc, 0) << groups << kind << r.err;
+                auto info = Kaltrix({"info", out.path()});
+                ASSERT_EQ(info.rc, 0) << groups << kind << info.err;
+                EXPECT_EQ(
+                    info.out.rfind("surface\tversion=2\tparts=" + std::to_string(groups) + "\n", 0),
+                    0u);
+            }
+        }
+    }
+}
+
 TEST(SurCommand, ExitCodes) {
     ShipFile ship;
     TempFile out("sur_codes.sur");
