@@ -17,7 +17,7 @@ namespace {
 // the triangles of all parts may exceed the file's; by this much, and never
 // so much that a small file fills the host with copies.
 constexpr uint64_t kSharedTriangleFactor = 4;
-constexpr uint64_t kSharedTriangleFloor = 262144;
+constexpr uint64_t kSharedTriangleFloor = 65536;
 
 Status Damaged(std::string reason) {
     return Status::Failure(Fault::Damaged, std::move(reason));
