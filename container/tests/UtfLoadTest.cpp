@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "container/ByteWriter.h"
+#include "container/UtfRecords.h"
 #include "container/UtfTree.h"
 
 namespace kx {
@@ -160,6 +161,67 @@ TEST(UtfLoad, DeeplyNestedFoldersDoNotExhaustTheStack) {
     UtfTree tree;
     ASSERT_TRUE(LoadBytes(Raw(records, kNames, ""), tree).Ok());
     EXPECT_EQ(tree.NodeCount(), depth);
+}
+
+TEST(UtfRecords, RecordsNamesAndDataAreReadInPlace) {
+    const auto f = TwoLeaves();
+    auto records = UtfRecords::Open(f);
+    ASSERT_TRUE(records.Ok()) << records.Reason();
+    EXPECT_EQ(records->Count(), 3u);
+
+    auto a = records->Record(1);
+    ASSERT_TRUE(a.Ok());
+    EXPECT_EQ(a->offset, 44u);
+    EXPECT_TRUE(a->IsLeaf());
+    EXPECT_EQ(a->Next(), std::optional<size_t>(2));
+    EXPECT_EQ(records->Name(*a).Value(), "a");
+    auto data = records->Data(*a);
+    ASSERT_TRUE(data.Ok());
+    EXPECT_EQ(std::string(data->begin(), data->end()), "xyz");
+    EXPECT_EQ(data->data(), f.data() + f.size() - 5);  // not a copy
+
+    // Offsets inside a record round down to it.
+    EXPECT_EQ(records->RecordAt(88 + 43)->Index(), 2u);
+    auto outside = records->Record(3);
+    EXPECT_EQ(outside.GetFault(), Fault::Damaged);
+    EXPECT_EQ(outside.Reason(), "node offset 132 is outside the node block");
+    EXPECT_FALSE(records->RecordAt(0xFFFFFFFFu).Ok());
+}
+
+TEST(UtfRecords, LinksBelowOneRecordMeanNoneAndEmptyLeavesAreNotPlaced) {
+    EXPECT_EQ(UtfRecord::Link(0), std::nullopt);
+    EXPECT_EQ(UtfRecord::Link(43), std::nullopt);
+    EXPECT_EQ(UtfRecord::Link(44), std::optional<size_t>(1));
+    EXPECT_EQ(UtfRecord::Link(89), std::optional<size_t>(2));
+
+    // An empty leaf's data offset may point anywhere, even past the file.
+    auto f = Raw({{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0xFFFFFFF0u, 0, 0, 0}}, kNames, "");
+    auto records = UtfRecords::Open(f);
+    ASSERT_TRUE(records.Ok());
+    auto data = records->Data(records->Record(1).Value());
+    ASSERT_TRUE(data.Ok());
+    EXPECT_TRUE(data->empty());
+}
+
+TEST(UtfRecords, WalkFollowsLinksNotBlockOrder) {
+    // Block order root, y, f, x; the links make root { f { x }, y }.
+    constexpr std::string_view names("\0\\\0f\0x\0y\0", 9);  // \ 1, f 3, x 5, y 7
+    auto f = Raw({{0, 1, 0x10, 88, 0, 0, 0},
+                  {0, 7, 0x80, 0, 1, 1, 1},
+                  {44, 3, 0x10, 132, 0, 0, 0},
+                  {0, 5, 0x80, 1, 1, 1, 1}},
+                 names, "YX");
+    auto records = UtfRecords::Open(f);
+    ASSERT_TRUE(records.Ok());
+    std::vector<std::string> seen;
+    Status walked = records->Walk([&](const UtfVisit& v) {
+        seen.push_back(std::string(v.name) + " " + std::to_string(v.record.Index()) + "<" +
+                       std::to_string(v.parent) + " d" + std::to_string(v.depth) + " " +
+                       std::string(v.data.begin(), v.data.end()));
+    });
+    ASSERT_TRUE(walked.Ok()) << walked.Reason();
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"\\ 0<0 d0 ", "f 2<0 d1 ", "x 3<2 d2 X", "y 1<0 d1 Y"}));
 }
 
 }  // namespace
