@@ -50,8 +50,8 @@ Result<UtfRecords> UtfRecords::Open(std::span<const uint8_t> file) {
     if (dataOffset > fileSize) {
         return Damaged("data block starts past the end of the file");
     }
-    return UtfRecords(file.subspan(nodeOffset, nodeSize), file.subspan(stringOffset, stringSize),
-                      file.subspan(dataOffset));
+    return UtfRecords(fileSize, file.subspan(nodeOffset, nodeSize),
+                      file.subspan(stringOffset, stringSize), file.subspan(dataOffset));
 }
 
 Result<UtfRecord> UtfRecords::Record(size_t index) const {
@@ -104,6 +104,7 @@ Result<std::span<const uint8_t>> UtfRecords::Data(const UtfRecord& record) const
 
 Status UtfRecords::Walk(const std::function<void(const UtfVisit&)>& visit) const {
     std::vector<bool> reached(Count(), false);
+    uint64_t copied = 0;
     // Every record is reached at most once, so a chain that comes back to
     // a record it has passed is a loop and not a second node.
     auto reach = [&](size_t index) -> Result<UtfRecord> {
@@ -151,6 +152,11 @@ Status UtfRecords::Walk(const std::function<void(const UtfVisit&)>& visit) const
         open.back().next = record->sibling;
         const size_t parent = open.back().folder;
         const size_t depth = open.size();
+        if (depth > kUtfMaxDepth) {
+            return Damaged("nodes nest deeper than " + std::to_string(kUtfMaxDepth) +
+                           " levels (node '" + std::string(*name) + "' at offset " +
+                           std::to_string(record->offset) + ")");
+        }
         std::span<const uint8_t> data;
         if (record->IsLeaf()) {
             auto bytes = Data(*record);
@@ -158,6 +164,14 @@ Status UtfRecords::Walk(const std::function<void(const UtfVisit&)>& visit) const
                 return bytes.GetStatus();
             }
             data = *bytes;
+            // Each leaf's range lies inside the file, so only leaves sharing
+            // bytes can add up past the limit; empty ones add nothing.
+            copied += data.size();
+            if (copied > kUtfMaxCopyFactor * fileSize_) {
+                return Damaged("leaves share data until it adds up to more than " +
+                               std::to_string(kUtfMaxCopyFactor) + " times the file's " +
+                               std::to_string(fileSize_) + " bytes");
+            }
         }
         visit({*record, *name, data, parent, depth});
         if (!record->IsLeaf()) {

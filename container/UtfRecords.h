@@ -24,6 +24,14 @@ inline constexpr uint32_t kUtfRecordSize = 44;
 inline constexpr uint32_t kNodeFolder = 0x10;
 inline constexpr uint32_t kNodeLeaf = 0x80;
 
+// Limits far beyond any real file, so that a small hostile file cannot make a
+// reader nest, print or copy without end. Files this system writes reach
+// depth 5 at most (the root at depth 0).
+inline constexpr size_t kUtfMaxDepth = 64;
+// Leaves may share data bytes, and other tools write such files; but the
+// bytes of all leaves together may not exceed this many times the file's size.
+inline constexpr uint64_t kUtfMaxCopyFactor = 16;
+
 // One 44-byte node record as stored, with the offset it was read from.
 struct UtfRecord {
     uint32_t offset = 0;  // within the node block; a multiple of 44
@@ -87,14 +95,17 @@ class UtfRecords {
     // order, each node after its parent. The root is always taken as a
     // folder and its sibling is not followed. Stops at the first fault: a
     // link outside the node block, a record reached twice (a loop), a name
-    // or a leaf's data out of range. Without recursion, so deep nesting does
-    // not reach the call stack.
+    // or a leaf's data out of range, a node deeper than kUtfMaxDepth, or
+    // leaves whose bytes add up to more than kUtfMaxCopyFactor times the
+    // file's size. Without recursion.
     Status Walk(const std::function<void(const UtfVisit&)>& visit) const;
 
   private:
-    UtfRecords(std::span<const uint8_t> nodes, std::span<const uint8_t> strings,
+    UtfRecords(uint64_t fileSize, std::span<const uint8_t> nodes, std::span<const uint8_t> strings,
                std::span<const uint8_t> data)
-        : nodes_(nodes), strings_(strings), data_(data) {}
+        : fileSize_(fileSize), nodes_(nodes), strings_(strings), data_(data) {}
+
+    uint64_t fileSize_;
 
     std::span<const uint8_t> nodes_;
     std::span<const uint8_t> strings_;

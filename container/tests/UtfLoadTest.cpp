@@ -151,16 +151,54 @@ TEST(UtfLoad, EveryPrefixOfAFileIsRefused) {
     }
 }
 
-TEST(UtfLoad, DeeplyNestedFoldersDoNotExhaustTheStack) {
+// A chain of folders `depth` levels below the root, ending in a leaf.
+std::vector<uint8_t> Nested(uint32_t depth) {
     std::vector<RawRecord> records;
-    const uint32_t depth = 100000;
-    for (uint32_t i = 0; i < depth; ++i) {
-        const bool last = i + 1 == depth;
+    for (uint32_t i = 0; i <= depth; ++i) {
+        const bool last = i == depth;
         records.push_back({0, 3, last ? 0x80u : 0x10u, last ? 0 : (i + 1) * 44, 0, 0, 0});
     }
+    return Raw(records, kNames, "");
+}
+
+TEST(UtfLoad, NestingBeyondTheLimitIsRefusedAsTooDeep) {
     UtfTree tree;
-    ASSERT_TRUE(LoadBytes(Raw(records, kNames, ""), tree).Ok());
-    EXPECT_EQ(tree.NodeCount(), depth);
+    ASSERT_TRUE(LoadBytes(Nested(kUtfMaxDepth), tree).Ok());
+    EXPECT_EQ(tree.NodeCount(), kUtfMaxDepth + 1);
+    // Far deeper than that once made the tree command print gigabytes.
+    for (uint32_t depth : {uint32_t{kUtfMaxDepth + 1}, 100000u}) {
+        auto result = LoadBytes(Nested(depth), tree);
+        EXPECT_EQ(result.error, UtfLoadError::Damaged) << depth;
+        EXPECT_EQ(result.message, "nodes nest deeper than 64 levels (node 'a' at offset 2860)");
+        EXPECT_TRUE(tree.Empty());
+    }
+}
+
+// The root and `leaves` leaves that all take the same `shared` data bytes.
+std::vector<uint8_t> SharedData(uint32_t leaves, size_t shared, uint32_t stored) {
+    std::vector<RawRecord> records{{0, 1, 0x10, 44, 0, 0, 0}};
+    for (uint32_t i = 1; i <= leaves; ++i) {
+        records.push_back({i == leaves ? 0 : (i + 1) * 44, 3, 0x80, 0, stored, stored, stored});
+    }
+    return Raw(records, kNames, std::string(shared, 'd'));
+}
+
+TEST(UtfLoad, LeavesSharingDataLoadUntilTheirCopiesDwarfTheFile) {
+    UtfTree tree;
+    // Sharing is not damage in itself; nor are many empty leaves at one offset.
+    ASSERT_TRUE(LoadBytes(SharedData(2, 1000, 1000), tree).Ok());
+    EXPECT_EQ(*tree.GetData(tree.TopLevel()[0]->Children()[1]), std::vector<uint8_t>(1000, 'd'));
+    ASSERT_TRUE(LoadBytes(SharedData(5000, 0, 0), tree).Ok());
+
+    // 40 copies of 2000 bytes from a file of 3867: a small file asking for
+    // far more memory than it holds.
+    const auto hostile = SharedData(40, 2000, 2000);
+    ASSERT_EQ(hostile.size(), 3867u);
+    auto result = LoadBytes(hostile, tree);
+    EXPECT_EQ(result.error, UtfLoadError::Damaged);
+    EXPECT_EQ(result.message,
+              "leaves share data until it adds up to more than 16 times the file's 3867 bytes");
+    EXPECT_TRUE(tree.Empty());
 }
 
 TEST(UtfRecords, RecordsNamesAndDataAreReadInPlace) {
