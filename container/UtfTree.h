@@ -12,14 +12,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kx {
+#include "container/UtfRecords.h"
 
-inline constexpr uint32_t kUtfMagic = 0x20465455;  // "UTF "
-inline constexpr uint32_t kUtfVersion = 0x101;
-inline constexpr uint32_t kUtfHeaderSize = 56;
-inline constexpr uint32_t kUtfRecordSize = 44;
-inline constexpr uint32_t kNodeFolder = 0x10;
-inline constexpr uint32_t kNodeLeaf = 0x80;
+namespace kx {
 
 class UtfNode {
   public:
