@@ -9,9 +9,6 @@ namespace kx {
 
 namespace {
 
-// Leaves sharing bytes may be read many times over, but only so often.
-constexpr uint64_t kReadFactor = 16;
-constexpr uint64_t kReadFloor = uint64_t{64} << 20;
 // Markers per hardpoint read: parts sharing one id each show all of them.
 constexpr uint64_t kMarkerFactor = 4;
 constexpr uint64_t kMarkerFloor = 65536;
@@ -41,17 +38,13 @@ void CMPModel::Close() {
     open_ = false;
 }
 
-uint64_t CMPModel::ReadBudget() const {
-    return std::max(kReadFloor, kReadFactor * image_.size());
-}
-
 Status CMPModel::LoadLevel(int level) {
     level_ = level;
     if (!open_) {
         arrays_.Clear();
         return Status::Failure(Fault::Refused, "no model file is open");
     }
-    Status s = ReadLevelMeshData(index_, level, ReadBudget(), arrays_);
+    Status s = ReadLevelMeshData(index_, level, arrays_);
     if (!s) {
         arrays_.Clear();
     }
@@ -65,7 +58,7 @@ Result<ImportPlan> CMPModel::Plan(const ImportOptions& options) const {
         return parts.GetStatus();
     }
     plan.parts = std::move(parts.Value());
-    if (Status s = ApplyConstraints(index_, ReadBudget(), plan.parts); !s) {
+    if (Status s = ApplyConstraints(index_, plan.parts); !s) {
         return s;
     }
     if (options.hardpoints) {

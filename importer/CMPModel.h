@@ -50,10 +50,6 @@ class CMPModel {
     // the arrays read: Fault::Damaged when the file's parts do not fit them.
     Result<ImportPlan> Plan(const ImportOptions& options) const;
 
-    // The most bytes the readers may take from the image in all: leaves may
-    // share their bytes, and a small file must not need huge memory.
-    uint64_t ReadBudget() const;
-
   private:
     std::vector<uint8_t> image_;
     NodeIndex index_;

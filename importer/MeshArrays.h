@@ -65,9 +65,8 @@ struct MeshArrays {
 // of the mesh library's folders; -1 when the file lists no level) into the
 // emptied arrays. Fault::Refused when the file has no usable data (no mesh
 // reference, or the first one names no library); Fault::Damaged when a
-// block or reference cannot be read or the blocks ask for more memory than
-// the file can justify. `decodeBudget` bounds the bytes of all blocks read.
-Status ReadLevelMeshData(const NodeIndex& index, int level, uint64_t decodeBudget,
-                         MeshArrays& arrays);
+// block or reference cannot be read. Each block is read at most once, so
+// the index's bound on leaves sharing bytes bounds what is decoded.
+Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays);
 
 }  // namespace kx

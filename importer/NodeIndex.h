@@ -3,10 +3,12 @@
 // node-block order, pointing into the file image it was built from, and the
 // search by path that every step of loading uses.
 //
-// The index is built by walking the tree from its root, so every link is
-// checked once up front: a link beyond the node block, a node reached twice
-// (a loop or two links to one node) or absurd nesting refuse the file. The
-// searches can then follow links without checks of their own.
+// The index is built by the container's record walk from the root, so every
+// link, name and leaf range is checked once up front, with the container's
+// limits: a link beyond the node block, a node reached twice (a loop or two
+// links to one node), absurd nesting or leaves sharing far more bytes than
+// the file holds refuse the file. The searches can then follow links without
+// checks of their own.
 
 #include <cstdint>
 #include <span>
@@ -28,8 +30,8 @@ struct IndexNode {
 
 class NodeIndex {
   public:
-    // The image must outlive the index. Records that no walk from the root
-    // (or from node 1, where the searches start) reaches stay empty entries.
+    // The image must outlive the index. Records the walk from the root does
+    // not reach stay empty entries without links.
     static Result<NodeIndex> Build(std::span<const uint8_t> image);
 
     size_t Size() const { return nodes_.size(); }

@@ -192,7 +192,7 @@ Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays&
     return list;
 }
 
-Status ApplyConstraints(const NodeIndex& index, uint64_t budget, PartList& list) {
+Status ApplyConstraints(const NodeIndex& index, PartList& list) {
     const int cons = index.FindPath("Cmpnd\nCons", 1);
     std::unordered_map<uint32_t, int> partById;
     for (size_t p = list.parts.size(); p-- > 0;) {
@@ -204,7 +204,6 @@ Status ApplyConstraints(const NodeIndex& index, uint64_t budget, PartList& list)
     };
 
     size_t recordSize = 176;
-    uint64_t read = 0;
     for (int c = index.FirstChild(cons); c >= 0; c = index.Next(c)) {
         const IndexNode& node = index[c];
         // A record kind this reader does not know keeps the size of the one
@@ -220,10 +219,6 @@ Status ApplyConstraints(const NodeIndex& index, uint64_t budget, PartList& list)
             continue;
         }
         const size_t count = node.data.size() / recordSize;
-        read += count * recordSize;
-        if (read > budget) {
-            return Damaged("its constraint records add up to far more than the file holds");
-        }
         for (size_t r = 0; r < count; ++r) {
             ByteReader rec(node.data.subspan(r * recordSize, recordSize));
             std::string parentName, childName;

@@ -54,9 +54,8 @@ std::string PartName(std::string_view fileName);
 Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays);
 
 // Places the parts by the "Fix", "Rev", "Pris" and "Sphere" records under
-// Cmpnd/Cons. Parent links that loop make the file damaged. `budget`
-// bounds the record bytes read, as leaves may share their data.
-Status ApplyConstraints(const NodeIndex& index, uint64_t budget, PartList& list);
+// Cmpnd/Cons. Parent links that loop make the file damaged.
+Status ApplyConstraints(const NodeIndex& index, PartList& list);
 
 // Identity for the root part ("Root" or a single model's id 0); otherwise
 // the part's own matrix, then its parent's, and so on up the chain, so a

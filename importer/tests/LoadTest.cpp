@@ -111,6 +111,10 @@ TEST(MeshData, NoUsableDataIsRefusedAndBrokenDataIsDamaged) {
         {"unknown vertex format",
          Folder("\\", {Library({Lod("a.lod0.vms", unknownFormat)}), PartNode("p", ref)}),
          Fault::Damaged},
+        {"vertices without a position",
+         Folder("\\",
+                {Library({Lod("a.lod0.vms", Block({1}, 0, kFvfNormal))}), PartNode("p", ref)}),
+         Fault::Damaged},
         {"counts beyond the block",
          Folder("\\", {Library({Lod("a.lod0.vms", shortBlock)}), PartNode("p", ref)}),
          Fault::Damaged},
@@ -122,18 +126,6 @@ TEST(MeshData, NoUsableDataIsRefusedAndBrokenDataIsDamaged) {
         EXPECT_EQ(s.GetFault(), c.fault) << c.what;
         EXPECT_TRUE(o.model.Arrays().meshes.empty()) << c.what;
     }
-}
-
-TEST(MeshData, BlocksSharingTheirBytesStopAtTheReadBudget) {
-    const auto file = FileOf(
-        Folder("\\", {Library({Lod("a.lod0.vms", Block({100})), Lod("b.lod0.vms", Block({100}))}),
-                      PartNode("p", Ref("a.lod0.vms", 0, 0, 0, 1))}));
-    auto index = NodeIndex::Build(file);
-    ASSERT_TRUE(index.Ok());
-    MeshArrays arrays;
-    const uint64_t one = Block({100}).size();
-    EXPECT_TRUE(ReadLevelMeshData(index.Value(), 0, 2 * one, arrays).Ok());
-    EXPECT_EQ(ReadLevelMeshData(index.Value(), 0, 2 * one - 1, arrays).GetFault(), Fault::Damaged);
 }
 
 TEST(Parts, ASingleModelIsOnePartNamedRoot) {

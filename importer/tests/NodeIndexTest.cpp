@@ -112,7 +112,7 @@ TEST(NodeIndex, RefusesLinksNamesAndDataOutsideTheirBlocks) {
 
 TEST(NodeIndex, RefusesAbsurdNesting) {
     HandNode deep = Leaf("bottom", {});
-    for (int i = 0; i < 1100; ++i) {
+    for (int i = 0; i < 70; ++i) {
         deep = Folder("n", {std::move(deep)});
     }
     const auto file = FileOf(Folder("\\", {std::move(deep)}));
