@@ -23,7 +23,13 @@ const IndexNode* ValueLeaf(const NodeIndex& index, int folder, std::string_view 
 Result<std::vector<HARDPOINT>> ReadHardpoints(const NodeIndex& index, const PartList& list,
                                               std::string_view filter) {
     std::vector<HARDPOINT> hardpoints;
+    SearchBudget budget(index);
     for (const CMPPart& part : list.parts) {
+        if (budget.Spent()) {
+            return Status::Failure(Fault::Damaged,
+                                   "its parts send the hardpoint search through the tree far "
+                                   "more often than a file of its size can need");
+        }
         const int folder = index.FindPath("Hardpoints", part.entryNode);
         // The group folders come first; the first leaf among them ends them.
         for (int group = index.FirstChild(folder); group >= 0 && !index[group].leaf;

@@ -74,6 +74,7 @@ int NodeIndex::FindPath(std::string_view path, int start) const {
     while (!levels.empty()) {
         Level& level = levels.back();
         if (!level.descended) {
+            ++visits_;
             const IndexNode& n = nodes_[level.node];
             if (n.parent != level.parent) {
                 levels.pop_back();

@@ -50,8 +50,31 @@ class NodeIndex {
     // The next sibling, or -1.
     int Next(int node) const;
 
+    // Nodes looked at by all searches so far. A search may run through the
+    // whole tree, and a hostile file can ask for one per node; callers that
+    // search per entry bound the total by this.
+    uint64_t Visits() const { return visits_; }
+
   private:
     std::vector<IndexNode> nodes_;
+    mutable uint64_t visits_ = 0;
+};
+
+// A bound on the searching one step of loading may do: far more than any
+// real file needs (hundreds of searches through the whole tree), yet linear
+// in the tree's size, so a small file cannot keep the importer searching.
+class SearchBudget {
+  public:
+    explicit SearchBudget(const NodeIndex& index)
+        : index_(index), start_(index.Visits()), limit_(kPerNode * index.Size() + kFloor) {}
+    bool Spent() const { return index_.Visits() - start_ > limit_; }
+
+  private:
+    static constexpr uint64_t kPerNode = 256;
+    static constexpr uint64_t kFloor = uint64_t{1} << 24;
+    const NodeIndex& index_;
+    uint64_t start_;
+    uint64_t limit_;
 };
 
 // The text of a leaf up to its first zero byte or its end.

@@ -154,6 +154,7 @@ std::string PartName(std::string_view fileName) {
 Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays) {
     PartList list;
     PartBuilder builder(index, level, arrays);
+    SearchBudget budget(index);
     const int cmpnd = index.FindPath("Cmpnd", 0);
     if (cmpnd < 0) {
         if (Status s = builder.AddEntry(0, "", "", list); !s) {
@@ -161,6 +162,11 @@ Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays&
         }
     }
     for (int entry = index.FirstChild(cmpnd); entry >= 0; entry = index.Next(entry)) {
+        if (budget.Spent()) {
+            return Damaged(
+                "its compound's entries send the search through the tree far more often "
+                "than a file of its size can need");
+        }
         const IndexNode* objectLeaf = LeafChild(index, entry, "Object name");
         const IndexNode* fileLeaf = LeafChild(index, entry, "File name");
         const std::string_view objectName = objectLeaf ? LeafText(*objectLeaf) : "";

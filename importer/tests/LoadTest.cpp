@@ -312,5 +312,19 @@ TEST(Hardpoints, TheFilterIsACaseSensitiveSubstringAndBrokenOnesAreSkipped) {
     EXPECT_TRUE(none->hardpoints.empty());
 }
 
+TEST(Parts, ACompoundCannotKeepTheSearchGoingWithoutEnd) {
+    // Every entry names a file found nowhere, so each search runs through
+    // the whole tree: quadratic work from a file of 300 kB.
+    std::vector<HandNode> entries;
+    for (int i = 0; i < 4000; ++i) {
+        entries.push_back(Folder("E", {Leaf("File name", Str("nowhere"))}));
+    }
+    Opened o(Folder("\\", {Library({Lod("m.lod0.vms", Block({1}))}),
+                           PartNode("m.3db", Ref("m.lod0.vms", 0, 0, 0, 1)),
+                           Folder("Cmpnd", std::move(entries))}));
+    ASSERT_TRUE(o.model.LoadLevel(0).Ok());
+    EXPECT_EQ(o.model.Plan({}).GetFault(), Fault::Damaged);
+}
+
 }  // namespace
 }  // namespace kx::test
