@@ -24,6 +24,12 @@ using Mat3 = Mat3T<float>;
 // Row-major 4x4 matrix applied to column vectors (x, y, z, 1).
 using Mat4 = std::array<std::array<float, 4>, 4>;
 
+// Widening is exact, so the double arithmetic that follows sees the very
+// values the floats held.
+constexpr Vec3d ToDouble(const Vec3& a) {
+    return {a[0], a[1], a[2]};
+}
+
 template <class T>
 constexpr Vec3T<T> Add(const Vec3T<T>& a, const Vec3T<T>& b) {
     return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};

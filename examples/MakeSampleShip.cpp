@@ -4,56 +4,49 @@
 // default divisor of 92 the hull is about four game units long. The nose
 // points along +z.
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "base/Vec.h"
 #include "host/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace {
 
-using Vec = std::array<float, 3>;
-
-Vec Sub(const Vec& a, const Vec& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-
-Vec Cross(const Vec& a, const Vec& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-float Dot(const Vec& a, const Vec& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
+using kx::Cross;
+using kx::Dot;
+using kx::Normalised;
+using kx::Sub;
+using kx::Vec3;
 
 // A closed, flat-shaded solid: every face gets its own three vertices and
 // one normal, wound to face away from the solid's centre.
-void AddSolid(msModel* model, const char* name, int material, const std::vector<Vec>& points,
+void AddSolid(msModel* model, const char* name, int material, const std::vector<Vec3>& points,
               const std::vector<std::array<int, 3>>& faces) {
     msMesh* mesh = msModel_GetMeshAt(model, msModel_AddMesh(model));
     msMesh_SetName(mesh, name);
     msMesh_SetMaterialIndex(mesh, material);
-    Vec centre{};
-    for (const Vec& p : points) {
+    Vec3 centre{};
+    for (const Vec3& p : points) {
         for (int i = 0; i < 3; ++i) {
             centre[i] += p[i] / static_cast<float>(points.size());
         }
     }
     for (auto face : faces) {
-        Vec n = Cross(Sub(points[face[1]], points[face[0]]), Sub(points[face[2]], points[face[0]]));
+        Vec3 n =
+            Cross(Sub(points[face[1]], points[face[0]]), Sub(points[face[2]], points[face[0]]));
         if (Dot(n, Sub(points[face[0]], centre)) < 0) {
             std::swap(face[1], face[2]);
             n = {-n[0], -n[1], -n[2]};
         }
-        float length = std::sqrt(Dot(n, n));
-        msVec3 normal{n[0] / length, n[1] / length, n[2] / length};
+        const Vec3 unit = Normalised(n);
+        msVec3 normal{unit[0], unit[1], unit[2]};
         word normalIndex = static_cast<word>(msMesh_AddVertexNormal(mesh));
         msMesh_SetVertexNormalAt(mesh, normalIndex, normal);
         word corners[3], normals[3] = {normalIndex, normalIndex, normalIndex};
         for (int c = 0; c < 3; ++c) {
-            const Vec& p = points[face[c]];
+            const Vec3& p = points[face[c]];
             corners[c] = static_cast<word>(msMesh_AddVertex(mesh));
             msVertex* vertex = msMesh_GetVertexAt(mesh, corners[c]);
             msVec3 position{p[0], p[1], p[2]};
@@ -70,7 +63,7 @@ void AddSolid(msModel* model, const char* name, int material, const std::vector<
 }
 
 // A marker: one small triangle whose first three vertices average to `at`.
-void AddMarker(msModel* model, const char* name, const Vec& at) {
+void AddMarker(msModel* model, const char* name, const Vec3& at) {
     const float r = 4.0f;
     AddSolid(model, name, -1,
              {{at[0], at[1], at[2] + r},
@@ -112,7 +105,7 @@ void BuildShip(msModel* model) {
     AddSolid(model, "wing_right", 0, {{50, 0, 40}, {50, 0, -90}, {220, -10, -100}, {50, 12, -40}},
              wedge);
     // Engine: a box closing the tail.
-    std::vector<Vec> box;
+    std::vector<Vec3> box;
     for (int i = 0; i < 8; ++i) {
         box.push_back({i & 1 ? 25.0f : -25.0f, i & 2 ? 20.0f : -20.0f, i & 4 ? -140.0f : -190.0f});
     }

@@ -1,6 +1,5 @@
 #include "exporter/Hardpoints.h"
 
-#include <cmath>
 #include <utility>
 
 #include "exporter/LeafData.h"
@@ -21,10 +20,6 @@ bool MatchesPattern(std::string_view name, std::string_view kind) {
 
 constexpr std::string_view kIdentityPrefixes[] = {"HpEngine", "HpMount",   "HpPilot", "HpCockpit",
                                                   "HpChair",  "HpConnect", "HpFire",  "HpFx"};
-
-Vec3 Sub(const Vec3& a, const Vec3& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
 
 }  // namespace
 
@@ -49,12 +44,10 @@ Vec3 MarkerPosition(const ExportMesh& marker) {
     const size_t n = marker.vertices.size() < 3 ? marker.vertices.size() : 3;
     Vec3 sum{};
     for (size_t i = 0; i < n; ++i) {
-        for (int axis = 0; axis < 3; ++axis) {
-            sum[axis] += marker.vertices[i].position[axis];
-        }
+        sum = Add(sum, marker.vertices[i].position);
     }
     if (n == 3) {
-        return {sum[0] * 0.33333334f, sum[1] * 0.33333334f, sum[2] * 0.33333334f};
+        return Scale(sum, 0.33333334f);
     }
     if (n == 0) {
         return {};
@@ -82,15 +75,12 @@ Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& positi
                 if (index >= mesh.vertices.size()) {
                     continue;  // a broken index names no point; skip it
                 }
-                for (int axis = 0; axis < 3; ++axis) {
-                    centre[axis] += mesh.vertices[index].position[axis];
-                }
+                centre = Add(centre, mesh.vertices[index].position);
             }
             for (float& c : centre) {
                 c /= 3.0f;
             }
-            const Vec3 d = Sub(centre, position);
-            const float distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            const float distance = Length(Sub(centre, position));
             if (distance < nearest) {
                 nearest = distance;
                 normal = &mesh.faceNormals[t];

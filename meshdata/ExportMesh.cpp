@@ -10,23 +10,6 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-Vec3 Sub(const Vec3& a, const Vec3& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-
-Vec3 Cross(const Vec3& a, const Vec3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-// A zero-length vector stays as it is.
-Vec3 Normalised(const Vec3& v) {
-    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length == 0.0f) {
-        return v;
-    }
-    return {v[0] / length, v[1] / length, v[2] / length};
-}
-
 bool Fits(const std::array<uint16_t, 3>& t, size_t vertexCount) {
     return t[0] < vertexCount && t[1] < vertexCount && t[2] < vertexCount;
 }
@@ -52,10 +35,7 @@ void SetNormals(ExportMesh& mesh) {
             if ((k >= 1 && t[k] == t[0]) || (k == 2 && t[2] == t[1])) {
                 continue;
             }
-            Vec3& sum = sums[t[k]];
-            for (size_t i = 0; i < 3; ++i) {
-                sum[i] += n[i];
-            }
+            sums[t[k]] = Add(sums[t[k]], n);
             ++uses[t[k]];
         }
     }
@@ -65,7 +45,7 @@ void SetNormals(ExportMesh& mesh) {
         }
         const auto count = static_cast<float>(uses[v]);
         mesh.vertices[v].normal =
-            Normalised({sums[v][0] / count, sums[v][1] / count, sums[v][2] / count});
+            Normalised(Vec3{sums[v][0] / count, sums[v][1] / count, sums[v][2] / count});
     }
 }
 

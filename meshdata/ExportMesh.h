@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kx {
+#include "base/Vec.h"
 
-using Vec3 = std::array<float, 3>;
+namespace kx {
 
 // max x, min x, max y, min y, max z, min z
 struct Box {

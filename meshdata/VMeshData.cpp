@@ -8,12 +8,11 @@
 namespace kx {
 
 size_t VMeshVertexStride(uint16_t format) {
-    size_t stride = 0;
-    stride += (format & kFvfPosition) ? 12 : 0;
-    stride += (format & kFvfNormal) ? 12 : 0;
-    stride += (format & kFvfDiffuse) ? 4 : 0;
-    stride += (format & kFvfTex1) ? 8 : 0;
-    stride += (format & kFvfTex2) ? 16 : 0;
+    size_t stride = fvf::PositionBytes(format & kFvfPosition);
+    stride += (format & kFvfNormal) ? fvf::kNormalBytes : 0;
+    stride += (format & kFvfDiffuse) ? fvf::kDiffuseBytes : 0;
+    const uint32_t texSets = (format & (kFvfTex1 | kFvfTex2)) >> fvf::kTexCountShift;
+    stride += texSets * fvf::TexSetBytes(0);
     return stride;
 }
 

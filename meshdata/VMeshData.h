@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "base/VertexFormat.h"
+
 namespace kx {
 
-// Vertex format bits (those of the Direct3D flexible vertex format).
-inline constexpr uint16_t kFvfPosition = 0x002;
-inline constexpr uint16_t kFvfNormal = 0x010;
-inline constexpr uint16_t kFvfDiffuse = 0x040;
-inline constexpr uint16_t kFvfTex1 = 0x100;
-inline constexpr uint16_t kFvfTex2 = 0x200;
+// The vertex format bits this layout knows.
+inline constexpr uint16_t kFvfPosition = fvf::kXyz;
+inline constexpr uint16_t kFvfNormal = fvf::kNormal;
+inline constexpr uint16_t kFvfDiffuse = fvf::kDiffuse;
+inline constexpr uint16_t kFvfTex1 = fvf::kTex1;
+inline constexpr uint16_t kFvfTex2 = fvf::kTex2;
 inline constexpr uint16_t kFvfKnown = kFvfPosition | kFvfNormal | kFvfDiffuse | kFvfTex1 | kFvfTex2;
 // What the exporter writes: position, normal, one texture coordinate set.
 inline constexpr uint16_t kFvfExport = kFvfPosition | kFvfNormal | kFvfTex1;
@@ -66,7 +68,8 @@ struct VMeshBlock {
     std::vector<VMeshVertex> vertices;
 };
 
-// Bytes per vertex for a format: the sum of the sizes of its known elements.
+// Bytes per vertex for a format: the sum of the sizes of its known elements;
+// the two texture bits read as a count of two-float sets (1, 2 or 3).
 size_t VMeshVertexStride(uint16_t format);
 
 // The block's bytes; false (and `out` untouched) when a count does not fit

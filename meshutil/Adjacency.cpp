@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "base/Vec.h"
 #include "meshutil/FaceArray.h"
 #include "meshutil/FanWalk.h"
 #include "meshutil/TriMesh.h"
@@ -14,13 +15,11 @@ namespace {
 
 constexpr std::uint32_t kUnassigned = 0xFFFFFFFFu;
 
-using Point3 = std::array<float, 3>;
-
 // Sorts vertex indices by descending x with a min-heap sort. Vertices with equal
 // x come out in the order this exact procedure gives, and the choice of
 // representatives depends on that order, so it must not be replaced by std::sort.
 // The heap holds x beside each index to keep the sift-downs in cache.
-std::vector<std::uint32_t> HeapSortDescendingX(const std::vector<Point3>& positions) {
+std::vector<std::uint32_t> HeapSortDescendingX(const std::vector<Vec3>& positions) {
     struct Entry {
         float x;
         std::uint32_t vertex;
@@ -66,7 +65,7 @@ std::vector<std::uint32_t> HeapSortDescendingX(const std::vector<Point3>& positi
 // closer than epsilon to a point lie in at most two cells along each axis.
 class CellGrid {
   public:
-    CellGrid(const std::vector<Point3>& positions, float epsilon)
+    CellGrid(const std::vector<Vec3>& positions, float epsilon)
         : reach_(epsilon), width_(epsilon > 0 ? 2.0 * epsilon : 1.0) {
         const std::size_t n = positions.size();
         std::size_t size = 16;
@@ -77,7 +76,7 @@ class CellGrid {
         slots_.assign(size, Slot{});
         std::vector<std::uint32_t> cellOf(n);
         for (std::size_t v = 0; v < n; ++v) {
-            const Point3& p = positions[v];
+            const Vec3& p = positions[v];
             cellOf[v] = Insert(Key(Cell(p[0]), Cell(p[1]), Cell(p[2])));
             ++slots_[cellOf[v]].end;
         }
@@ -97,7 +96,7 @@ class CellGrid {
     // x - epsilon to x (the sweep only looks at smaller x) and y, z +- epsilon.
     // Rounding is monotonic, so no point closer than epsilon is missed.
     template <class Visit>
-    void ForNeighbours(const Point3& p, Visit&& visit) const {
+    void ForNeighbours(const Vec3& p, Visit&& visit) const {
         const std::int64_t x0 = Cell(double{p[0]} - reach_), x1 = Cell(p[0]);
         const std::int64_t y0 = Cell(double{p[1]} - reach_), y1 = Cell(double{p[1]} + reach_);
         const std::int64_t z0 = Cell(double{p[2]} - reach_), z1 = Cell(double{p[2]} + reach_);
@@ -178,7 +177,7 @@ class CellGrid {
 // strictly closer than epsilon (epsilon 0: at the same position) and share no
 // face with it. The grid only narrows down the candidates of the window.
 std::vector<std::uint32_t> SweepPointReps(const std::vector<std::uint32_t>& faces,
-                                          const std::vector<Point3>& positions, float epsilon) {
+                                          const std::vector<Vec3>& positions, float epsilon) {
     const std::size_t n = positions.size();
     const std::size_t faceCount = faces.size() / 3;
 
@@ -236,7 +235,7 @@ std::vector<std::uint32_t> SweepPointReps(const std::vector<std::uint32_t>& face
                 sharesFace[faces[3 * f + c]] = r;
             }
         }
-        const Point3& p = positions[r];
+        const Vec3& p = positions[r];
         grid.ForNeighbours(p, [&](std::uint32_t j) {
             if (reps[j] != kUnassigned || rank[j] <= k || rank[j] >= e || sharesFace[j] == r) {
                 return;
@@ -254,11 +253,10 @@ std::vector<std::uint32_t> SweepPointReps(const std::vector<std::uint32_t>& face
 }
 
 // Unit normal of the triangle (a, b, c); zero for a triangle without area.
-std::array<double, 3> UnitNormal(const Point3& a, const Point3& b, const Point3& c) {
-    const double ux = double{b[0]} - a[0], uy = double{b[1]} - a[1], uz = double{b[2]} - a[2];
-    const double vx = double{c[0]} - a[0], vy = double{c[1]} - a[1], vz = double{c[2]} - a[2];
-    std::array<double, 3> n = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+Vec3d UnitNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
+    const Vec3d wideA = ToDouble(a);
+    Vec3d n = Cross(Sub(ToDouble(b), wideA), Sub(ToDouble(c), wideA));
+    const double length = Length(n);
     if (length > 0) {
         for (double& component : n) {
             component /= length;
@@ -269,7 +267,7 @@ std::array<double, 3> UnitNormal(const Point3& a, const Point3& b, const Point3&
 
 // Matches each directed edge with an opposite one of another face, the pair
 // whose normals agree best when several faces share the edge.
-void MatchEdges(const std::vector<std::uint32_t>& faces, const std::vector<Point3>& positions,
+void MatchEdges(const std::vector<std::uint32_t>& faces, const std::vector<Vec3>& positions,
                 const std::vector<std::uint32_t>& reps, std::uint32_t* adjacency) {
     const std::size_t faceCount = faces.size() / 3;
     const std::size_t n = positions.size();
@@ -333,7 +331,7 @@ void MatchEdges(const std::vector<std::uint32_t>& faces, const std::vector<Point
             const std::uint32_t own = static_cast<std::uint32_t>(3 * f + k);
             constexpr std::uint32_t kEnd = 0xFFFFFFFFu;
             std::uint32_t chosen = kEnd;
-            std::array<double, 3> normal{};
+            Vec3d normal{};
             double bestScore = 0;
             bool scored = false;
             const auto first = records.begin() + bucketStart[to];
@@ -354,10 +352,10 @@ void MatchEdges(const std::vector<std::uint32_t>& faces, const std::vector<Point
                     scored = true;
                     normal = recordNormal(own);
                     const auto c = recordNormal(chosen);
-                    bestScore = normal[0] * c[0] + normal[1] * c[1] + normal[2] * c[2];
+                    bestScore = Dot(normal, c);
                 }
                 const auto g = recordNormal(r);
-                const double score = normal[0] * g[0] + normal[1] * g[1] + normal[2] * g[2];
+                const double score = Dot(normal, g);
                 if (score > bestScore) {
                     chosen = r;
                     bestScore = score;
@@ -387,7 +385,7 @@ Status TriMesh::GenerateAdjacency(float epsilon, std::uint32_t* adjacencyOut) {
         if (const Status status = ReadFaces(*this, faces); status != STATUS_OK) {
             return status;
         }
-        const std::vector<Point3> positions = ReadPositions(*this);
+        const std::vector<Vec3> positions = ReadPositions(*this);
         const std::vector<std::uint32_t> reps = SweepPointReps(faces, positions, epsilon);
         MatchEdges(faces, positions, reps, adjacencyOut);
     } catch (const std::bad_alloc&) {
@@ -433,7 +431,7 @@ Status TriMesh::AdjacencyToPointReps(const std::uint32_t* adjacency, std::uint32
         if (!AdjacencyInRange(adjacency, faces)) {
             return STATUS_INVALID_CALL;
         }
-        const std::vector<Point3> positions = ReadPositions(*this);
+        const std::vector<Vec3> positions = ReadPositions(*this);
         std::vector<std::uint32_t> reps(vertexCount_, kUnassigned);
         FanWalker walker(adjacency, faces, positions);
         for (std::uint32_t f = 0; f < faceCount_; ++f) {

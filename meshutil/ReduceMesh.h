@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "meshutil/ReducibleMesh.h"
 #include "meshutil/Status.h"
 
 namespace kx::meshutil {
@@ -24,13 +25,6 @@ struct AttributeWeights {
     float tangent = 0.0f;
     float binormal = 0.0f;
 };
-
-// Checks that a mesh and its adjacency can be reduced: indices in range, every
-// neighbour entry in range and listing the face back, no face using a vertex
-// twice or listing one neighbour on two edges, no vertex shared by two separate
-// fans of faces. STATUS_INVALID_MESH when one fails, STATUS_INVALID_CALL for a
-// mesh without positions or with write-only storage.
-Status ValidateReducibleMesh(const TriMesh& mesh, const std::uint32_t* adjacency);
 
 // Removes vertices by edge collapses, cheapest first, until the face count
 // (REDUCE_TO_FACES) or vertex count (REDUCE_TO_VERTICES) is at most minValue or

@@ -57,13 +57,9 @@ std::vector<Element> ElementsOf(std::uint32_t format, const WeldEpsilons& eps) {
     if (format & FVF_SPECULAR) {
         add(4, true, eps.specular);
     }
-    const std::uint32_t sets = (format >> 8) & 15;
-    for (std::uint32_t i = 0; i < sets; ++i) {
-        static constexpr std::uint32_t kCount[4] = {2, 3, 4, 1};
-        const std::uint32_t shift = 16 + 2 * i;
-        const std::uint32_t count =
-            format < 0x10000 || shift >= 32 ? 2 : kCount[(format >> shift) & 3];
-        add(count, false, eps.texcoord[std::min<std::uint32_t>(i, 7)]);
+    for (std::uint32_t i = 0; i < TexSetCount(format); ++i) {
+        add(fvf::kTexSetFloats[TexSetSizeField(format, i)], false,
+            eps.texcoord[std::min<std::uint32_t>(i, 7)]);
     }
     return elements;
 }
