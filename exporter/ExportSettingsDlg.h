@@ -6,7 +6,7 @@
 #include <string>
 
 #include "exporter/ExportSettings.h"
-#include "exporter/SettingsFile.h"
+#include "exportsettings/SettingsFile.h"
 #include "host/Window.h"
 
 namespace kx {
@@ -81,10 +81,12 @@ class CExportSettingsDlg : public Window {
     void SetGroupCount(int count);
     void OnGroupCountEdited(const std::string& text);
     // Enable states of a model type's controls; a cockpit also gets one group.
-    void ShowModelType(uint16_t type);
+    void ShowModelType(ModelType type);
     void ClearFieldOfView();
     void ShowFieldOfView(float fovX, float fovY, float zNear, float zFar);
     void SetNumber(int id, float value);
+    // A loaded value as its box would take it typed.
+    static float LoadedNumber(int id, float value, float fallback);
     float Number(int id) const;
     // Reads quantities 1..n from their boxes (the rest become 0); the group
     // number of the first that fails `ok`, or 0 when all pass.

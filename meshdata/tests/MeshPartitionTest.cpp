@@ -5,7 +5,7 @@
 #include "container/NameHash.h"
 #include "meshdata/MeshPartition.h"
 #include "meshdata/VMeshRange.h"
-#include "meshdata/tests/LittleEndian.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "meshdata/VMeshData.h"
 #include "meshdata/VMeshRef.h"
-#include "meshdata/tests/LittleEndian.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {

@@ -7,8 +7,8 @@
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/Ms3dWrite.h"
 #include "ms3d/tests/HandBytes.h"
-#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -71,7 +71,7 @@ TEST(Ms3dWrite, LaysOutAHandComputedFile) {
     expected.u16(1).group("plate", {0}, 0);
     expected.u16(1).material("Steel", eSphereMap, "steel.tga", "");
     expected.noAnimation();
-    EXPECT_EQ(Write(model.get()), expected.b);
+    EXPECT_EQ(Write(model.get()), expected.bytes);
 }
 
 TEST(Ms3dWrite, ModelsComeBackEqual) {
@@ -85,16 +85,16 @@ TEST(Ms3dWrite, ModelsComeBackEqual) {
     }
 }
 
-using test::TempPath;
+using test::TempFile;
 
 TEST(Ms3dWrite, ThroughAFileOnDisk) {
     ModelPtr model = test::MixedModel();
-    TempPath path("mixed.ms3d");
+    TempFile path("mixed.ms3d");
     std::string error;
-    ASSERT_TRUE(WriteMs3dModel(path.str(), model.get(), error)) << error;
+    ASSERT_TRUE(WriteMs3dModel(path.path(), model.get(), error)) << error;
     ModelPtr back = test::NewModel();
     Ms3dSkipped skipped;
-    ASSERT_TRUE(ReadMs3dModel(path.str(), back.get(), error, &skipped)) << error;
+    ASSERT_TRUE(ReadMs3dModel(path.path(), back.get(), error, &skipped)) << error;
     EXPECT_EQ(test::ModelDifference(model.get(), back.get()), "");
     EXPECT_EQ(skipped.joints, 0u);
     EXPECT_FALSE(skipped.trailer);
