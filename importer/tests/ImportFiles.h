@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "container/NameHash.h"
-#include "exporter/tests/ExportHarness.h"
-#include "importer/CMPModel.h"
 #include "meshdata/VMeshData.h"
 #include "meshdata/VMeshRef.h"
+#include "testsupport/HandContainer.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx::test {
 
@@ -116,12 +116,6 @@ inline std::vector<uint8_t> FileOf(const HandNode& root) {
     std::vector<std::string> names;
     Names(root, names);
     return HandFile(root, names);
-}
-
-inline void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
 }
 
 // Where field `field` (a byte offset in the record) of node record `node` is.
