@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/CliCommands.h"
+#include "cli/CliUi.h"
 #include "cli/ExportSettingsOptions.h"
 #include "exporter/ExportSettingsDlg.h"
 #include "exporter/TarrowPlugIn.h"
@@ -76,7 +77,7 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     }
 
     // The file dialogs are answered in the order the clicks open them.
-    HeadlessUi ui(&ctx.err);
+    CliUi ui(ctx.err);
     if (!loadSettings.empty()) {
         ui.QueueFile(loadSettings);
         ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
@@ -96,6 +97,9 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     HostServices host{&ui};
     TarrowPlugIn exporter(host);
     exporter.Execute(handle.model);
+    if (ui.SettingsFileFailed()) {
+        return 1;
+    }
     if (ui.refused) {
         return UsageError(ctx, "export",
                           RefusedOptionMessage(ui.refused->action, ui.refused->outcome));

@@ -24,18 +24,18 @@ void PrintModel(msModel* model, const Ms3dSkipped& skipped, std::ostream& out) {
     for (int i = 0; i < msModel_GetMeshCount(model); ++i) {
         msMesh* mesh = msModel_GetMeshAt(model, i);
         msMesh_GetName(mesh, text, sizeof text);
-        out << "group\t" << text << "\ttriangles=" << msMesh_GetTriangleCount(mesh)
+        out << "group\t" << Printable(text) << "\ttriangles=" << msMesh_GetTriangleCount(mesh)
             << "\tvertices=" << msMesh_GetVertexCount(mesh)
             << "\tmaterial=" << msMesh_GetMaterialIndex(mesh) << '\n';
     }
     for (int i = 0; i < msModel_GetMaterialCount(model); ++i) {
         msMaterial* material = msModel_GetMaterialAt(model, i);
         msMaterial_GetName(material, text, sizeof text);
-        out << "material\t" << text;
+        out << "material\t" << Printable(text);
         msMaterial_GetDiffuseTexture(material, text, sizeof text);
-        out << "\ttexture=" << text;
+        out << "\ttexture=" << Printable(text);
         msMaterial_GetAlphaTexture(material, text, sizeof text);
-        out << "\talpha=" << text << '\n';
+        out << "\talpha=" << Printable(text) << '\n';
     }
     out << "joints\t" << skipped.joints << '\n';
 }

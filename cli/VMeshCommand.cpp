@@ -158,7 +158,7 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
             message = result.message;
         }
         if (!message.empty()) {
-            ctx.err << "kaltrix: " << files[0] << ": " << path << ": " << message << '\n';
+            ctx.err << "kaltrix: " << OneLine(files[0] + ": " + path + ": " + message) << '\n';
             rc = 1;
         }
     }

@@ -34,27 +34,44 @@ void CExportResultDlg::OnCommand(int id) {
     }
 }
 
-bool CExportResultDlg::Build() {
-    if (job_.mode == ExportMode::Update) {
-        UtfLoadResult loaded = tree_.Load(job_.outputPath);
-        for (const std::string& node : loaded.possiblyCompressed) {
-            Warn("Possible compression being used on this chunk", node);
-        }
-        // A container the reader refuses may still hold levels of detail the
-        // modder cannot rebuild: it is left as it is rather than overwritten.
-        if (loaded.error == UtfLoadError::Damaged) {
-            Warn(job_.outputPath + " is damaged and was not changed", "File Error");
+bool CExportResultDlg::LoadExisting() {
+    const std::string& path = job_.outputPath;
+    // Only a file that is missing or empty may receive a whole new model;
+    // anything else the reader does not take as a container is left alone.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found ||
+        (fs::is_regular_file(status) && fs::file_size(path, ec) == 0 && !ec)) {
+        return true;
+    }
+    UtfLoadResult loaded = tree_.Load(path);
+    for (const std::string& node : loaded.possiblyCompressed) {
+        Warn("Possible compression being used on this chunk", node);
+    }
+    switch (loaded.error) {
+        case UtfLoadError::None:
+            return true;
+        case UtfLoadError::Unreadable:
+            Warn(path + " could not be read and was not changed", "File Error");
             return false;
-        }
+        case UtfLoadError::NotContainer:
+            Warn(path + " is not a model file and was not changed", "File Error");
+            return false;
+        case UtfLoadError::Damaged:
+            // It may still hold levels of detail the modder cannot rebuild.
+            Warn(path + " is damaged and was not changed", "File Error");
+            return false;
     }
-    UtfNode* root = job_.mode == ExportMode::Update ? tree_.FindChild(nullptr, "\\") : nullptr;
-    if (!root) {
-        root = tree_.AddChild(nullptr, "\\");
-    }
-    if (!AttachMeshBlock(root)) {
+    return false;
+}
+
+bool CExportResultDlg::Build() {
+    const bool update = job_.mode == ExportMode::Update;
+    if (update && !LoadExisting()) {
         return false;
     }
-    UtfNode* cmpnd = tree_.FindOrAddChild(root, "Cmpnd");
+    UtfNode* root = update ? tree_.FindChild(nullptr, "\\") : nullptr;
     const std::string baseName = job_.meshes.empty() ? std::string() : job_.meshes.front().name;
     AssemblyInput input{job_.settings,
                         job_.meshes,
@@ -62,9 +79,20 @@ bool CExportResultDlg::Build() {
                         baseName,
                         LibraryName(baseName, job_.settings.levelOfDetail),
                         job_.camera};
-    const bool compound = job_.settings.groupCount > 1 ||
-                          job_.settings.modelType == static_cast<uint16_t>(ModelType::Cockpit);
-    if (compound) {
+    if (update) {
+        if (auto refusal = UnreachableLevelMessage(tree_, root, input, job_.outputPath)) {
+            ui().Message(*refusal, "Error", MessageIcon::Error);
+            return false;
+        }
+    }
+    if (!root) {
+        root = tree_.AddChild(nullptr, "\\");
+    }
+    if (!AttachMeshBlock(root)) {
+        return false;
+    }
+    UtfNode* cmpnd = tree_.FindOrAddChild(root, "Cmpnd");
+    if (IsCompound(job_.settings)) {
         AssembleCompound(tree_, root, cmpnd, input);
     } else {
         AssembleSinglePart(tree_, root, cmpnd, input);

@@ -44,6 +44,8 @@ class CExportResultDlg : public Window {
   private:
     // The file work; false when it stopped before saving.
     bool Build();
+    // Update mode: the existing file into the tree; false when it is refused.
+    bool LoadExisting();
     bool AttachMeshBlock(UtfNode* root);
     void ShowTree();
     void Warn(const std::string& text, const std::string& caption);

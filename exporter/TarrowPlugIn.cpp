@@ -81,6 +81,14 @@ int TarrowPlugIn::Execute(msModel* model) {
         cameraMesh = CockpitCameraMesh(job.camera.name, job.settings);
     }
     job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
+    if (auto refusal = ExportRefusal(job.meshes, job.partition)) {
+        ui.Message(*refusal, "Error", MessageIcon::Error);
+        msModel_Destroy(model);
+        return 0;
+    }
+    if (auto leftOut = LeftOutMeshesMessage(job.meshes)) {
+        ui.Message(*leftOut, "Warning", MessageIcon::Warning);
+    }
 
     std::vector<uint8_t> block;
     // A fresh name in the system's temporary folder, so two exports, or a
@@ -90,7 +98,8 @@ int TarrowPlugIn::Execute(msModel* model) {
         !WriteWholeFile(job.blockPath, block)) {
         ui.Message(
             "Could not open export file for some reason, check if it's not being used by another "
-            "application!",
+            "application!\n" +
+                job.blockPath + " could not be written",
             "Error exporting VMS file", MessageIcon::Error);
         return -1;
     }

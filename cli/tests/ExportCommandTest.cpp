@@ -88,5 +88,43 @@ TEST(ExportCommand, SavedSettingsServeALaterUpdate) {
               (std::vector<std::string>{"Level0", "Level1", "Switch2"}));
 }
 
+// Settings that could not be saved, or loaded, stop the run before Continue.
+TEST(ExportCommand, AFailedSettingsFileExportsNothing) {
+    ShipFile ship;
+    TempFile out("export_unsaved.cmp"), folder("export_settings_folder");
+    std::filesystem::create_directory(folder.path());
+    for (const char* option : {"--save-settings", "--settings"}) {
+        auto r = Kaltrix(
+            {"export", ship.path(), "-o", out.path(), option, folder.path(), "--groups", "1,1"});
+        EXPECT_EQ(r.rc, 1) << option;
+        EXPECT_EQ(r.err, "File Open Error: Settings file could not be opened\n");
+        EXPECT_FALSE(std::filesystem::exists(out.path()));
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+    }
+}
+
+// Each refusal is one line and leaves the file byte for byte as it was.
+TEST(ExportCommand, UpdateRefusalsLeaveTheFileAsItWas) {
+    ShipFile ship;
+    TempFile text("export_text.cmp"), model("export_single.cmp");
+    const std::vector<uint8_t> notes{'n', 'o', 't', 'e', 's', '\n'};
+    ASSERT_TRUE(WriteWholeFile(text.path(), notes));
+    auto r = Kaltrix({"export", ship.path(), "-o", text.path(), "--update"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "File Error: " + text.path() + " is not a model file and was not changed\n");
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(text.path(), bytes));
+    EXPECT_EQ(bytes, notes);
+
+    ASSERT_EQ(Kaltrix({"export", ship.path(), "-o", model.path()}).rc, 0);
+    std::vector<uint8_t> before;
+    ASSERT_TRUE(ReadWholeFile(model.path(), before));
+    r = Kaltrix({"export", ship.path(), "-o", model.path(), "--update", "--lod", "2"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "Error: Level 2 cannot be added before level 1.\n");
+    ASSERT_TRUE(ReadWholeFile(model.path(), bytes));
+    EXPECT_EQ(bytes, before);
+}
+
 }  // namespace
 }  // namespace kx
