@@ -26,9 +26,9 @@ int RunHash(const std::vector<std::string>& args, CliContext& ctx) {
 }
 
 bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree) {
-    UtfLoadResult result = tree.Load(path);
+    auto result = tree.Load(path);
     if (!result.Ok()) {
-        Failure(ctx, path + ": " + result.message);
+        Failure(ctx, path + ": " + result.Reason());
         return false;
     }
     return true;

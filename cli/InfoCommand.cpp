@@ -56,12 +56,11 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
         return Failure(ctx, path + ": not a file info reads (.ms3d)");
     }
     std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
-    std::string error;
-    Ms3dSkipped skipped;
-    if (!ReadMs3dModel(path, model.get(), error, &skipped)) {
-        return Failure(ctx, error);
+    auto skipped = ReadMs3dModel(path, model.get());
+    if (!skipped) {
+        return Failure(ctx, skipped.Reason());
     }
-    PrintModel(model.get(), skipped, ctx.out);
+    PrintModel(model.get(), *skipped, ctx.out);
     return 0;
 }
 

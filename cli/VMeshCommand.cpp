@@ -144,11 +144,11 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
         std::string message;
         if (isBlock) {
             auto result = DecodeVMeshData(bytes);
-            if (result.ok) {
+            if (result.Ok()) {
                 ctx.out << "block " << path << '\n';
-                PrintBlock(ctx, result.block, vertices);
+                PrintBlock(ctx, *result, vertices);
             }
-            message = result.message;
+            message = result.Reason();
         } else {
             auto result = DecodeVMeshRef(bytes);
             if (result.ok) {

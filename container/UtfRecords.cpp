@@ -109,12 +109,13 @@ Status UtfRecords::Walk(const std::function<void(const UtfVisit&)>& visit) const
     // a record it has passed is a loop and not a second node.
     auto reach = [&](size_t index) -> Result<UtfRecord> {
         auto record = Record(index);
-        if (record && reached[index]) {
+        if (!record) {
+            return record;
+        }
+        if (reached[index]) {
             return Damaged("node chain loops back to offset " + std::to_string(record->offset));
         }
-        if (record) {
-            reached[index] = true;
-        }
+        reached[index] = true;
         return record;
     };
 

@@ -106,7 +106,6 @@ class UtfRecords {
         : fileSize_(fileSize), nodes_(nodes), strings_(strings), data_(data) {}
 
     uint64_t fileSize_;
-
     std::span<const uint8_t> nodes_;
     std::span<const uint8_t> strings_;
     std::span<const uint8_t> data_;

@@ -190,24 +190,22 @@ bool UtfTree::Save(const std::string& path) const {
     return WriteWholeFile(path, Serialize());
 }
 
-UtfLoadResult UtfTree::Load(const std::string& path) {
+Result<UtfLoadNotes> UtfTree::Load(const std::string& path) {
     Clear();
     std::vector<uint8_t> file;
     if (!ReadWholeFile(path, file)) {
-        return {UtfLoadError::Unreadable, "cannot be read", {}};
+        return Status::Failure(Fault::Unreadable, "cannot be read");
     }
     return LoadFromBytes(file);
 }
 
-UtfLoadResult UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
+Result<UtfLoadNotes> UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
     Clear();
     auto records = UtfRecords::Open(file);
     if (!records) {
-        const bool wrongKind = records.GetFault() == Fault::WrongKind;
-        return {
-            wrongKind ? UtfLoadError::NotContainer : UtfLoadError::Damaged, records.Reason(), {}};
+        return records.GetStatus();
     }
-    UtfLoadResult result;
+    UtfLoadNotes notes;
     // The walk is in pre-order, so a node's parent is the folder last seen
     // one level up.
     std::vector<UtfNode*> lastAtDepth;
@@ -218,16 +216,16 @@ UtfLoadResult UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
         lastAtDepth.push_back(node);
         if (!v.data.empty()) {
             if (v.record.PossiblyCompressed()) {
-                result.possiblyCompressed.emplace_back(v.name);
+                notes.possiblyCompressed.emplace_back(v.name);
             }
             node->data_ = std::vector<uint8_t>(v.data.begin(), v.data.end());
         }
     });
     if (!walked) {
         Clear();
-        return {UtfLoadError::Damaged, walked.Reason(), {}};
+        return walked;
     }
-    return result;
+    return notes;
 }
 
 void VisitPreOrder(const UtfTree& tree, const std::function<void(const UtfNode&, size_t)>& visit) {

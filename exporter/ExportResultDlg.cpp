@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <new>
 
-#include "container/FileIo.h"
 #include "exporter/ModelAssembly.h"
 
 namespace kx {
@@ -12,8 +11,8 @@ std::string LibraryName(const std::string& baseName, int levelOfDetail) {
     return baseName + ".lod" + std::to_string(levelOfDetail) + ".vms";
 }
 
-CExportResultDlg::CExportResultDlg(Ui& ui, const ExportJob& job)
-    : Window(ui, "Kaltrix CMP Exporter"), job_(job) {
+CExportResultDlg::CExportResultDlg(Ui& ui, FileService& files, const ExportJob& job)
+    : Window(ui, "Kaltrix CMP Exporter"), files_(files), job_(job) {
     AddControl(kTree);
     AddControl(kContinue, "Continue");
 }
@@ -38,27 +37,39 @@ bool CExportResultDlg::LoadExisting() {
     const std::string& path = job_.outputPath;
     // Only a file that is missing or empty may receive a whole new model;
     // anything else the reader does not take as a container is left alone.
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found ||
-        (fs::is_regular_file(status) && fs::file_size(path, ec) == 0 && !ec)) {
-        return true;
-    }
-    UtfLoadResult loaded = tree_.Load(path);
-    for (const std::string& node : loaded.possiblyCompressed) {
-        Warn("Possible compression being used on this chunk", node);
-    }
-    switch (loaded.error) {
-        case UtfLoadError::None:
+    std::vector<uint8_t> bytes;
+    switch (files_.Read(path, bytes)) {
+        case FileOutcome::Done:
+            break;
+        case FileOutcome::NotFound:
             return true;
-        case UtfLoadError::Unreadable:
+        case FileOutcome::NotRegularFile:
+            Warn(NotRegularFileMessage(path), kFileErrorCaption);
+            return false;
+        case FileOutcome::Failed:
             Warn(path + " could not be read and was not changed", "File Error");
             return false;
-        case UtfLoadError::NotContainer:
+    }
+    if (bytes.empty()) {
+        return true;
+    }
+    auto loaded = tree_.LoadFromBytes(bytes);
+    if (loaded.Ok()) {
+        for (const std::string& node : loaded->possiblyCompressed) {
+            Warn("Possible compression being used on this chunk", node);
+        }
+    }
+    switch (loaded.GetFault()) {
+        case Fault::None:
+            return true;
+        case Fault::Unreadable:
+            Warn(path + " could not be read and was not changed", "File Error");
+            return false;
+        case Fault::WrongKind:
             Warn(path + " is not a model file and was not changed", "File Error");
             return false;
-        case UtfLoadError::Damaged:
+        case Fault::Damaged:
+        case Fault::Refused:
             // It may still hold levels of detail the modder cannot rebuild.
             Warn(path + " is damaged and was not changed", "File Error");
             return false;
@@ -97,7 +108,12 @@ bool CExportResultDlg::Build() {
     } else {
         AssembleSinglePart(tree_, root, cmpnd, input);
     }
-    if (!tree_.Save(job_.outputPath)) {
+    const FileOutcome saved = files_.Write(job_.outputPath, tree_.Serialize());
+    if (saved == FileOutcome::NotRegularFile) {
+        Warn(NotRegularFileMessage(job_.outputPath), kFileErrorCaption);
+        return false;
+    }
+    if (saved != FileOutcome::Done) {
         Warn("Could not write " + job_.outputPath, "File Error");
         return false;
     }
@@ -113,7 +129,7 @@ bool CExportResultDlg::AttachMeshBlock(UtfNode* root) {
     tree_.SetData(data, {});
     std::vector<uint8_t> block;
     try {
-        if (!ReadWholeFile(job_.blockPath, block)) {
+        if (files_.Read(job_.blockPath, block) != FileOutcome::Done) {
             Warn("Could not open ___temp.vms file", "File Error");
             return false;
         }

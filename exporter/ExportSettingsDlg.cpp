@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
-
-#include "container/FileIo.h"
 
 namespace kx {
 
@@ -71,26 +68,6 @@ bool IsQuantitySpinner(int id) {
            id < CExportSettingsDlg::kQuantitySpinner0 + kMaxGroups;
 }
 
-// The first bytes of a settings file, at most one record's worth; a longer
-// file is never read whole.
-bool ReadSettingsBytes(const std::string& path, std::vector<uint8_t>& out) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    out.resize(kSettingsFileSize);
-    file.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (file.bad()) {
-        return false;
-    }
-    out.resize(static_cast<size_t>(file.gcount()));
-    return true;
-}
-
 }  // namespace
 
 const CExportSettingsDlg::NumberBox* CExportSettingsDlg::FindNumberBox(int id) {
@@ -106,7 +83,10 @@ const CExportSettingsDlg::NumberBox* CExportSettingsDlg::FindNumberBox(int id) {
     return nullptr;
 }
 
-CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : Window(ui, "Kaltrix CMP Settings") {
+CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : CExportSettingsDlg(ui, DiskFiles()) {}
+
+CExportSettingsDlg::CExportSettingsDlg(Ui& ui, FileService& files)
+    : Window(ui, "Kaltrix CMP Settings"), files_(files) {
     AddControl(kNew, "New");
     AddControl(kUpdate, "Update");
     AddControl(kFileName).readOnly = true;
@@ -364,7 +344,12 @@ void CExportSettingsDlg::SaveSettings() {
         record.zNear = Number(kZNear);
         record.zFar = Number(kZFar);
     }
-    if (!WriteWholeFile(*path, EncodeSettingsFile(record))) {
+    const FileOutcome written = files_.Write(*path, EncodeSettingsFile(record));
+    if (written == FileOutcome::NotRegularFile) {
+        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        return;
+    }
+    if (written != FileOutcome::Done) {
         ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
         return;
     }
@@ -377,8 +362,14 @@ void CExportSettingsDlg::LoadSettings() {
     if (!path) {
         return;
     }
+    // Bytes past the record are never used, so a huge file costs nothing.
     std::vector<uint8_t> bytes;
-    if (!ReadSettingsBytes(*path, bytes)) {
+    const FileOutcome read = files_.Read(*path, bytes, kSettingsFileSize);
+    if (read == FileOutcome::NotRegularFile) {
+        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        return;
+    }
+    if (read != FileOutcome::Done) {
         ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "exporter/ExportSettings.h"
 #include "exportsettings/SettingsFile.h"
+#include "host/FileService.h"
 #include "host/Window.h"
 
 namespace kx {
@@ -46,7 +47,10 @@ class CExportSettingsDlg : public Window {
     static constexpr int kCockpit = 22014;
     static constexpr int kWeapon = 22015;
 
+    // Settings files are read and written through `files` (the disk when
+    // none is given).
     explicit CExportSettingsDlg(Ui& ui);
+    CExportSettingsDlg(Ui& ui, FileService& files);
 
     // The result once the window has ended.
     const ExportSettings& Settings() const { return settings_; }
@@ -93,6 +97,7 @@ class CExportSettingsDlg : public Window {
     template <typename Ok>
     int ReadQuantities(ExportSettings& into, Ok ok) const;
 
+    FileService& files_;
     ExportSettings settings_;
     ExportMode mode_ = ExportMode::New;
     std::string outputPath_;

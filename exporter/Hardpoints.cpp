@@ -1,7 +1,6 @@
 #include "exporter/Hardpoints.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "exporter/LeafData.h"

@@ -32,16 +32,13 @@ Status Damaged(std::string reason) {
 }
 
 Status AppendBlock(std::span<const uint8_t> bytes, const std::string& where, MeshArrays& arrays) {
-    VMeshDecodeResult decoded = DecodeVMeshData(bytes);
-    if (!decoded.ok) {
-        return Damaged(where + ": " + decoded.message);
+    // Whatever the decoder refuses (an unknown vertex format bit included)
+    // leaves the file's geometry unreadable: the file is damaged.
+    Result<VMeshBlock> decoded = DecodeVMeshData(bytes);
+    if (!decoded) {
+        return Damaged(where + ": " + decoded.Reason());
     }
-    VMeshBlock& block = decoded.block;
-    // Vertices without a position take no bytes, so a few bytes could claim
-    // 65,535 of them; such a block holds nothing to place anyway.
-    if (!block.vertices.empty() && (block.format & kFvfPosition) == 0) {
-        return Damaged(where + ": its vertex format has no position");
-    }
+    VMeshBlock& block = decoded.Value();
     LoadedBlock& entry = arrays.blocks.back();
     entry.baseMesh = arrays.meshes.size();
     entry.baseTriangle = arrays.triangles.size();

@@ -50,7 +50,7 @@ void SetU32(std::vector<uint8_t>& f, size_t at, uint32_t v) {
     }
 }
 
-UtfLoadResult LoadBytes(const std::vector<uint8_t>& f, UtfTree& tree) {
+Result<UtfLoadNotes> LoadBytes(const std::vector<uint8_t>& f, UtfTree& tree) {
     return tree.LoadFromBytes(f);
 }
 
@@ -79,7 +79,7 @@ TEST(UtfLoad, PossiblyCompressedLeafKeepsItsStoredBytes) {
     UtfTree tree;
     auto result = LoadBytes(f, tree);
     ASSERT_TRUE(result.Ok());
-    EXPECT_EQ(result.possiblyCompressed, std::vector<std::string>{"a"});
+    EXPECT_EQ(result->possiblyCompressed, std::vector<std::string>{"a"});
     EXPECT_EQ(tree.GetData(tree.FindChild(nullptr, "a"))->size(), 2u);
 }
 
@@ -87,12 +87,12 @@ TEST(UtfLoad, NotAContainer) {
     UtfTree tree;
     auto f = TwoLeaves();
     f[0] = 'X';
-    EXPECT_EQ(LoadBytes(f, tree).error, UtfLoadError::NotContainer);
+    EXPECT_EQ(LoadBytes(f, tree).GetFault(), Fault::WrongKind);
     f = TwoLeaves();
     SetU32(f, 4, 0x102);
-    EXPECT_EQ(LoadBytes(f, tree).error, UtfLoadError::NotContainer);
-    EXPECT_EQ(LoadBytes({'U', 'T'}, tree).error, UtfLoadError::NotContainer);
-    EXPECT_EQ(tree.Load("/nonexistent/file.cmp").error, UtfLoadError::Unreadable);
+    EXPECT_EQ(LoadBytes(f, tree).GetFault(), Fault::WrongKind);
+    EXPECT_EQ(LoadBytes({'U', 'T'}, tree).GetFault(), Fault::WrongKind);
+    EXPECT_EQ(tree.Load("/nonexistent/file.cmp").GetFault(), Fault::Unreadable);
 }
 
 struct DamageCase {
@@ -135,8 +135,8 @@ TEST(UtfLoad, DamagedFilesAreRefusedAndLeaveTheTreeEmpty) {
         c.damage(f);
         UtfTree tree;
         auto result = LoadBytes(f, tree);
-        EXPECT_EQ(result.error, UtfLoadError::Damaged) << c.what;
-        EXPECT_FALSE(result.message.empty()) << c.what;
+        EXPECT_EQ(result.GetFault(), Fault::Damaged) << c.what;
+        EXPECT_FALSE(result.Reason().empty()) << c.what;
         EXPECT_TRUE(tree.Empty()) << c.what;
     }
 }
@@ -168,8 +168,8 @@ TEST(UtfLoad, NestingBeyondTheLimitIsRefusedAsTooDeep) {
     // Far deeper than that once made the tree command print gigabytes.
     for (uint32_t depth : {uint32_t{kUtfMaxDepth + 1}, 100000u}) {
         auto result = LoadBytes(Nested(depth), tree);
-        EXPECT_EQ(result.error, UtfLoadError::Damaged) << depth;
-        EXPECT_EQ(result.message, "nodes nest deeper than 64 levels (node 'a' at offset 2860)");
+        EXPECT_EQ(result.GetFault(), Fault::Damaged) << depth;
+        EXPECT_EQ(result.Reason(), "nodes nest deeper than 64 levels (node 'a' at offset 2860)");
         EXPECT_TRUE(tree.Empty());
     }
 }
@@ -195,8 +195,8 @@ TEST(UtfLoad, LeavesSharingDataLoadUntilTheirCopiesDwarfTheFile) {
     const auto hostile = SharedData(40, 2000, 2000);
     ASSERT_EQ(hostile.size(), 3867u);
     auto result = LoadBytes(hostile, tree);
-    EXPECT_EQ(result.error, UtfLoadError::Damaged);
-    EXPECT_EQ(result.message,
+    EXPECT_EQ(result.GetFault(), Fault::Damaged);
+    EXPECT_EQ(result.Reason(),
               "leaves share data until it adds up to more than 16 times the file's 3867 bytes");
     EXPECT_TRUE(tree.Empty());
 }

@@ -123,21 +123,25 @@ class ExportRun {
     }
 
     int Execute(msModel* model) {
-        HostServices host{&ui};
+        HostServices host{&ui, &files};
         TarrowPlugIn plugIn(host);
         const int rc = plugIn.Execute(model);
-        written = plugIn.LastExportWritten();
+        written = !output_.empty() && files.WasWritten(output_);
         return rc;
     }
 
     RecordingUi ui;
+    RecordingFileService files;
     bool written = false;
 
   private:
     ExportRun& Chosen(int button, const std::string& path) {
+        output_ = path;
         ui.QueueFile(path);
         return Click(button);
     }
+
+    std::string output_;
 };
 
 // A finished export with the default window settings plus `extra` clicks

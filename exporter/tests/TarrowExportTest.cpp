@@ -237,6 +237,26 @@ TEST(TarrowExport, FailedSaveIsReportedAndTheTreeStillShown) {
     EXPECT_EQ(model.MeshCount(), 0);
 }
 
+TEST(TarrowExport, EveryFileIsWrittenThroughTheHostsFileService) {
+    TempDir dir("through_service");
+    TestModel model;
+    Hull(model);
+    const std::string out = dir.File("hull.cmp"), ces = dir.File("hull.ces");
+    ExportRun run;
+    run.New(out);
+    run.ui.QueueFile(ces);
+    run.Click(CExportSettingsDlg::kSaveSettings).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    const std::vector<std::string> written = run.files.Written();
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(written[0], ces);
+    // The mesh data block, in a temporary file of its own that is gone again.
+    EXPECT_NE(written[1].find("export.vms"), std::string::npos) << written[1];
+    EXPECT_FALSE(std::filesystem::exists(written[1]));
+    EXPECT_EQ(written[2], out);
+    EXPECT_TRUE(run.written);
+}
+
 TEST(TarrowExport, UpdateReplacesOnlyAMissingOrEmptyFile) {
     TempDir dir("update_bad");
     const std::string fresh = dir.File("fresh.cmp");

@@ -91,6 +91,8 @@ TEST(MeshData, NoUsableDataIsRefusedAndBrokenDataIsDamaged) {
     };
     std::vector<uint8_t> unknownFormat = Block({1});
     unknownFormat[12] = 0x04;  // a vertex format bit this reader does not know
+    std::vector<uint8_t> noPosition = Block({1});
+    noPosition[12] = 0x10;  // a normal only
     std::vector<uint8_t> shortBlock = Block({2});
     shortBlock.resize(shortBlock.size() - 1);
     const Case cases[] = {
@@ -112,8 +114,7 @@ TEST(MeshData, NoUsableDataIsRefusedAndBrokenDataIsDamaged) {
          Folder("\\", {Library({Lod("a.lod0.vms", unknownFormat)}), PartNode("p", ref)}),
          Fault::Damaged},
         {"vertices without a position",
-         Folder("\\",
-                {Library({Lod("a.lod0.vms", Block({1}, 0, kFvfNormal))}), PartNode("p", ref)}),
+         Folder("\\", {Library({Lod("a.lod0.vms", noPosition)}), PartNode("p", ref)}),
          Fault::Damaged},
         {"counts beyond the block",
          Folder("\\", {Library({Lod("a.lod0.vms", shortBlock)}), PartNode("p", ref)}),

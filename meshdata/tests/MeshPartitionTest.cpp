@@ -52,8 +52,8 @@ TEST(MeshPartition, SinglePartStartVerticesCountOn) {
     EXPECT_EQ(p.summary.indexCount, 6);
 
     auto block = DecodeVMeshData(Written(meshes, p));
-    ASSERT_TRUE(block.ok) << block.message;
-    EXPECT_EQ(block.block.vertices.size(), 8u);
+    ASSERT_TRUE(block.Ok()) << block.Reason();
+    EXPECT_EQ(block->vertices.size(), 8u);
 }
 
 TEST(MeshPartition, SinglePartBoxAlwaysHoldsTheOrigin) {
@@ -131,8 +131,8 @@ TEST(MeshPartition, MeshesWithoutTrianglesAreLeftOut) {
     EXPECT_EQ(p.headers, (std::vector<VMeshRecord>{{NameHash("mat"), 0, 2, 3, 0xCC},
                                                    {NameHash("mat"), 0, 2, 3, 0xCC}}));
     auto block = DecodeVMeshData(Written(meshes, p));
-    ASSERT_TRUE(block.ok) << block.message;
-    EXPECT_EQ(block.block.vertices.size(), 6u);
+    ASSERT_TRUE(block.Ok()) << block.Reason();
+    EXPECT_EQ(block->vertices.size(), 6u);
 
     auto single = PartitionSinglePart(meshes);
     EXPECT_EQ(single.headers.size(), 2u);
@@ -209,8 +209,8 @@ TEST(MeshPartition, EachPartsRangeReadsBackItsOwnMeshes) {
     const int32_t quantities[] = {2, 1};
     auto p = PartitionGroups(meshes, quantities);
     auto result = DecodeVMeshData(Written(meshes, p));
-    ASSERT_TRUE(result.ok) << result.message;
-    const VMeshBlock& b = result.block;
+    ASSERT_TRUE(result.Ok()) << result.Reason();
+    const VMeshBlock& b = *result;
     EXPECT_EQ(b.meshes, p.headers);
     EXPECT_EQ(b.meshes[1].materialId, 0u);
 

@@ -40,13 +40,13 @@ HandBytes Tiny(TinyOptions o = {}) {
 struct Parsed {
     bool ok;
     std::string error;
+    Fault fault;
     Ms3dFile file;
 };
 
 Parsed Parse(const std::vector<uint8_t>& bytes) {
-    Parsed p;
-    p.ok = ParseMs3d(bytes, p.file, p.error);
-    return p;
+    auto result = ParseMs3d(bytes);
+    return {result.Ok(), result.Reason(), result.GetFault(), result.Ok() ? *result : Ms3dFile{}};
 }
 
 std::array<float, 3> Position(msMesh* mesh, int v) {
@@ -172,6 +172,7 @@ TEST(Ms3dRead, VertexExtrasOfEachSubVersion) {
     HandBytes f = Tiny();
     f.i32(1).i32(0).i32(0).i32(0).i32(0).i32(4).text("", 4 * 18);
     EXPECT_EQ(Parse(f.bytes).error, "unsupported vertex extras sub-version 4");
+    EXPECT_EQ(Parse(f.bytes).fault, Fault::Refused);
 }
 
 TEST(Ms3dRead, JointsAndTheirKeyFramesAreSkipped) {
@@ -214,6 +215,9 @@ TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
     };
     EXPECT_EQ(patched(0, 'X'), "not a model file (no MS3D000000 header)");
     EXPECT_EQ(patched(10, 3), "unsupported version 3 (only 4 is read)");
+    std::vector<uint8_t> otherVersion = good;
+    otherVersion[10] = 3;
+    EXPECT_EQ(Parse(otherVersion).fault, Fault::WrongKind);
     EXPECT_EQ(patched(15, 0xFF),  // vertex count 0xFF04
               "65284 vertices run past the end of the file (" + std::to_string(good.size() - 16) +
                   " bytes left)");
@@ -242,11 +246,11 @@ TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
     bytes.resize(100);
     ASSERT_TRUE(WriteWholeFile(cut.path(), bytes));
     auto model = test::NewModel();
-    std::string error;
-    EXPECT_FALSE(ReadMs3dModel(cut.path(), model.get(), error));
-    EXPECT_EQ(error, cut.path() +
-                         ": 2 triangles run past the end of the file (22 bytes "
-                         "left)");
+    auto cutRead = ReadMs3dModel(cut.path(), model.get());
+    EXPECT_EQ(cutRead.GetFault(), Fault::Damaged);
+    EXPECT_EQ(cutRead.Reason(), cut.path() +
+                                    ": 2 triangles run past the end of the file (22 bytes "
+                                    "left)");
 
     // Valid as a file, but one group would need more triangles than a mesh holds.
     HandBytes big;
@@ -256,12 +260,14 @@ TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
     big.u16(0).noAnimation();
     TempFile bigPath("big.ms3d");
     ASSERT_TRUE(WriteWholeFile(bigPath.path(), big.bytes));
-    EXPECT_FALSE(ReadMs3dModel(bigPath.path(), model.get(), error));
-    EXPECT_EQ(error, bigPath.path() + ": group 0 ('big') has more than 65534 triangles");
+    auto bigRead = ReadMs3dModel(bigPath.path(), model.get());
+    EXPECT_EQ(bigRead.GetFault(), Fault::Refused);
+    EXPECT_EQ(bigRead.Reason(), bigPath.path() + ": group 0 ('big') has more than 65534 triangles");
     EXPECT_EQ(msModel_GetMeshCount(model.get()), 0);
 
-    EXPECT_FALSE(ReadMs3dModel("/nonexistent/x.ms3d", model.get(), error));
-    EXPECT_EQ(error, "/nonexistent/x.ms3d: cannot read the file");
+    auto missing = ReadMs3dModel("/nonexistent/x.ms3d", model.get());
+    EXPECT_EQ(missing.GetFault(), Fault::Unreadable);
+    EXPECT_EQ(missing.Reason(), "/nonexistent/x.ms3d: cannot read the file");
 }
 
 }  // namespace
