@@ -82,12 +82,20 @@ bool MakeMarkers(msModel* model, const PartList& list, size_t part,
         const std::string name = "Hp|" + hp.group + "|" + hp.name;
         msMesh_SetName(mesh, name.c_str());
         word corners[4];
+        std::array<Vec3, 4> points;
         for (size_t k = 0; k < 4; ++k) {
-            Vec3 p = TransformPoint(placed, hp.points[k]);
+            points[k] = TransformPoint(placed, hp.points[k]);
             corners[k] = static_cast<word>(msMesh_AddVertex(mesh));
             msVertex* vertex = msMesh_GetVertexAt(mesh, corners[k]);
             msVertex_SetFlags(vertex, 0);
-            msVertex_SetVertex(vertex, p.data());
+            msVertex_SetVertex(vertex, points[k].data());
+        }
+        // The triangles name a normal per corner, so the normals they name
+        // must exist: each vertex gets the arrowhead's face normal (its
+        // hardpoint's y axis).
+        Vec3 normal = Normalised(Cross(Sub(points[1], points[0]), Sub(points[3], points[0])));
+        for (size_t k = 0; k < 4; ++k) {
+            msMesh_SetVertexNormalAt(mesh, msMesh_AddVertexNormal(mesh), normal.data());
         }
         // Tip, left wing, notch; then tip, notch, right wing.
         word triangles[2][3] = {{corners[0], corners[1], corners[3]},

@@ -25,7 +25,7 @@ struct HARDPOINT {
     std::string name;
     uint32_t partId = 0;
     // An arrowhead 1.1 long and 1 wide in the hardpoint's x-z plane: tip on
-    // its -z axis, notch at its origin.
+    // its -z axis, notch at its origin, facing its +y axis.
     std::array<Vec3, 4> points{
         {{0.0f, 0.0f, -0.75f}, {-0.5f, 0.0f, 0.35f}, {0.5f, 0.0f, 0.35f}, {0.0f, 0.0f, 0.0f}}};
 };
@@ -39,7 +39,7 @@ Result<std::vector<HARDPOINT>> ReadHardpoints(const NodeIndex& index, const Part
                                               std::string_view filter);
 
 // The markers of one part's hardpoints, in list order, through the part's
-// transform. `ofPart` lists the indices of the hardpoints with its id.
+// transform: four vertices, two triangles, a normal per vertex. `ofPart` lists the indices of the hardpoints with its id.
 // False when the host takes no more meshes.
 bool MakeMarkers(msModel* model, const PartList& list, size_t part,
                  const std::vector<HARDPOINT>& hardpoints, const std::vector<size_t>& ofPart);
