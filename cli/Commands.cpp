@@ -39,6 +39,24 @@ std::span<const Command> Commands() {
         "  --shield | --wrap      collision mesh: shield bubble (default) or shrink wrapped\n"
         "  --mass N               the ship's mass, from its archetype\n"
         "  --no-reduction         keep the part meshes unreduced\n");
+    static const char* const importHelp =
+        "Imports a game model (.cmp / .3db) into a model file (.ms3d) by driving the model\n"
+        "importer's main dialog as a person would: from fresh settings with Auto load and\n"
+        "Auto open off, the options as its menu commands, \"Model\" answered with MODEL,\n"
+        "the level picked in its combo box, then \"Import\". Messages print as\n"
+        "'Caption: text'. Exit 0 when something was imported and OUT written, 1 when\n"
+        "nothing was, 2 for a usage error or an option the dialog refuses.\n"
+        "  --lod N                the N-th entry of the level list, counting from 0\n"
+        "  --no-hardpoints        leave the hardpoints out\n"
+        "  --hardpoints-after-model  all hardpoint markers after all meshes\n"
+        "  --filter TEXT          only hardpoints whose names hold TEXT (case counts;\n"
+        "                         the default is Hp, the empty text takes all)\n"
+        "  --game-dir DIR         the game's folder (else $KALTRIX_GAME_DIR, else the\n"
+        "                         settings' Directories/GamePath)\n"
+        "  --keep-model IN.ms3d   import into this model instead of an empty one\n"
+        "  --no-clear             keep that model's meshes (Clear model empties it)\n"
+        "  --use-my-settings      start from your stored importer options, which the\n"
+        "                         options above then change, as the dialog does\n";
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
@@ -67,6 +85,7 @@ std::span<const Command> Commands() {
          "MODEL.ms3d -o OUT.sur [--settings FILE.ces] [--orientation O] [--scale X] "
          "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
          surHelp.c_str(), RunSur},
+        {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
         {"info", "FILE.ms3d|FILE.sur",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
