@@ -285,6 +285,29 @@ TEST_F(ImporterDialog, ExecuteRunsTheDialogOverTheModel) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(ImporterDialog, TheGameFolderComesFromTheEnvironmentElseTheStore) {
+    store.SetInt("Model", "AutoLoad", 0);
+    const std::string path = Write("Hull.cmp", SingleModel());
+    auto shown = [&]() {
+        Dlg dialog(host, model, search, options);
+        Open(path);
+        Click(kIdCancel);
+        Run(dialog);
+        return dialog.Control(Dlg::kModel).text;
+    };
+    // The store's folder: taken out of the button's text, and the textures'
+    // folder below it.
+    store.SetString("Directories", "GamePath", dir.path());
+    ASSERT_EQ(std::getenv("KALTRIX_GAME_DIR"), nullptr);
+    EXPECT_EQ(shown(), "/hull.cmp");
+    EXPECT_EQ(GameFolder(store), dir.path());
+    EXPECT_EQ(DefaultTextureFolder(dir.path()), dir.path() + "/Textures/");
+    // The environment's comes first.
+    ::setenv("KALTRIX_GAME_DIR", "/elsewhere", 1);
+    EXPECT_EQ(shown(), DisplayedPath(path, ""));
+    ::unsetenv("KALTRIX_GAME_DIR");
+}
+
 TEST(ImporterPaths, TheGameFolderIsTakenOutOfWhatIsShown) {
     const std::string game = JoinPath("/Games", "Kaltrix");
     EXPECT_EQ(DisplayedPath(JoinPath(game, "DATA/Ships/Hull.CMP"), game), "/data/ships/hull.cmp");
