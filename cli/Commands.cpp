@@ -26,6 +26,19 @@ std::span<const Command> Commands() {
             "  --settings FILE.ces    load these settings first\n"
             "  --save-settings FILE.ces  save the settings before exporting\n") +
         kExportSettingsOptionsHelp;
+    static const std::string surHelp = std::string(
+        "Exports a model file (.ms3d) as a collision surface (.sur) by driving the\n"
+        "collision exporter's options window as a person would: \"Load CMP Settings\"\n"
+        "with --settings first, \"Browse\" answered with OUT.sur, the options in the\n"
+        "order given, then OK. Messages print as 'Caption: text'. Exit 0 when OUT.sur\n"
+        "was written by this run, 1 when it was not, 2 for a usage error.\n"
+        "  --settings FILE.ces    load a model exporter settings file first\n"
+        "  --orientation upside-down|back-to-front\n"
+        "  --scale X              scale divisor, 0.000001 to 100\n"
+        "  --groups Q1,Q2,...     the meshes of each part, in order (1 to 18 groups)\n"
+        "  --shield | --wrap      collision mesh: shield bubble (default) or shrink wrapped\n"
+        "  --mass N               the ship's mass, from its archetype\n"
+        "  --no-reduction         keep the part meshes unreduced\n");
     static const char* const importHelp =
         "Imports a game model (.cmp / .3db) into a model file (.ms3d) by driving the model\n"
         "importer's main dialog as a person would: from fresh settings with Auto load and\n"
@@ -44,19 +57,6 @@ std::span<const Command> Commands() {
         "  --no-clear             keep that model's meshes (Clear model empties it)\n"
         "  --use-my-settings      start from your stored importer options, which the\n"
         "                         options above then change, as the dialog does\n";
-    static const std::string surHelp = std::string(
-        "Exports a model file (.ms3d) as a collision surface (.sur) by driving the\n"
-        "collision exporter's options window as a person would: \"Load CMP Settings\"\n"
-        "with --settings first, \"Browse\" answered with OUT.sur, the options in the\n"
-        "order given, then OK. Messages print as 'Caption: text'. Exit 0 when OUT.sur\n"
-        "was written by this run, 1 when it was not, 2 for a usage error.\n"
-        "  --settings FILE.ces    load a model exporter settings file first\n"
-        "  --orientation upside-down|back-to-front\n"
-        "  --scale X              scale divisor, 0.000001 to 100\n"
-        "  --groups Q1,Q2,...     the meshes of each part, in order (1 to 18 groups)\n"
-        "  --shield | --wrap      collision mesh: shield bubble (default) or shrink wrapped\n"
-        "  --mass N               the ship's mass, from its archetype\n"
-        "  --no-reduction         keep the part meshes unreduced\n");
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
@@ -81,11 +81,11 @@ std::span<const Command> Commands() {
         {"settings", "-o OUT.ces [--settings IN.ces] [OPTIONS]", settingsHelp.c_str(), RunSettings},
         {"export", "MODEL.ms3d -o OUT [--update] [--settings IN.ces] [OPTIONS]", exportHelp.c_str(),
          RunExport},
-        {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
         {"sur",
          "MODEL.ms3d -o OUT.sur [--settings FILE.ces] [--orientation O] [--scale X] "
          "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
          surHelp.c_str(), RunSur},
+        {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
         {"info", "FILE.ms3d|FILE.sur",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
