@@ -87,7 +87,8 @@ struct ImportRequest {
     std::string input, output, keepModel, filter;
     std::optional<std::string> gameDir;
     int lod = 0;
-    bool hardpoints = true, afterModel = false, clear = true, filterGiven = false,
+    // Only the options given change what the settings say.
+    bool noHardpoints = false, afterModel = false, noClear = false, filterGiven = false,
          mySettings = false;
 };
 
@@ -101,13 +102,13 @@ bool ParseLevel(const std::string& text, int& level) {
 // then Model with the file, the level, Import.
 void QueueRun(const ImportRequest& request, const ImporterOptions& current, HeadlessUi& ui) {
     using Dlg = CCMPDialog;
-    if (current.importHardpoints != request.hardpoints) {
+    if (request.noHardpoints && current.importHardpoints) {
         ui.QueueAction(Click(Dlg::kMenuImportHardpoints, "--no-hardpoints"));
     }
     if (request.afterModel && !current.hardpointsAfterModel) {
         ui.QueueAction(Click(Dlg::kMenuAfterModel, "--hardpoints-after-model"));
     }
-    if (current.clearModel != request.clear) {
+    if (request.noClear && current.clearModel) {
         ui.QueueAction(Click(Dlg::kMenuClear, "--no-clear"));
     }
     if (request.filterGiven) {
@@ -167,11 +168,11 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
                 return UsageError(ctx, "import", "--lod needs a level number, 0 or more");
             }
         } else if (a == "--no-hardpoints") {
-            request.hardpoints = false;
+            request.noHardpoints = true;
         } else if (a == "--hardpoints-after-model") {
             request.afterModel = true;
         } else if (a == "--no-clear") {
-            request.clear = false;
+            request.noClear = true;
         } else if (a == "--use-my-settings") {
             request.mySettings = true;
         } else if (a.size() > 1 && a[0] == '-') {

@@ -130,6 +130,28 @@ TEST(ImportCommand, AKeptModelIsClearedUnlessToldNot) {
     EXPECT_EQ(after, before);
 }
 
+TEST(ImportCommand, MySettingsAreUsedAndKeptOnlyWhenAsked) {
+    ExportedShip ship;
+    test::TempDir config("import_config");
+    TempFile out("import_mine.ms3d");
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const std::string ini = config.File("Dorvish/Ommel.ini");
+    std::filesystem::create_directories(config.File("Dorvish"));
+    const std::string stored = "[Hardpoints]\nImport=0\n";
+    ASSERT_TRUE(WriteWholeFile(ini, std::vector<uint8_t>(stored.begin(), stored.end())));
+    auto r = Kaltrix({"import", ship.path(), "-o", out.path()});
+    EXPECT_EQ(ReadBack(out.path()).Names().size(), 3u) << "a fresh run ignores the stored settings";
+    r = Kaltrix({"import", ship.path(), "-o", out.path(), "--use-my-settings", "--filter", "Gun"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(ReadBack(out.path()).Names(), (std::vector<std::string>{"hull", "wing"}));
+    std::vector<uint8_t> text;
+    ASSERT_TRUE(ReadWholeFile(ini, text));
+    EXPECT_NE(std::string(text.begin(), text.end()).find("Filter=\"Gun\""), std::string::npos);
+    old ? ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST(ImportCommand, RefusedFilesExitOneAndWriteNothing) {
     TempFile text("import_text.cmp"), out("import_refused.ms3d");
     ASSERT_TRUE(WriteWholeFile(text.path(), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));

@@ -49,7 +49,19 @@ std::vector<uint8_t> TwoLevels() {
 
 class ImporterDialog : public ::testing::Test {
   protected:
-    ~ImporterDialog() override { kxModel_Free(model); }
+    // No game folder from the environment the tests run in.
+    ImporterDialog() {
+        if (const char* folder = std::getenv("KALTRIX_GAME_DIR")) {
+            outerGameFolder = folder;
+        }
+        ::unsetenv("KALTRIX_GAME_DIR");
+    }
+    ~ImporterDialog() override {
+        kxModel_Free(model);
+        if (outerGameFolder) {
+            ::setenv("KALTRIX_GAME_DIR", outerGameFolder->c_str(), 1);
+        }
+    }
 
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = dir.File(name);
@@ -79,6 +91,7 @@ class ImporterDialog : public ::testing::Test {
     NoMaterialSearch search;
     ImporterOptions options;
     msModel* model = kxModel_Create();
+    std::optional<std::string> outerGameFolder;
 };
 
 TEST_F(ImporterDialog, OpensWithTheStoredOptionsAndItsResting) {
@@ -283,6 +296,28 @@ TEST_F(ImporterDialog, ExecuteRunsTheDialogOverTheModel) {
     Click(kIdCancel);
     EXPECT_EQ(plugIn.Execute(model), 0);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ImporterDialog, TheGameFolderComesFromTheEnvironmentElseTheStore) {
+    store.SetInt("Model", "AutoLoad", 0);
+    const std::string path = Write("Hull.cmp", SingleModel());
+    auto shown = [&]() {
+        Dlg dialog(host, model, search, options);
+        Open(path);
+        Click(kIdCancel);
+        Run(dialog);
+        return dialog.Control(Dlg::kModel).text;
+    };
+    // The store's folder: taken out of the button's text, and the textures'
+    // folder below it.
+    store.SetString("Directories", "GamePath", dir.path());
+    EXPECT_EQ(shown(), "/hull.cmp");
+    EXPECT_EQ(GameFolder(store), dir.path());
+    EXPECT_EQ(DefaultTextureFolder(dir.path()), dir.path() + "/Textures/");
+    // The environment's comes first.
+    ::setenv("KALTRIX_GAME_DIR", "/elsewhere", 1);
+    EXPECT_EQ(shown(), DisplayedPath(path, ""));
+    ::unsetenv("KALTRIX_GAME_DIR");
 }
 
 TEST(ImporterPaths, TheGameFolderIsTakenOutOfWhatIsShown) {
