@@ -32,8 +32,10 @@ using CMPVertex = VMeshVertex;
 
 struct CMPMaterial {
     uint32_t id = 0;
-    std::string name;       // empty until a material library names it
+    std::string name;       // empty until a material library names it (its full node name)
     int hostMaterial = -1;  // the host material made for it, -1 for none
+    bool matched = false;   // a library defined it; the first one wins
+    std::string texture;    // the stored diffuse texture name, as the library gives it
 };
 
 // A mesh data block read for the level: its library id (the name id of the
