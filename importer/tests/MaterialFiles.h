@@ -38,9 +38,8 @@ inline std::vector<uint8_t> Tga(uint16_t width, uint16_t height, uint8_t idLengt
 }
 
 inline std::vector<uint8_t> Dds(const std::string& body) {
-    std::vector<uint8_t> bytes = {'D', 'D', 'S', ' '};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
+    const std::string file = "DDS " + body;
+    return {file.begin(), file.end()};
 }
 
 // A texture library holding one folder per texture.
