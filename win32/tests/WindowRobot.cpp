@@ -1,0 +1,322 @@
+#include "win32/tests/WindowRobot.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "host/Window.h"
+
+namespace kx {
+
+namespace {
+
+// Generous: under the emulator a dialog can take seconds to come up.
+constexpr DWORD kWaitMs = 60000;
+
+// The common file dialog's file name box (a combo box with an edit).
+constexpr int kFileNameCombo = 0x47c;
+// A message box's text.
+constexpr int kMessageText = 0xffff;
+
+std::string Text(HWND hwnd) {
+    char buffer[1024] = {};
+    GetWindowTextA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+bool IsReadyDialog(HWND hwnd) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && lstrcmpA(cls, "#32770") == 0;
+}
+
+bool TitleIs(HWND hwnd, const std::string& title) {
+    return Text(hwnd) == title;
+}
+
+bool IsFileDialog(HWND hwnd, const std::string&) {
+    return GetDlgItem(hwnd, kFileNameCombo) != nullptr;
+}
+
+bool IsMessageBox(HWND hwnd, const std::string& caption) {
+    return GetDlgItem(hwnd, kMessageText) != nullptr && Text(hwnd) == caption;
+}
+
+struct Search {
+    bool (*match)(HWND, const std::string&);
+    const std::string* key;
+    HWND found;
+};
+
+BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (IsReadyDialog(hwnd) && search->match(hwnd, *search->key)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK List(HWND hwnd, LPARAM) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    std::printf("  open: \"%s\" (%s)%s%s\n", Text(hwnd).c_str(), cls,
+                IsWindowVisible(hwnd) ? "" : " hidden", IsWindowEnabled(hwnd) ? "" : " disabled");
+    return TRUE;
+}
+
+// The dialog as the screen shows it, as a 24-bit BMP file.
+bool SaveShot(HWND hwnd, const std::string& path) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = h;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    int stride = (w * 3 + 3) & ~3;
+    std::string pixels(static_cast<size_t>(stride) * h, '\0');
+    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4d42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+WindowRobot::WindowRobot(std::vector<std::string> script, DWORD uiThread)
+    : script_(std::move(script)), uiThread_(uiThread) {}
+
+WindowRobot::~WindowRobot() {
+    if (thread_) {
+        CloseHandle(thread_);
+    }
+}
+
+void WindowRobot::Start() {
+    thread_ = CreateThread(nullptr, 0, &WindowRobot::ThreadMain, this, 0, nullptr);
+}
+
+bool WindowRobot::Finish(DWORD timeoutMs) {
+    if (!thread_ || WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) {
+        std::printf("FAIL the script did not finish\n");
+        return false;
+    }
+    return ok_;
+}
+
+DWORD WINAPI WindowRobot::ThreadMain(void* param) {
+    auto* self = static_cast<WindowRobot*>(param);
+    for (const std::string& line : self->script_) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::printf("> %s\n", line.c_str());
+        std::fflush(stdout);
+        if (!self->RunLine(line)) {
+            std::printf("FAIL at: %s\n", line.c_str());
+            EnumThreadWindows(self->uiThread_, &List, 0);
+            // What the screen showed, when asked for (KX_ROBOT_FAILSHOT=FILE.bmp).
+            if (const char* shot = std::getenv("KX_ROBOT_FAILSHOT")) {
+                SaveShot(GetDesktopWindow(), shot);
+            }
+            std::fflush(stdout);
+            // The plug-in still sits in a modal loop that nobody will answer.
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    }
+    self->ok_ = self->WaitForHandled();
+    return 0;
+}
+
+void CALLBACK WindowRobot::Handled(HWND, UINT, ULONG_PTR self, LRESULT) {
+    --reinterpret_cast<WindowRobot*>(self)->pending_;
+}
+
+// Sent, not posted, so the messages arrive in the script's order; without
+// waiting, because a click may open a modal window the next line answers.
+void WindowRobot::SendAsync(HWND to, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ++pending_;
+    if (!SendMessageCallbackA(to, msg, wParam, lParam, &WindowRobot::Handled,
+                              reinterpret_cast<ULONG_PTR>(this))) {
+        --pending_;
+        std::printf("  message %#x could not be sent (error %lu)\n", msg, GetLastError());
+    }
+}
+
+// Until every message sent so far has been handled (callbacks arrive while
+// this thread takes its messages).
+bool WindowRobot::WaitForHandled() {
+    DWORD start = GetTickCount();
+    while (pending_ > 0 && GetTickCount() - start < kWaitMs) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+    if (pending_ > 0) {
+        std::printf("  %ld messages still not handled\n", pending_);
+        return false;
+    }
+    return true;
+}
+
+HWND WindowRobot::WaitForWindow(const std::string& what, bool (*match)(HWND, const std::string&),
+                                const std::string& key) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < kWaitMs) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        Search search{match, &key, nullptr};
+        EnumThreadWindows(uiThread_, &Visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            return search.found;
+        }
+        Sleep(20);
+    }
+    std::printf("  no %s came up\n", what.c_str());
+    return nullptr;
+}
+
+bool WindowRobot::RunLine(const std::string& line) {
+    size_t space = line.find(' ');
+    std::string verb = line.substr(0, space);
+    std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
+
+    if (verb == "window") {
+        current_ = WaitForWindow("window \"" + rest + "\"", &TitleIs, rest);
+        return current_ != nullptr;
+    }
+    if (verb == "file" || verb == "cancel-file") {
+        HWND dialog = WaitForWindow("file dialog", &IsFileDialog, "");
+        if (!dialog) {
+            return false;
+        }
+        std::printf("  file dialog \"%s\"\n", Text(dialog).c_str());
+        if (verb == "file") {
+            SendMessageA(GetDlgItem(dialog, kFileNameCombo), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(rest.c_str()));
+        }
+        int button = verb == "file" ? IDOK : IDCANCEL;
+        SendAsync(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        return true;
+    }
+    if (verb == "message") {
+        size_t colon = rest.find(": ");
+        std::string caption = rest.substr(0, colon);
+        std::string text = colon == std::string::npos ? "" : rest.substr(colon + 2);
+        HWND box = WaitForWindow("message box \"" + caption + "\"", &IsMessageBox, caption);
+        if (!box) {
+            return false;
+        }
+        std::string shown = Text(GetDlgItem(box, kMessageText));
+        if (shown != text) {
+            std::printf("  the message says \"%s\"\n", shown.c_str());
+            return false;
+        }
+        SendAsync(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        return true;
+    }
+    if (verb == "expect") {
+        // The text a control shows once everything sent so far is handled.
+        if (!WaitForHandled()) {
+            return false;
+        }
+        size_t gap = rest.find(' ');
+        int id = std::atoi(rest.substr(0, gap).c_str());
+        std::string want = gap == std::string::npos ? "" : rest.substr(gap + 1);
+        std::string shown = current_ ? Text(GetDlgItem(current_, id)) : "";
+        if (shown != want) {
+            std::printf("  control %d shows \"%s\"\n", id, shown.c_str());
+            return false;
+        }
+        return true;
+    }
+    if (verb == "shot") {
+        if (!WaitForHandled()) {
+            return false;
+        }
+        Sleep(300);  // let the dialog paint
+        return current_ && SaveShot(current_, rest);
+    }
+
+    std::optional<WindowAction> action = ParseWindowAction(line);
+    if (!action || !current_ || !WaitForHandled()) {
+        return false;
+    }
+    HWND control = GetDlgItem(current_, action->id);
+    if (action->kind != WindowAction::Kind::Close && !control) {
+        std::printf("  no control %d\n", action->id);
+        return false;
+    }
+    switch (action->kind) {
+        case WindowAction::Kind::Click:
+            SendAsync(current_, WM_COMMAND, MAKEWPARAM(action->id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(control));
+            break;
+        case WindowAction::Kind::Type: {
+            // The box changes and tells its dialog, as typing does. A text
+            // crosses threads only in a message sent and waited for.
+            DWORD_PTR ignored = 0;
+            return SendMessageTimeoutA(control, WM_SETTEXT, 0,
+                                       reinterpret_cast<LPARAM>(action->text.c_str()), SMTO_NORMAL,
+                                       kWaitMs, &ignored) != 0;
+        }
+        case WindowAction::Kind::Scroll: {
+            char cls[32] = {};
+            GetClassNameA(control, cls, sizeof cls);
+            if (lstrcmpiA(cls, UPDOWN_CLASSA) == 0) {
+                NMUPDOWN change{};
+                change.hdr.hwndFrom = control;
+                change.hdr.idFrom = static_cast<UINT_PTR>(action->id);
+                change.hdr.code = UDN_DELTAPOS;
+                change.iPos = static_cast<int>(SendMessageA(control, UDM_GETPOS32, 0, 0));
+                change.iDelta = action->value - change.iPos;
+                SendMessageA(current_, WM_NOTIFY, static_cast<WPARAM>(action->id),
+                             reinterpret_cast<LPARAM>(&change));
+            } else {
+                SendMessageA(control, TBM_SETPOS, TRUE, action->value);
+                SendAsync(current_, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, action->value),
+                          reinterpret_cast<LPARAM>(control));
+            }
+            break;
+        }
+        case WindowAction::Kind::Select:
+            SendAsync(control, CB_SETCURSEL, static_cast<WPARAM>(action->value), 0);
+            SendAsync(current_, WM_COMMAND, MAKEWPARAM(action->id, CBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(control));
+            break;
+        case WindowAction::Kind::Close:
+            SendAsync(current_, WM_CLOSE, 0, 0);
+            break;
+    }
+    return true;
+}
+
+}  // namespace kx

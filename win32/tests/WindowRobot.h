@@ -1,0 +1,49 @@
+#pragma once
+// Plays a person at the plug-in's windows from a second thread: it waits for
+// each window and answers it with real messages to its controls, as a script
+// says, one action a line:
+//   window TITLE          the dialog with this title is open and ready
+//   click ID | type ID TEXT | scroll ID POS | select ID INDEX | close
+//                         an action on that dialog's control ID
+//   file PATH             the open common file dialog: the name typed, then OK
+//   cancel-file           the open common file dialog: Cancel
+//   message CAPTION: TEXT a message box with exactly this caption and text; OK
+//   expect ID TEXT        control ID of the dialog shows exactly TEXT
+//   shot FILE.bmp         a picture of the current dialog
+// Lines starting with '#' and empty lines are skipped.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kx {
+
+class WindowRobot {
+  public:
+    // The script's windows belong to the thread `uiThread`.
+    WindowRobot(std::vector<std::string> script, DWORD uiThread);
+    ~WindowRobot();
+
+    void Start();
+    // Waits for the script's end; false when a line failed or time ran out.
+    bool Finish(DWORD timeoutMs);
+
+  private:
+    static DWORD WINAPI ThreadMain(void* self);
+    bool RunLine(const std::string& line);
+    HWND WaitForWindow(const std::string& what, bool (*match)(HWND, const std::string&),
+                       const std::string& key);
+    bool WaitForHandled();
+    void SendAsync(HWND to, UINT msg, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Handled(HWND, UINT, ULONG_PTR self, LRESULT);
+
+    std::vector<std::string> script_;
+    DWORD uiThread_;
+    HANDLE thread_ = nullptr;
+    HWND current_ = nullptr;
+    long pending_ = 0;
+    bool ok_ = false;
+};
+
+}  // namespace kx
