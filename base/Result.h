@@ -54,6 +54,8 @@ class [[nodiscard]] Result {
     // Only on success.
     T& Value() { return *value_; }
     const T& Value() const { return *value_; }
+    T& operator*() { return *value_; }
+    const T& operator*() const { return *value_; }
     T* operator->() { return &*value_; }
     const T* operator->() const { return &*value_; }
 

@@ -78,11 +78,12 @@ void BM_ExportLargest(benchmark::State& state) {
         BuildLargestModel(model);
         HeadlessUi ui;
         QueueSettings(ui, output);
-        HostServices host{&ui};
+        RecordingFileService files;
+        HostServices host{&ui, &files};
         TarrowPlugIn exporter(host);
         state.ResumeTiming();
         exporter.Execute(model);
-        if (!exporter.LastExportWritten()) {
+        if (!files.WasWritten(output)) {
             state.SkipWithError("export wrote nothing");
             break;
         }

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kx {
 
@@ -21,14 +22,36 @@ void PrintCommandHelp(std::ostream& os, const Command& c) {
 
 }  // namespace
 
+std::string Printable(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string OneLine(std::string_view message) {
+    std::string out(message);
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    return out;
+}
+
 int UsageError(CliContext& ctx, const std::string& command, const std::string& message) {
-    ctx.err << "kaltrix: " << message << " (see 'kaltrix " << (command.empty() ? "" : command + " ")
-            << "--help')\n";
+    ctx.err << "kaltrix: " << OneLine(message) << " (see 'kaltrix "
+            << (command.empty() ? "" : command + " ") << "--help')\n";
     return 2;
 }
 
 int Failure(CliContext& ctx, const std::string& message) {
-    ctx.err << "kaltrix: " << message << '\n';
+    ctx.err << "kaltrix: " << OneLine(message) << '\n';
     return 1;
 }
 
@@ -48,7 +71,9 @@ bool Positionals(const std::vector<std::string>& args, std::vector<std::string>&
     return true;
 }
 
-int RunKaltrix(const std::vector<std::string>& args, CliContext& ctx) {
+namespace {
+
+int Dispatch(const std::vector<std::string>& args, CliContext& ctx) {
     if (args.empty()) {
         PrintUsage(ctx.err);
         return 2;
@@ -70,6 +95,20 @@ int RunKaltrix(const std::vector<std::string>& args, CliContext& ctx) {
         return 0;
     }
     return it->run(rest, ctx);
+}
+
+}  // namespace
+
+int RunKaltrix(const std::vector<std::string>& args, CliContext& ctx) {
+    const int rc = Dispatch(args, ctx);
+    // A full disk or a closed pipe shows only here: output that did not
+    // arrive is a failure, never an exit 0.
+    ctx.out.flush();
+    if (!ctx.out) {
+        Failure(ctx, "standard output could not be written");
+        return rc == 0 ? 1 : rc;
+    }
+    return rc;
 }
 
 }  // namespace kx

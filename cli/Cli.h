@@ -5,6 +5,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kx {
@@ -32,6 +33,13 @@ int UsageError(CliContext& ctx, const std::string& command, const std::string& m
 
 // A failure of the command's work: one line on stderr, exit code 1.
 int Failure(CliContext& ctx, const std::string& message);
+
+// A name from a file as printed on stdout: bytes below 0x20 and 0x7F become
+// \xHH, so a hostile name cannot move the cursor or forge a line.
+std::string Printable(std::string_view name);
+
+// A message as printed on stderr: one line, each line feed a space.
+std::string OneLine(std::string_view message);
 
 // Splits a command's arguments into positionals, honouring "--"; any other
 // argument starting with '-' is an unknown option and is reported through

@@ -18,6 +18,10 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx);
 int RunSettings(const std::vector<std::string>& args, CliContext& ctx);
 int RunExport(const std::vector<std::string>& args, CliContext& ctx);
 int RunInfo(const std::vector<std::string>& args, CliContext& ctx);
+#ifdef KALTRIX_RENDER
+int RunRender(const std::vector<std::string>& args, CliContext& ctx);
+const char* RenderHelp();
+#endif
 
 // Loads a container file; on failure says why on stderr and returns false.
 bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree);

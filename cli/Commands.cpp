@@ -55,6 +55,12 @@ std::span<const Command> Commands() {
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
          "number of joints, fields separated by tabs.\n",
          RunInfo},
+#ifdef KALTRIX_RENDER
+        {"render",
+         "FILE -o OUT.png [--view VIEW] [--size WxH] [--lod N] [--no-hardpoints] "
+         "[--hulls FILE.sur]",
+         RenderHelp(), RunRender},
+#endif
     };
     return commands;
 }

@@ -26,9 +26,9 @@ int RunHash(const std::vector<std::string>& args, CliContext& ctx) {
 }
 
 bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree) {
-    UtfLoadResult result = tree.Load(path);
+    auto result = tree.Load(path);
     if (!result.Ok()) {
-        ctx.err << "kaltrix: " << path << ": " << result.message << '\n';
+        Failure(ctx, path + ": " + result.Reason());
         return false;
     }
     return true;
@@ -64,7 +64,7 @@ int RunTree(const std::vector<std::string>& args, CliContext& ctx) {
         return 1;
     }
     VisitPreOrder(tree, [&](const UtfNode& node, size_t depth) {
-        ctx.out << std::string(depth * 2, ' ') << node.Name();
+        ctx.out << std::string(depth * 2, ' ') << Printable(node.Name());
         if (node.ReadAsLeaf()) {
             const auto* data = tree.GetData(&node);
             ctx.out << " [" << (data ? data->size() : 0) << ']';

@@ -1,14 +1,11 @@
-// kaltrix export: runs the model exporter on a model file, clicking through
-// its settings and result windows as a person would.
-
-#include <memory>
+// kaltrix export: runs the model exporter library on a model file, clicking
+// through its settings and result windows as a person would.
 
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
-#include "exporter/ExportSettingsDlg.h"
-#include "exporter/TarrowPlugIn.h"
+#include "cli/HeadlessHost.h"
+#include "exporter/ExportSettingsDlg.h"  // the window's control ids only
 #include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {
@@ -70,13 +67,13 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     }
 
     ModelHandle handle;
-    std::string error;
-    if (!ReadMs3dModel(input, handle.model, error)) {
-        return Failure(ctx, error);
+    if (auto read = ReadMs3dModel(input, handle.model); !read) {
+        return Failure(ctx, read.Reason());
     }
 
     // The file dialogs are answered in the order the clicks open them.
-    HeadlessUi ui(&ctx.err);
+    HeadlessHost host(ctx.err);
+    CliUi& ui = host.ui;
     if (!loadSettings.empty()) {
         ui.QueueFile(loadSettings);
         ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
@@ -93,14 +90,19 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     ui.QueueAction(Click(kIdOk, "Continue"));
     // The result window is then closed, which is its "Continue".
 
-    HostServices host{&ui};
-    TarrowPlugIn exporter(host);
-    exporter.Execute(handle.model);
+    int executed = 0;
+    std::string error;
+    if (!RunPlugInLibrary(ctx.programDir, "Tarrow", host, handle.model, executed, error)) {
+        return Failure(ctx, error);
+    }
+    if (ui.SettingsFileFailed()) {
+        return 1;
+    }
     if (ui.refused) {
         return UsageError(ctx, "export",
                           RefusedOptionMessage(ui.refused->action, ui.refused->outcome));
     }
-    return exporter.LastExportWritten() ? 0 : 1;
+    return host.files.WasWritten(output) ? 0 : 1;
 }
 
 }  // namespace kx

@@ -1,6 +1,6 @@
 #include "cli/ExportSettingsOptions.h"
 
-#include <cstdlib>
+#include <string_view>
 
 #include "exporter/ExportSettingsDlg.h"
 
@@ -35,10 +35,44 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     }
 }
 
-bool IsNumber(const std::string& text) {
-    char* end = nullptr;
-    std::strtod(text.c_str(), &end);
-    return !text.empty() && end == text.c_str() + text.size();
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A decimal number: a sign, digits with at most one point, an exponent. The
+// box drops the keys it does not take, so "inf" or "nan" typed there would
+// silently become its minimum and "0x10" ten; they are refused here instead.
+bool IsNumber(std::string_view text) {
+    size_t i = 0;
+    auto sign = [&] {
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+    };
+    auto digits = [&] {
+        const size_t start = i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+        }
+        return i - start;
+    };
+    sign();
+    size_t mantissa = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        sign();
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == text.size();
 }
 
 bool IsCount(const std::string& text) {
@@ -82,7 +116,7 @@ OptionParse ParseExportSettingsOption(const std::vector<std::string>& args, size
         click(value == "upside-down" ? Dlg::kUpsideDown : Dlg::kBackToFront);
     } else if (name == "--scale") {
         if (!IsNumber(value)) {
-            return bad("takes a number");
+            return bad("takes a decimal number");
         }
         type(Dlg::kScaleBox, value);
     } else if (name == "--type") {
@@ -109,7 +143,7 @@ OptionParse ParseExportSettingsOption(const std::vector<std::string>& args, size
         std::vector<std::string> fov = SplitCommas(value);
         if (fov.size() != 4 || !IsNumber(fov[0]) || !IsNumber(fov[1]) || !IsNumber(fov[2]) ||
             !IsNumber(fov[3])) {
-            return bad("takes four numbers FOVX,FOVY,ZNEAR,ZFAR");
+            return bad("takes four decimal numbers FOVX,FOVY,ZNEAR,ZFAR");
         }
         const int boxes[] = {Dlg::kFovX, Dlg::kFovY, Dlg::kZNear, Dlg::kZFar};
         for (int k = 0; k < 4; ++k) {

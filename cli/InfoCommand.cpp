@@ -24,18 +24,18 @@ void PrintModel(msModel* model, const Ms3dSkipped& skipped, std::ostream& out) {
     for (int i = 0; i < msModel_GetMeshCount(model); ++i) {
         msMesh* mesh = msModel_GetMeshAt(model, i);
         msMesh_GetName(mesh, text, sizeof text);
-        out << "group\t" << text << "\ttriangles=" << msMesh_GetTriangleCount(mesh)
+        out << "group\t" << Printable(text) << "\ttriangles=" << msMesh_GetTriangleCount(mesh)
             << "\tvertices=" << msMesh_GetVertexCount(mesh)
             << "\tmaterial=" << msMesh_GetMaterialIndex(mesh) << '\n';
     }
     for (int i = 0; i < msModel_GetMaterialCount(model); ++i) {
         msMaterial* material = msModel_GetMaterialAt(model, i);
         msMaterial_GetName(material, text, sizeof text);
-        out << "material\t" << text;
+        out << "material\t" << Printable(text);
         msMaterial_GetDiffuseTexture(material, text, sizeof text);
-        out << "\ttexture=" << text;
+        out << "\ttexture=" << Printable(text);
         msMaterial_GetAlphaTexture(material, text, sizeof text);
-        out << "\talpha=" << text << '\n';
+        out << "\talpha=" << Printable(text) << '\n';
     }
     out << "joints\t" << skipped.joints << '\n';
 }
@@ -56,12 +56,11 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
         return Failure(ctx, path + ": not a file info reads (.ms3d)");
     }
     std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
-    std::string error;
-    Ms3dSkipped skipped;
-    if (!ReadMs3dModel(path, model.get(), error, &skipped)) {
-        return Failure(ctx, error);
+    auto skipped = ReadMs3dModel(path, model.get());
+    if (!skipped) {
+        return Failure(ctx, skipped.Reason());
     }
-    PrintModel(model.get(), skipped, ctx.out);
+    PrintModel(model.get(), *skipped, ctx.out);
     return 0;
 }
 

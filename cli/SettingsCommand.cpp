@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliUi.h"
 #include "cli/ExportSettingsOptions.h"
 #include "exporter/ExportSettingsDlg.h"
 #include "host/HeadlessUi.h"
@@ -31,7 +32,7 @@ int RunSettings(const std::vector<std::string>& args, CliContext& ctx) {
     }
 
     // Clicked through as a person would: load, the options in order, save.
-    HeadlessUi ui(&ctx.err);
+    CliUi ui(ctx.err);
     CExportSettingsDlg window(ui);
     window.Open();
     if (!in.empty()) {

@@ -144,11 +144,11 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
         std::string message;
         if (isBlock) {
             auto result = DecodeVMeshData(bytes);
-            if (result.ok) {
+            if (result.Ok()) {
                 ctx.out << "block " << path << '\n';
-                PrintBlock(ctx, result.block, vertices);
+                PrintBlock(ctx, *result, vertices);
             }
-            message = result.message;
+            message = result.Reason();
         } else {
             auto result = DecodeVMeshRef(bytes);
             if (result.ok) {
@@ -158,7 +158,7 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
             message = result.message;
         }
         if (!message.empty()) {
-            ctx.err << "kaltrix: " << files[0] << ": " << path << ": " << message << '\n';
+            ctx.err << "kaltrix: " << OneLine(files[0] + ": " + path + ": " + message) << '\n';
             rc = 1;
         }
     }

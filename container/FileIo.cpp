@@ -1,31 +1,297 @@
 #include "container/FileIo.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
+#include <new>
 #include <random>
 #include <system_error>
 
+#if defined(_WIN32)
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace kx {
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+namespace {
+
+// Beside the target, so the rename never crosses file systems; a short
+// hidden name, so a long target name still leaves room for it.
+std::string TempPathBeside(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned salt = std::random_device{}();
+    const size_t slash = target.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    return folder + ".kx-" + std::to_string(salt) + "-" + std::to_string(counter++) + ".tmp";
+}
+
+// Symbolic links followed this many times at most: more is a loop.
+constexpr int kMaxLinkHops = 40;
+
+}  // namespace
+
+std::string NotRegularFileMessage(const std::string& path) {
+    return path + " is not a regular file";
+}
+
+#if !defined(_WIN32)
+
+namespace {
+
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { Close(); }
+    int get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+// read(2), tried again when a signal cut it short.
+ssize_t ReadRetrying(int fd, uint8_t* into, size_t size) {
+    ssize_t n;
+    do {
+        n = ::read(fd, into, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+// Where a write to `path` lands: symbolic links followed to the end. `exists`
+// tells whether that file is there; `mode` holds its bits when it is.
+FileOutcome ResolveWriteTarget(const std::string& path, std::string& target, bool& exists,
+                               mode_t& mode) {
+    target = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0) {
+            exists = false;
+            return errno == ENOENT ? FileOutcome::Done : FileOutcome::Failed;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            mode = st.st_mode;
+            return S_ISREG(st.st_mode) ? FileOutcome::Done : FileOutcome::NotRegularFile;
+        }
+        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<size_t>(n) >= link.size()) {
+            return FileOutcome::Failed;
+        }
+        link.resize(static_cast<size_t>(n));
+        if (link[0] == '/') {
+            target = link;
+        } else {
+            // A relative link is relative to the folder that holds it.
+            const size_t slash = target.find_last_of('/');
+            target = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + link;
+        }
+    }
+    return FileOutcome::Failed;
+}
+
+}  // namespace
+
+FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, size_t limit) {
     out.clear();
+    // Looked at before it is opened: opening a device can have effects of
+    // its own, and opening a pipe could wait for a writer.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT ? FileOutcome::NotFound : FileOutcome::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return FileOutcome::NotRegularFile;
+    }
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return FileOutcome::Failed;
+    }
+    // The name may have been given to something else in between.
+    if (::fstat(fd.get(), &st) != 0) {
+        return FileOutcome::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return FileOutcome::NotRegularFile;
+    }
+    const uint64_t size = std::min<uint64_t>(static_cast<uint64_t>(st.st_size), limit);
+    if (size > out.max_size()) {
+        throw std::bad_alloc();
+    }
+    out.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ReadRetrying(fd.get(), out.data() + got, out.size() - got);
+        if (n < 0) {
+            out.clear();
+            return FileOutcome::Failed;
+        }
+        if (n == 0) {
+            out.resize(got);  // shorter than it was a moment ago
+            return FileOutcome::Done;
+        }
+        got += static_cast<size_t>(n);
+    }
+    // It may also have grown in between: take the rest up to its end.
+    for (uint8_t chunk[4096]; out.size() < limit;) {
+        const ssize_t n = ReadRetrying(fd.get(), chunk, std::min(sizeof chunk, limit - out.size()));
+        if (n < 0) {
+            out.clear();
+            return FileOutcome::Failed;
+        }
+        if (n == 0) {
+            break;
+        }
+        out.insert(out.end(), chunk, chunk + n);
+    }
+    return FileOutcome::Done;
+}
+
+FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+    if (path.empty()) {
+        return FileOutcome::Failed;
+    }
+    std::string target;
+    bool exists = false;
+    mode_t mode = 0;
+    if (FileOutcome resolved = ResolveWriteTarget(path, target, exists, mode);
+        resolved != FileOutcome::Done) {
+        return resolved;
+    }
+    const std::string temp = TempPathBeside(target);
+    // A new file gets the usual bits less the umask; a replaced one its own.
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666));
+    if (fd.get() < 0) {
+        return FileOutcome::Failed;
+    }
+    bool ok = !exists || ::fchmod(fd.get(), mode & 07777) == 0;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = n > 0;
+        done += ok ? static_cast<size_t>(n) : 0;
+    }
+    // On disk before the rename, so a crash leaves the old file or the new
+    // one, never an empty one.
+    ok = ok && ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return FileOutcome::Failed;
+    }
+    return FileOutcome::Done;
+}
+
+#else  // _WIN32
+
+FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, size_t limit) {
+    out.clear();
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return FileOutcome::NotFound;
+    }
+    if (ec) {
+        return FileOutcome::Failed;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        return FileOutcome::NotRegularFile;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return false;
+        return FileOutcome::Failed;
     }
     in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
+    const std::streamoff size = in.tellg();
     if (size < 0) {
-        return false;
+        return FileOutcome::Failed;
+    }
+    const uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(size), limit);
+    if (wanted > out.max_size()) {
+        throw std::bad_alloc();
     }
     in.seekg(0, std::ios::beg);
-    out.resize(static_cast<size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
+    out.resize(static_cast<size_t>(wanted));
+    if (wanted > 0 &&
+        !in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(wanted))) {
         out.clear();
-        return false;
+        return FileOutcome::Failed;
     }
-    return true;
+    return FileOutcome::Done;
+}
+
+FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+    namespace fs = std::filesystem;
+    if (path.empty()) {
+        return FileOutcome::Failed;
+    }
+    std::error_code ec;
+    fs::path target = path;
+    int hop = 0;
+    for (; hop <= kMaxLinkHops && fs::is_symlink(fs::symlink_status(target, ec)); ++hop) {
+        fs::path link = fs::read_symlink(target, ec);
+        if (ec) {
+            return FileOutcome::Failed;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    if (hop > kMaxLinkHops) {
+        return FileOutcome::Failed;
+    }
+    const auto status = fs::status(target, ec);
+    const bool exists = fs::exists(status);
+    if (exists && !fs::is_regular_file(status)) {
+        return FileOutcome::NotRegularFile;
+    }
+    const std::string temp = TempPathBeside(target.string());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return FileOutcome::Failed;
+        }
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temp, ec);
+            return FileOutcome::Failed;
+        }
+    }
+    if (exists) {
+        fs::permissions(temp, status.permissions(), ec);
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return FileOutcome::Failed;
+    }
+    return FileOutcome::Done;
+}
+
+#endif
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+    return ReadFileBytes(path, out) == FileOutcome::Done;
+}
+
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+    return WriteFileBytes(path, bytes) == FileOutcome::Done;
 }
 
 std::string UniqueTempPath(std::string_view name) {
@@ -42,35 +308,6 @@ std::string UniqueTempPath(std::string_view name) {
                            "-" + std::string(name));
     } while (std::filesystem::exists(candidate, ec));
     return candidate.string();
-}
-
-bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned salt = std::random_device{}();
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::string temp = path + ".kxtmp" + std::to_string(salt) + "_" + std::to_string(counter++);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-    }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace kx

@@ -1,7 +1,10 @@
 #pragma once
 // Whole-file reads and writes shared by every reader and writer of files.
+// Only regular files are read or replaced: a folder, pipe or device named as
+// a file is refused and left as it is.
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,11 +12,33 @@
 
 namespace kx {
 
-// Reads the whole file. False when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
+enum class FileOutcome {
+    Done,
+    NotFound,        // reading: no such file
+    NotRegularFile,  // a folder, pipe, device or socket: refused, nothing touched
+    Failed,          // could not be opened, read, written or renamed
+};
 
-// Writes the bytes to a temporary file beside `path` and renames it over
-// `path`, so a failed write never leaves a half-written file in its place.
+// The message a person sees for a refused path (caption kFileErrorCaption).
+std::string NotRegularFileMessage(const std::string& path);
+inline constexpr const char* kFileErrorCaption = "File Error";
+
+// Reads the whole file, or its first `limit` bytes, into `out` (emptied
+// first). Never blocks on a pipe and never sizes a buffer from anything but a
+// regular file. A file larger than memory can hold throws std::bad_alloc, as
+// any allocation would.
+FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
+                          size_t limit = std::numeric_limits<size_t>::max());
+
+// Writes the bytes to a temporary file beside the target and renames it over
+// the target, so a failed write never leaves a half-written file in its
+// place. A symbolic link is followed: its target is replaced and the link
+// stays. An existing target that is not a regular file is refused; a replaced
+// file keeps its permission bits.
+FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+
+// The same, for callers that only need to know whether it worked.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 // A path in the system's temporary folder (the working folder when there is

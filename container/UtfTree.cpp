@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "container/ByteReader.h"
 #include "container/ByteWriter.h"
 #include "container/FileIo.h"
 
@@ -191,153 +190,42 @@ bool UtfTree::Save(const std::string& path) const {
     return WriteWholeFile(path, Serialize());
 }
 
-UtfLoadResult UtfTree::Load(const std::string& path) {
+Result<UtfLoadNotes> UtfTree::Load(const std::string& path) {
     Clear();
     std::vector<uint8_t> file;
     if (!ReadWholeFile(path, file)) {
-        return {UtfLoadError::Unreadable, "cannot be read", {}};
+        return Status::Failure(Fault::Unreadable, "cannot be read");
     }
     return LoadFromBytes(file);
 }
 
-namespace {
-
-struct Record {
-    uint32_t sibling = 0, name = 0, flags = 0, childOrData = 0, stored = 0, length = 0,
-             unpacked = 0;
-};
-
-UtfLoadResult Damaged(std::string message) {
-    return {UtfLoadError::Damaged, std::move(message), {}};
-}
-
-}  // namespace
-
-UtfLoadResult UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
+Result<UtfLoadNotes> UtfTree::LoadFromBytes(std::span<const uint8_t> file) {
     Clear();
-    ByteReader header(file);
-    uint32_t magic = 0, version = 0;
-    header.U32(magic);
-    header.U32(version);
-    if (!header.Ok() || magic != kUtfMagic || version != kUtfVersion) {
-        return {UtfLoadError::NotContainer, "not a container file (wrong magic or version)", {}};
+    auto records = UtfRecords::Open(file);
+    if (!records) {
+        return records.GetStatus();
     }
-    uint32_t nodeOffset = 0, nodeSize = 0, stringOffset = 0, stringSize = 0, dataOffset = 0;
-    header.U32(nodeOffset);
-    header.U32(nodeSize);
-    header.Skip(8);
-    header.U32(stringOffset);
-    header.U32(stringSize);
-    header.Skip(4);
-    header.U32(dataOffset);
-    if (!header.Ok() || file.size() < kUtfHeaderSize) {
-        return Damaged("truncated header");
-    }
-    const uint64_t fileSize = file.size();
-    if (uint64_t{nodeOffset} + nodeSize > fileSize) {
-        return Damaged("node block runs past the end of the file");
-    }
-    if (nodeSize < kUtfRecordSize) {
-        return Damaged("node block holds no root record");
-    }
-    if (uint64_t{stringOffset} + stringSize > fileSize) {
-        return Damaged("string block runs past the end of the file");
-    }
-    if (dataOffset > fileSize) {
-        return Damaged("data block starts past the end of the file");
-    }
-    const auto nodes = file.subspan(nodeOffset, nodeSize);
-    const auto strings = file.subspan(stringOffset, stringSize);
-    const auto data = file.subspan(dataOffset);
-
-    std::vector<bool> visited(nodeSize / kUtfRecordSize, false);
-    UtfLoadResult result;
-    std::string error;
-
-    auto readRecord = [&](uint32_t offset, Record& r) {
-        if (uint64_t{offset} + kUtfRecordSize > nodeSize) {
-            error = "node offset " + std::to_string(offset) + " is outside the node block";
-            return false;
-        }
-        if (visited[offset / kUtfRecordSize]) {
-            error = "node chain loops back to offset " + std::to_string(offset);
-            return false;
-        }
-        visited[offset / kUtfRecordSize] = true;
-        ByteReader rr(nodes.subspan(offset, kUtfRecordSize));
-        rr.U32(r.sibling);
-        rr.U32(r.name);
-        rr.U32(r.flags);
-        rr.Skip(4);
-        rr.U32(r.childOrData);
-        rr.U32(r.stored);
-        rr.U32(r.length);
-        rr.U32(r.unpacked);
-        return true;
-    };
-    auto readName = [&](uint32_t offset, std::string& name) {
-        if (offset >= strings.size()) {
-            error = "name offset " + std::to_string(offset) + " is outside the string block";
-            return false;
-        }
-        auto rest = strings.subspan(offset);
-        auto end = std::find(rest.begin(), rest.end(), uint8_t{0});
-        if (end == rest.end()) {
-            error = "name at offset " + std::to_string(offset) + " runs past the string block";
-            return false;
-        }
-        name.assign(rest.begin(), end);
-        return true;
-    };
-
-    Record rootRecord;
-    std::string name;
-    if (!readRecord(0, rootRecord) || !readName(rootRecord.name, name)) {
-        Clear();
-        return Damaged(error);
-    }
-    UtfNode* root = AddChild(nullptr, name);
-    root->readAsLeaf_ = (rootRecord.flags & kNodeLeaf) != 0;
-
-    // Explicit stack instead of recursion: a file of deeply nested folders
-    // must not exhaust the call stack.
-    struct Frame {
-        UtfNode* parent;
-        uint32_t next;
-    };
-    std::vector<Frame> stack{{root, rootRecord.childOrData}};
-    while (!stack.empty()) {
-        const uint32_t offset = stack.back().next / kUtfRecordSize * kUtfRecordSize;
-        if (offset == 0) {
-            stack.pop_back();
-            continue;
-        }
-        Record r;
-        if (!readRecord(offset, r) || !readName(r.name, name)) {
-            Clear();
-            return Damaged(error);
-        }
-        UtfNode* parent = stack.back().parent;
-        stack.back().next = r.sibling;
-        UtfNode* node = AddChild(parent, name);
-        if (r.flags & kNodeLeaf) {
-            node->readAsLeaf_ = true;
-            if (r.stored >= 1) {
-                if (uint64_t{r.childOrData} + r.stored > data.size()) {
-                    Clear();
-                    return Damaged("data of node '" + name + "' runs past the end of the file");
-                }
-                if (r.length != r.unpacked) {
-                    result.possiblyCompressed.push_back(name);
-                }
-                auto bytes = data.subspan(r.childOrData, r.stored);
-                node->data_ = std::vector<uint8_t>(bytes.begin(), bytes.end());
+    UtfLoadNotes notes;
+    // The walk is in pre-order, so a node's parent is the folder last seen
+    // one level up.
+    std::vector<UtfNode*> lastAtDepth;
+    Status walked = records->Walk([&](const UtfVisit& v) {
+        UtfNode* node = AddChild(v.depth == 0 ? nullptr : lastAtDepth[v.depth - 1], v.name);
+        node->readAsLeaf_ = v.record.IsLeaf();
+        lastAtDepth.resize(v.depth);
+        lastAtDepth.push_back(node);
+        if (!v.data.empty()) {
+            if (v.record.PossiblyCompressed()) {
+                notes.possiblyCompressed.emplace_back(v.name);
             }
-        } else {
-            stack.push_back({node, r.childOrData});
+            node->data_ = std::vector<uint8_t>(v.data.begin(), v.data.end());
         }
+    });
+    if (!walked) {
+        Clear();
+        return walked;
     }
-    return result;
+    return notes;
 }
 
 void VisitPreOrder(const UtfTree& tree, const std::function<void(const UtfNode&, size_t)>& visit) {

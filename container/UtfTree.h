@@ -12,14 +12,10 @@
 #include <string_view>
 #include <vector>
 
-namespace kx {
+#include "base/Result.h"
+#include "container/UtfRecords.h"
 
-inline constexpr uint32_t kUtfMagic = 0x20465455;  // "UTF "
-inline constexpr uint32_t kUtfVersion = 0x101;
-inline constexpr uint32_t kUtfHeaderSize = 56;
-inline constexpr uint32_t kUtfRecordSize = 44;
-inline constexpr uint32_t kNodeFolder = 0x10;
-inline constexpr uint32_t kNodeLeaf = 0x80;
+namespace kx {
 
 class UtfNode {
   public:
@@ -39,21 +35,11 @@ class UtfNode {
     bool readAsLeaf_ = false;
 };
 
-enum class UtfLoadError {
-    None,
-    Unreadable,    // the file could not be opened or read
-    NotContainer,  // wrong magic or version: not a file of this kind at all
-    Damaged,       // a container whose blocks or records do not fit together
-};
-
-struct UtfLoadResult {
-    UtfLoadError error = UtfLoadError::None;
-    std::string message;  // what is wrong, for a person; empty on success
+// What a successful load has to tell besides the tree.
+struct UtfLoadNotes {
     // Leaves whose packed and unpacked lengths differ, in file order; their
     // stored bytes are taken as they are.
     std::vector<std::string> possiblyCompressed;
-
-    bool Ok() const { return error == UtfLoadError::None; }
 };
 
 class UtfTree {
@@ -84,9 +70,10 @@ class UtfTree {
     bool Save(const std::string& path) const;
 
     // Replaces the tree with the file's nodes; on any failure the tree is
-    // left empty and the result says why.
-    UtfLoadResult Load(const std::string& path);
-    UtfLoadResult LoadFromBytes(std::span<const uint8_t> file);
+    // left empty and the result says why: Unreadable (the file cannot be
+    // read), WrongKind (wrong magic or version) or Damaged.
+    Result<UtfLoadNotes> Load(const std::string& path);
+    Result<UtfLoadNotes> LoadFromBytes(std::span<const uint8_t> file);
 
   private:
     std::vector<UtfNode*>& SiblingsOf(UtfNode* node);

@@ -1,7 +1,10 @@
 #include "exporter/ExportMeshes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <span>
+
+#include "base/Vec.h"
 
 namespace kx {
 
@@ -9,6 +12,13 @@ namespace {
 
 // Room for a 199-character name and its terminating zero.
 constexpr int kNameBuffer = 200;
+
+bool AllFinite(const ExportMesh& mesh) {
+    return std::all_of(mesh.vertices.begin(), mesh.vertices.end(), [](const ExportVertex& v) {
+        return IsFinite(v.position) && IsFinite(v.normal) && std::isfinite(v.u) &&
+               std::isfinite(v.v);
+    });
+}
 
 }  // namespace
 
@@ -76,6 +86,43 @@ MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSetti
     }
     const auto groups = static_cast<size_t>(std::min(settings.groupCount, kMaxGroups));
     return PartitionGroups(meshes, std::span(settings.quantities).first(groups));
+}
+
+std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
+                                         const MeshPartition& partition) {
+    // Normals are checked too: finite but huge positions overflow them.
+    for (const ExportMesh& mesh : meshes) {
+        if (!mesh.synthetic && !AllFinite(mesh)) {
+            return "Mesh " + mesh.name +
+                   " has a position, normal or texture coordinate that is not a finite number.";
+        }
+    }
+    // The game finds parts by name without regard to case: two such parts
+    // would share one entry and one node, and one part's geometry be lost.
+    const std::vector<ExportPart>& parts = partition.parts;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        for (size_t j = i + 1; j < parts.size(); ++j) {
+            if (EqualsNoCase(parts[i].partName, parts[j].partName) ||
+                EqualsNoCase(parts[i].fileName, parts[j].fileName)) {
+                return "Two parts would have the same name: " + parts[i].partName + " and " +
+                       parts[j].partName + ". Rename one of the meshes.";
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> LeftOutMeshesMessage(std::span<const ExportMesh> meshes) {
+    std::string names;
+    for (const ExportMesh& mesh : meshes) {
+        if (mesh.Ordinary() && !mesh.Drawn()) {
+            names += (names.empty() ? "" : ", ") + mesh.name;
+        }
+    }
+    if (names.empty()) {
+        return std::nullopt;
+    }
+    return "These meshes have no triangles and were left out: " + names;
 }
 
 }  // namespace kx

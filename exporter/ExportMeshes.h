@@ -4,6 +4,8 @@
 // the meshes into parts that the settings ask for.
 
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,5 +31,15 @@ ExportMesh CockpitCameraMesh(std::string_view cameraName, const ExportSettings& 
 // cockpit that has no camera marker, "CockpitCamera").
 MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSettings& settings,
                               std::optional<ExportMesh> camera = std::nullopt);
+
+// Why the model cannot be exported as it stands, for an "Error" box: a mesh
+// holding a number that is not finite, or two parts whose names the game
+// would take for one. Nothing when it can.
+std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
+                                         const MeshPartition& partition);
+
+// The warning naming the meshes left out for having no triangles; nothing
+// when there are none.
+std::optional<std::string> LeftOutMeshesMessage(std::span<const ExportMesh> meshes);
 
 }  // namespace kx

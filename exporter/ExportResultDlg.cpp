@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <new>
 
-#include "container/FileIo.h"
 #include "exporter/ModelAssembly.h"
 
 namespace kx {
@@ -12,8 +11,8 @@ std::string LibraryName(const std::string& baseName, int levelOfDetail) {
     return baseName + ".lod" + std::to_string(levelOfDetail) + ".vms";
 }
 
-CExportResultDlg::CExportResultDlg(Ui& ui, const ExportJob& job)
-    : Window(ui, "Kaltrix CMP Exporter"), job_(job) {
+CExportResultDlg::CExportResultDlg(Ui& ui, FileService& files, const ExportJob& job)
+    : Window(ui, "Kaltrix CMP Exporter"), files_(files), job_(job) {
     AddControl(kTree);
     AddControl(kContinue, "Continue");
 }
@@ -34,27 +33,56 @@ void CExportResultDlg::OnCommand(int id) {
     }
 }
 
-bool CExportResultDlg::Build() {
-    if (job_.mode == ExportMode::Update) {
-        UtfLoadResult loaded = tree_.Load(job_.outputPath);
-        for (const std::string& node : loaded.possiblyCompressed) {
+bool CExportResultDlg::LoadExisting() {
+    const std::string& path = job_.outputPath;
+    // Only a file that is missing or empty may receive a whole new model;
+    // anything else the reader does not take as a container is left alone.
+    std::vector<uint8_t> bytes;
+    switch (files_.Read(path, bytes)) {
+        case FileOutcome::Done:
+            break;
+        case FileOutcome::NotFound:
+            return true;
+        case FileOutcome::NotRegularFile:
+            Warn(NotRegularFileMessage(path), kFileErrorCaption);
+            return false;
+        case FileOutcome::Failed:
+            Warn(path + " could not be read and was not changed", "File Error");
+            return false;
+    }
+    if (bytes.empty()) {
+        return true;
+    }
+    auto loaded = tree_.LoadFromBytes(bytes);
+    if (loaded.Ok()) {
+        for (const std::string& node : loaded->possiblyCompressed) {
             Warn("Possible compression being used on this chunk", node);
         }
-        // A container the reader refuses may still hold levels of detail the
-        // modder cannot rebuild: it is left as it is rather than overwritten.
-        if (loaded.error == UtfLoadError::Damaged) {
-            Warn(job_.outputPath + " is damaged and was not changed", "File Error");
+    }
+    switch (loaded.GetFault()) {
+        case Fault::None:
+            return true;
+        case Fault::Unreadable:
+            Warn(path + " could not be read and was not changed", "File Error");
             return false;
-        }
+        case Fault::WrongKind:
+            Warn(path + " is not a model file and was not changed", "File Error");
+            return false;
+        case Fault::Damaged:
+        case Fault::Refused:
+            // It may still hold levels of detail the modder cannot rebuild.
+            Warn(path + " is damaged and was not changed", "File Error");
+            return false;
     }
-    UtfNode* root = job_.mode == ExportMode::Update ? tree_.FindChild(nullptr, "\\") : nullptr;
-    if (!root) {
-        root = tree_.AddChild(nullptr, "\\");
-    }
-    if (!AttachMeshBlock(root)) {
+    return false;
+}
+
+bool CExportResultDlg::Build() {
+    const bool update = job_.mode == ExportMode::Update;
+    if (update && !LoadExisting()) {
         return false;
     }
-    UtfNode* cmpnd = tree_.FindOrAddChild(root, "Cmpnd");
+    UtfNode* root = update ? tree_.FindChild(nullptr, "\\") : nullptr;
     const std::string baseName = job_.meshes.empty() ? std::string() : job_.meshes.front().name;
     AssemblyInput input{job_.settings,
                         job_.meshes,
@@ -62,14 +90,30 @@ bool CExportResultDlg::Build() {
                         baseName,
                         LibraryName(baseName, job_.settings.levelOfDetail),
                         job_.camera};
-    const bool compound = job_.settings.groupCount > 1 ||
-                          job_.settings.modelType == static_cast<uint16_t>(ModelType::Cockpit);
-    if (compound) {
+    if (update) {
+        if (auto refusal = UnreachableLevelMessage(tree_, root, input, job_.outputPath)) {
+            ui().Message(*refusal, "Error", MessageIcon::Error);
+            return false;
+        }
+    }
+    if (!root) {
+        root = tree_.AddChild(nullptr, "\\");
+    }
+    if (!AttachMeshBlock(root)) {
+        return false;
+    }
+    UtfNode* cmpnd = tree_.FindOrAddChild(root, "Cmpnd");
+    if (IsCompound(job_.settings)) {
         AssembleCompound(tree_, root, cmpnd, input);
     } else {
         AssembleSinglePart(tree_, root, cmpnd, input);
     }
-    if (!tree_.Save(job_.outputPath)) {
+    const FileOutcome saved = files_.Write(job_.outputPath, tree_.Serialize());
+    if (saved == FileOutcome::NotRegularFile) {
+        Warn(NotRegularFileMessage(job_.outputPath), kFileErrorCaption);
+        return false;
+    }
+    if (saved != FileOutcome::Done) {
         Warn("Could not write " + job_.outputPath, "File Error");
         return false;
     }
@@ -85,7 +129,7 @@ bool CExportResultDlg::AttachMeshBlock(UtfNode* root) {
     tree_.SetData(data, {});
     std::vector<uint8_t> block;
     try {
-        if (!ReadWholeFile(job_.blockPath, block)) {
+        if (files_.Read(job_.blockPath, block) != FileOutcome::Done) {
             Warn("Could not open ___temp.vms file", "File Error");
             return false;
         }

@@ -9,6 +9,7 @@
 #include "container/UtfTree.h"
 #include "exporter/ExportSettings.h"
 #include "exporter/Hardpoints.h"
+#include "host/FileService.h"
 #include "host/Window.h"
 #include "meshdata/ExportMesh.h"
 #include "meshdata/MeshPartition.h"
@@ -30,7 +31,8 @@ class CExportResultDlg : public Window {
     static constexpr int kTree = 1000;
     static constexpr int kContinue = kIdOk;
 
-    CExportResultDlg(Ui& ui, const ExportJob& job);
+    // The mesh data block is read and the model file written through `files`.
+    CExportResultDlg(Ui& ui, FileService& files, const ExportJob& job);
 
     // Whether opening the window wrote the output file.
     bool Written() const { return written_; }
@@ -44,10 +46,13 @@ class CExportResultDlg : public Window {
   private:
     // The file work; false when it stopped before saving.
     bool Build();
+    // Update mode: the existing file into the tree; false when it is refused.
+    bool LoadExisting();
     bool AttachMeshBlock(UtfNode* root);
     void ShowTree();
     void Warn(const std::string& text, const std::string& caption);
 
+    FileService& files_;
     const ExportJob& job_;
     UtfTree tree_;
     bool written_ = false;

@@ -1,13 +1,12 @@
 #include "exporter/ExportSettingsDlg.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
-
-#include "container/FileIo.h"
 
 namespace kx {
 
@@ -69,26 +68,6 @@ bool IsQuantitySpinner(int id) {
            id < CExportSettingsDlg::kQuantitySpinner0 + kMaxGroups;
 }
 
-// The first bytes of a settings file, at most one record's worth; a longer
-// file is never read whole.
-bool ReadSettingsBytes(const std::string& path, std::vector<uint8_t>& out) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    out.resize(kSettingsFileSize);
-    file.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (file.bad()) {
-        return false;
-    }
-    out.resize(static_cast<size_t>(file.gcount()));
-    return true;
-}
-
 }  // namespace
 
 const CExportSettingsDlg::NumberBox* CExportSettingsDlg::FindNumberBox(int id) {
@@ -104,7 +83,10 @@ const CExportSettingsDlg::NumberBox* CExportSettingsDlg::FindNumberBox(int id) {
     return nullptr;
 }
 
-CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : Window(ui, "Kaltrix CMP Settings") {
+CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : CExportSettingsDlg(ui, DiskFiles()) {}
+
+CExportSettingsDlg::CExportSettingsDlg(Ui& ui, FileService& files)
+    : Window(ui, "Kaltrix CMP Settings"), files_(files) {
     AddControl(kNew, "New");
     AddControl(kUpdate, "Update");
     AddControl(kFileName).readOnly = true;
@@ -160,7 +142,7 @@ void CExportSettingsDlg::OnInit() {
 
     CheckRadio(kUpsideDown, kBackToFront, kUpsideDown);
     ShowLevel(0);
-    ShowModelType(1);
+    ShowModelType(ModelType::Ship);
     SetGroupCount(1);
     SetNumber(kScaleBox, kDefaultScale);
 }
@@ -180,16 +162,17 @@ void CExportSettingsDlg::OnCommand(int id) {
             break;
         case kUpsideDown:
         case kBackToFront:
-            settings_.orientation = id == kBackToFront ? 1 : 0;
+            settings_.orientation = StoredValue(id == kBackToFront ? Orientation::BackToFront
+                                                                   : Orientation::UpsideDown);
             CheckRadio(kUpsideDown, kBackToFront, id);
             break;
         case kShip:
         case kWeapon:
-            ShowModelType(id == kShip ? 1 : 3);
+            ShowModelType(id == kShip ? ModelType::Ship : ModelType::Weapon);
             ShowLevel(0);
             break;
         case kCockpit:
-            ShowModelType(2);
+            ShowModelType(ModelType::Cockpit);
             ShowFieldOfView(kFovXDefault, kFovYDefault, kZNearDefault, kZFarDefault);
             break;
         case kReset:
@@ -238,7 +221,7 @@ void CExportSettingsDlg::OnEdit(int id, const std::string& text) {
         if (id == kScaleBox) {
             // The person's own scale now rules, whatever integer scale a
             // loaded file held.
-            settings_.integerScale = -1;
+            settings_.integerScale = kUseFloatScale;
             SetPosition(kScaleSlider, SliderPosition(value, box->min, box->max));
         }
     } else if (id == kGroupsBox) {
@@ -255,7 +238,7 @@ void CExportSettingsDlg::OnScroll(int id, int pos) {
         const NumberBox* box = FindNumberBox(kScaleBox);
         double value = box->min + pos * (static_cast<double>(box->max) - box->min) * 0.001;
         SetText(kScaleBox, FormatNumber(static_cast<float>(value)));
-        settings_.integerScale = -1;
+        settings_.integerScale = kUseFloatScale;
     } else if (id == kGroupsSpinner) {
         SetGroupCount(pos);
     } else if (IsQuantitySpinner(id)) {
@@ -327,7 +310,7 @@ void CExportSettingsDlg::Continue() {
         return;
     }
     settings_.floatScale = Number(kScaleBox);
-    if (settings_.modelType == 2) {
+    if (settings_.modelType == StoredValue(ModelType::Cockpit)) {
         settings_.fovX = Number(kFovX);
         settings_.fovY = Number(kFovY);
         settings_.zNear = Number(kZNear);
@@ -355,13 +338,18 @@ void CExportSettingsDlg::SaveSettings() {
         return;
     }
     record.modelType = settings_.modelType;
-    if (record.modelType == 2) {
+    if (record.modelType == StoredValue(ModelType::Cockpit)) {
         record.fovX = Number(kFovX);
         record.fovY = Number(kFovY);
         record.zNear = Number(kZNear);
         record.zFar = Number(kZFar);
     }
-    if (!WriteWholeFile(*path, EncodeSettingsFile(record))) {
+    const FileOutcome written = files_.Write(*path, EncodeSettingsFile(record));
+    if (written == FileOutcome::NotRegularFile) {
+        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        return;
+    }
+    if (written != FileOutcome::Done) {
         ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
         return;
     }
@@ -374,8 +362,14 @@ void CExportSettingsDlg::LoadSettings() {
     if (!path) {
         return;
     }
+    // Bytes past the record are never used, so a huge file costs nothing.
     std::vector<uint8_t> bytes;
-    if (!ReadSettingsBytes(*path, bytes)) {
+    const FileOutcome read = files_.Read(*path, bytes, kSettingsFileSize);
+    if (read == FileOutcome::NotRegularFile) {
+        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        return;
+    }
+    if (read != FileOutcome::Done) {
         ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
         return;
     }
@@ -385,27 +379,38 @@ void CExportSettingsDlg::LoadSettings() {
 void CExportSettingsDlg::ApplyLoadedSettings(const SettingsFileContent& loaded) {
     const ExportSettings& in = loaded.settings;
     settings_.integerScale = in.integerScale;
-    // The record follows what the buttons show: any orientation but 1 is
-    // Upside Down, any level but 1 to 3 is level 0.
-    settings_.orientation = in.orientation == 1 ? 1 : 0;
-    CheckRadio(kUpsideDown, kBackToFront, settings_.orientation == 1 ? kBackToFront : kUpsideDown);
+    // The record follows what the buttons show: any orientation but Back To
+    // Front is Upside Down, any level but 1 to 3 is level 0.
+    const bool backToFront = in.orientation == StoredValue(Orientation::BackToFront);
+    settings_.orientation =
+        StoredValue(backToFront ? Orientation::BackToFront : Orientation::UpsideDown);
+    CheckRadio(kUpsideDown, kBackToFront, backToFront ? kBackToFront : kUpsideDown);
     ShowLevel(in.levelOfDetail >= 1 && in.levelOfDetail <= 3 ? in.levelOfDetail : 0);
     settings_.quantities = in.quantities;
     SetGroupCount(in.groupCount);
 
     if (loaded.oldLayout) {
-        ShowModelType(1);
+        ShowModelType(ModelType::Ship);
         settings_.floatScale = static_cast<float>(settings_.integerScale);
-        settings_.integerScale = -1;
+        settings_.integerScale = kUseFloatScale;
     } else {
-        settings_.floatScale = in.floatScale > 0.0f && in.integerScale == -1
-                                   ? in.floatScale
-                                   : static_cast<float>(in.integerScale);
-        if (in.modelType == 2) {
-            ShowModelType(2);
-            ShowFieldOfView(in.fovX, in.fovY, in.zNear, in.zFar);
+        // A float scale that is not a finite number counts as none; a finite
+        // one stands as stored, even beyond the scale box's limits.
+        const bool floatScaleRules = std::isfinite(in.floatScale) && in.floatScale > 0.0f &&
+                                     in.integerScale == kUseFloatScale;
+        settings_.floatScale =
+            floatScaleRules ? in.floatScale : static_cast<float>(in.integerScale);
+        if (in.modelType == StoredValue(ModelType::Cockpit)) {
+            ShowModelType(ModelType::Cockpit);
+            // These go into the camera as they are, so they get the limits a
+            // person typing them would.
+            ShowFieldOfView(LoadedNumber(kFovX, in.fovX, kFovXDefault),
+                            LoadedNumber(kFovY, in.fovY, kFovYDefault),
+                            LoadedNumber(kZNear, in.zNear, kZNearDefault),
+                            LoadedNumber(kZFar, in.zFar, kZFarDefault));
         } else {
-            ShowModelType(in.modelType == 3 ? 3 : 1);
+            ShowModelType(in.modelType == StoredValue(ModelType::Weapon) ? ModelType::Weapon
+                                                                         : ModelType::Ship);
         }
     }
     const NumberBox* scale = FindNumberBox(kScaleBox);
@@ -447,14 +452,14 @@ void CExportSettingsDlg::OnGroupCountEdited(const std::string& text) {
         }
     }
     for (int id : kFovBoxes) {
-        SetEnabled(id, settings_.modelType == 2);
+        SetEnabled(id, settings_.modelType == StoredValue(ModelType::Cockpit));
     }
 }
 
-void CExportSettingsDlg::ShowModelType(uint16_t type) {
-    settings_.modelType = type;
-    CheckRadio(kShip, kWeapon, type == 2 ? kCockpit : type == 3 ? kWeapon : kShip);
-    bool cockpit = type == 2;
+void CExportSettingsDlg::ShowModelType(ModelType type) {
+    settings_.modelType = StoredValue(type);
+    const bool cockpit = type == ModelType::Cockpit;
+    CheckRadio(kShip, kWeapon, cockpit ? kCockpit : type == ModelType::Weapon ? kWeapon : kShip);
     if (cockpit) {
         ShowLevel(0);
         if (settings_.groupCount > 1) {
@@ -504,6 +509,14 @@ void CExportSettingsDlg::SetNumber(int id, float value) {
 
 float CExportSettingsDlg::Number(int id) const {
     return ParseNumber(Text(id));
+}
+
+float CExportSettingsDlg::LoadedNumber(int id, float value, float fallback) {
+    if (!std::isfinite(value)) {
+        return fallback;
+    }
+    const NumberBox* box = FindNumberBox(id);
+    return std::clamp(value, box->min, box->max);
 }
 
 }  // namespace kx

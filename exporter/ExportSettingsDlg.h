@@ -6,7 +6,8 @@
 #include <string>
 
 #include "exporter/ExportSettings.h"
-#include "exporter/SettingsFile.h"
+#include "exportsettings/SettingsFile.h"
+#include "host/FileService.h"
 #include "host/Window.h"
 
 namespace kx {
@@ -46,7 +47,10 @@ class CExportSettingsDlg : public Window {
     static constexpr int kCockpit = 22014;
     static constexpr int kWeapon = 22015;
 
+    // Settings files are read and written through `files` (the disk when
+    // none is given).
     explicit CExportSettingsDlg(Ui& ui);
+    CExportSettingsDlg(Ui& ui, FileService& files);
 
     // The result once the window has ended.
     const ExportSettings& Settings() const { return settings_; }
@@ -81,16 +85,19 @@ class CExportSettingsDlg : public Window {
     void SetGroupCount(int count);
     void OnGroupCountEdited(const std::string& text);
     // Enable states of a model type's controls; a cockpit also gets one group.
-    void ShowModelType(uint16_t type);
+    void ShowModelType(ModelType type);
     void ClearFieldOfView();
     void ShowFieldOfView(float fovX, float fovY, float zNear, float zFar);
     void SetNumber(int id, float value);
+    // A loaded value as its box would take it typed.
+    static float LoadedNumber(int id, float value, float fallback);
     float Number(int id) const;
     // Reads quantities 1..n from their boxes (the rest become 0); the group
     // number of the first that fails `ok`, or 0 when all pass.
     template <typename Ok>
     int ReadQuantities(ExportSettings& into, Ok ok) const;
 
+    FileService& files_;
     ExportSettings settings_;
     ExportMode mode_ = ExportMode::New;
     std::string outputPath_;

@@ -1,5 +1,6 @@
 #include "exporter/Hardpoints.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "exporter/LeafData.h"
@@ -100,20 +101,28 @@ Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& positi
 }
 
 void WriteHardpoint(UtfTree& tree, UtfNode* hardpoints, const Marker& marker,
-                    const ExportMesh& mesh, std::span<const ExportMesh> meshes) {
+                    const ExportMesh& mesh, std::span<const ExportMesh> meshes,
+                    const Vec3& partOrigin) {
     const bool revolute = marker.kind == MarkerKind::Revolute;
     UtfNode* folder = tree.FindOrAddChild(hardpoints, revolute ? "Revolute" : "Fixed");
-    UtfNode* node = tree.FindOrAddChild(folder, marker.name);
+    // The game takes names differing only in case for one hardpoint: the
+    // later marker's values go into the node already there.
+    const auto& siblings = folder->Children();
+    auto same = std::find_if(siblings.begin(), siblings.end(), [&](const UtfNode* n) {
+        return EqualsNoCase(n->Name(), marker.name);
+    });
+    UtfNode* node = same != siblings.end() ? *same : tree.AddChild(folder, marker.name);
     if (revolute) {
         const bool turret = StartsWithNoCase(marker.name, "HpTurret");
         tree.SetData(tree.FindOrAddChild(node, "Axis"), FloatsLeaf({0.0f, 1.0f, 0.0f}));
         tree.SetData(tree.FindOrAddChild(node, "Max"), FloatLeaf(turret ? 6.283185f : 0.78538f));
         tree.SetData(tree.FindOrAddChild(node, "Min"), FloatLeaf(turret ? -6.283185f : -0.7854f));
     }
+    // The nearest surface is looked for in model space, where the meshes are.
     const Vec3 position = MarkerPosition(mesh);
     tree.SetData(tree.FindOrAddChild(node, "Orientation"),
                  FloatsLeaf(HardpointOrientation(marker.name, position, meshes)));
-    tree.SetData(tree.FindOrAddChild(node, "Position"), FloatsLeaf(position));
+    tree.SetData(tree.FindOrAddChild(node, "Position"), FloatsLeaf(Sub(position, partOrigin)));
 }
 
 CockpitCamera FindCockpitCamera(std::span<const ExportMesh> meshes) {

@@ -38,9 +38,12 @@ Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& positi
                               std::span<const ExportMesh> meshes);
 
 // Writes one fixed or revolving hardpoint under `hardpoints` ("Fixed" or
-// "Revolute" folder, then its node and leaves), each node found or added.
+// "Revolute" folder, then its node and leaves), each node found or added; a
+// hardpoint node is found by its name without regard to case. Its position is
+// stored relative to `partOrigin`, the origin of the part that holds it.
 void WriteHardpoint(UtfTree& tree, UtfNode* hardpoints, const Marker& marker,
-                    const ExportMesh& mesh, std::span<const ExportMesh> meshes);
+                    const ExportMesh& mesh, std::span<const ExportMesh> meshes,
+                    const Vec3& partOrigin = {});
 
 // The camera name of a cockpit: from its first camera marker, else
 // "CockpitCamera"; and that marker's position (the origin without one).

@@ -77,6 +77,55 @@ bool IsHardpoint(const Marker& m) {
 
 }  // namespace
 
+bool IsCompound(const ExportSettings& settings) {
+    return settings.groupCount > 1 ||
+           settings.modelType == static_cast<uint16_t>(ModelType::Cockpit);
+}
+
+std::optional<std::string> UnreachableLevelMessage(const UtfTree& tree, const UtfNode* root,
+                                                   const AssemblyInput& in,
+                                                   const std::string& fileName) {
+    const int level = in.settings.levelOfDetail;
+    // Level 0 builds whatever parts it names; a cockpit's parts have no levels.
+    if (level == 0 || in.settings.modelType == static_cast<uint16_t>(ModelType::Cockpit)) {
+        return std::nullopt;
+    }
+    std::vector<std::string> partFiles;
+    if (IsCompound(in.settings)) {
+        for (const ExportPart& part : in.partition.parts) {
+            partFiles.push_back(part.fileName);
+        }
+    } else {
+        partFiles.push_back(in.baseName + ".3db");
+    }
+    std::string missingParts;
+    int missingLevel = level;
+    for (const std::string& partFile : partFiles) {
+        const UtfNode* partNode = root ? tree.FindChild(root, partFile) : nullptr;
+        if (!partNode) {
+            missingParts += (missingParts.empty() ? "" : ", ") + partFile;
+            continue;
+        }
+        // Readers walk the levels from 0 and stop at the first gap.
+        const UtfNode* multiLevel = tree.FindChild(partNode, "MultiLevel");
+        for (int lower = 0; lower < missingLevel; ++lower) {
+            if (!multiLevel || !tree.FindChild(multiLevel, LevelName(lower))) {
+                missingLevel = lower;
+                break;
+            }
+        }
+    }
+    if (!missingParts.empty()) {
+        return "Level " + std::to_string(level) + " names parts that " + fileName +
+               " does not have: " + missingParts;
+    }
+    if (missingLevel < level) {
+        return "Level " + std::to_string(level) + " cannot be added before level " +
+               std::to_string(missingLevel) + ".";
+    }
+    return std::nullopt;
+}
+
 void SetCentreAndRadius(VMeshRef& ref) {
     // box: max x, min x, max y, min y, max z, min z
     for (int axis = 0; axis < 3; ++axis) {
@@ -235,7 +284,10 @@ void AssembleCompound(UtfTree& tree, UtfNode* root, UtfNode* cmpnd, const Assemb
         const size_t owner = PartHolding(mesh.box, parts, margin);
         UtfNode* hardpoints = tree.FindOrAddChild(partNodes[owner], "Hardpoints");
         if (IsHardpoint(marker)) {
-            WriteHardpoint(tree, hardpoints, marker, mesh, in.meshes);
+            // A part's hardpoints are in its own frame; only the camera part
+            // is placed away from the model's origin (see its joint record).
+            const Vec3 origin = parts[owner].camera ? in.camera.position : Vec3{};
+            WriteHardpoint(tree, hardpoints, marker, mesh, in.meshes, origin);
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "exporter/TarrowPlugIn.h"
 
-#include <filesystem>
+#include <cstdio>
 
 #include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
@@ -36,8 +36,7 @@ bool QuantitiesMatch(const ExportSettings& settings, const std::vector<ExportMes
 
 }  // namespace
 
-int TarrowPlugIn::Execute(msModel* model) {
-    lastExportWritten_ = false;
+int TarrowPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
@@ -51,7 +50,8 @@ int TarrowPlugIn::Execute(msModel* model) {
         return 0;
     }
 
-    CExportSettingsDlg settingsDlg(ui);
+    FileService& files = host_.Files();
+    CExportSettingsDlg settingsDlg(ui, files);
     if (ui.RunModal(settingsDlg) != kIdOk || settingsDlg.Mode() == ExportMode::Cancelled) {
         msModel_Destroy(model);
         return 0;
@@ -81,25 +81,37 @@ int TarrowPlugIn::Execute(msModel* model) {
         cameraMesh = CockpitCameraMesh(job.camera.name, job.settings);
     }
     job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
+    if (auto refusal = ExportRefusal(job.meshes, job.partition)) {
+        ui.Message(*refusal, "Error", MessageIcon::Error);
+        msModel_Destroy(model);
+        return 0;
+    }
+    if (auto leftOut = LeftOutMeshesMessage(job.meshes)) {
+        ui.Message(*leftOut, "Warning", MessageIcon::Warning);
+    }
 
     std::vector<uint8_t> block;
     // A fresh name in the system's temporary folder, so two exports, or a
     // working folder that cannot be written, never collide on one file.
     job.blockPath = UniqueTempPath("export.vms");
+    // Gone on every way out, an escaping exception included; removed by its
+    // C name, since making a path object could itself run out of memory.
+    struct RemoveOnExit {
+        const std::string& path;
+        ~RemoveOnExit() { std::remove(path.c_str()); }
+    } removeBlock{job.blockPath};
     if (!WriteMeshBlock(job.meshes, job.partition, block) ||
-        !WriteWholeFile(job.blockPath, block)) {
+        files.Write(job.blockPath, block) != FileOutcome::Done) {
         ui.Message(
             "Could not open export file for some reason, check if it's not being used by another "
-            "application!",
+            "application!\n" +
+                job.blockPath + " could not be written",
             "Error exporting VMS file", MessageIcon::Error);
         return -1;
     }
 
-    CExportResultDlg resultDlg(ui, job);
+    CExportResultDlg resultDlg(ui, files, job);
     ui.RunModal(resultDlg);
-    lastExportWritten_ = resultDlg.Written();
-    std::error_code ec;
-    std::filesystem::remove(job.blockPath, ec);
     msModel_Destroy(model);
     return 0;
 }

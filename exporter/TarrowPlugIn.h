@@ -8,18 +8,17 @@ namespace kx {
 
 class TarrowPlugIn final : public PlugInObject<TarrowPlugIn> {
   public:
-    explicit TarrowPlugIn(HostServices& host) : host_(host) {}
+    explicit TarrowPlugIn(HostServices& host) : PlugInObject(host) {}
 
     int KX_PLUGIN_CALL GetType() override { return eTypeExport; }
     const char* KX_PLUGIN_CALL GetTitle() override { return "Kaltrix CMP V0.3"; }
-    int KX_PLUGIN_CALL Execute(msModel* model) override;
 
-    // Whether the last Execute wrote its output file (for the headless host).
-    bool LastExportWritten() const { return lastExportWritten_; }
+    // A failed export hands the model back emptied, as Cancel does.
+    static constexpr ModelOnFailure kModelOnFailure = ModelOnFailure::Release;
 
   private:
-    HostServices& host_;
-    bool lastExportWritten_ = false;
+    friend class PlugInObject<TarrowPlugIn>;
+    int Run(msModel* model);
 };
 
 }  // namespace kx

@@ -13,16 +13,15 @@
 #include "ms3d/Ms3dWrite.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    kx::Ms3dFile file;
-    std::string error;
-    if (!kx::ParseMs3d({data, size}, file, error)) {
+    auto file = kx::ParseMs3d({data, size});
+    if (!file) {
         return 0;
     }
+    std::string error;
     msModel* model = kxModel_Create();
-    if (kx::BuildModel(file, model, error)) {
+    if (kx::BuildModel(*file, model, error)) {
         kx::Ms3dFile out;
-        if (kx::FileFromModel(model, out, error) &&
-            !kx::ParseMs3d(kx::SerializeMs3d(out), file, error)) {
+        if (kx::FileFromModel(model, out, error) && !kx::ParseMs3d(kx::SerializeMs3d(out))) {
             std::abort();
         }
     }

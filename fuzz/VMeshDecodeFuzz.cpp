@@ -14,14 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
     auto ref = kx::DecodeVMeshRef(bytes.last(size < 20 ? size : 20));
     auto result = kx::DecodeVMeshData(bytes);
-    if (!result.ok) {
+    if (!result.Ok()) {
         return 0;
     }
     if (ref.ok) {
-        (void)kx::SelectVMeshRange(result.block, ref.ref);
+        (void)kx::SelectVMeshRange(*result, ref.ref);
     }
     std::vector<uint8_t> again;
-    if (!kx::EncodeVMeshData(result.block, again) || !kx::DecodeVMeshData(again).ok) {
+    if (!kx::EncodeVMeshData(*result, again) || !kx::DecodeVMeshData(again).Ok()) {
         std::abort();
     }
     return 0;

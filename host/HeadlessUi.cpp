@@ -47,7 +47,24 @@ std::optional<std::string> HeadlessUi::BrowseFolder(const std::string& title,
 
 int HeadlessUi::RunModal(Window& window) {
     window.Open();
+    return RunActions(window);
+}
+
+int HeadlessUi::RunFileDialog(FileDialog& dialog) {
+    fileRequests.push_back(dialog.Request());
+    dialog.Open();
+    if (std::optional<std::string> path = NextFile()) {
+        dialog.ChooseFile(*path);
+    }
+    return RunActions(dialog);
+}
+
+int HeadlessUi::RunActions(Window& window) {
     while (!window.Ended() && !refused && !actions_.empty()) {
+        window.HandlePosted();
+        if (window.Ended()) {
+            break;
+        }
         WindowAction action = std::move(actions_.front());
         actions_.pop_front();
         ActionOutcome outcome = ApplyAction(window, action);

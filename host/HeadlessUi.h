@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/FileDialog.h"
 #include "host/Ui.h"
 #include "host/Window.h"
 
@@ -45,9 +46,14 @@ class HeadlessUi : public Ui {
     // open. When they run out the window is closed, as a person closing it
     // would. An action the window refuses (a disabled, hidden or unknown
     // control) stops the script: it is kept in `refused` and every window
-    // still open is closed.
+    // still open is closed. Messages posted to the window are handled before
+    // each action; the "wait" action lets its workers finish first.
     void QueueAction(WindowAction action) { actions_.push_back(std::move(action)); }
     int RunModal(Window& window) override;
+    // The file is named from the file queue as the dialog opens (nothing
+    // queued: none named); its own controls, OK and Cancel come from the
+    // action queue, as in any window.
+    int RunFileDialog(FileDialog& dialog) override;
 
     struct Refusal {
         WindowAction action;
@@ -61,6 +67,8 @@ class HeadlessUi : public Ui {
 
   private:
     std::optional<std::string> NextFile();
+    // Applies queued actions until the window ends or they run out.
+    int RunActions(Window& window);
 
     std::ostream* echo_;
     std::deque<std::optional<std::string>> files_;

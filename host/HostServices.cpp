@@ -1,8 +1,15 @@
 #include "host/HostServices.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "host/HeadlessUi.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace kx {
 
@@ -20,7 +27,8 @@ HostServices& DefaultHost() {
     // Without a window system a dialog can only be cancelled; messages still
     // reach the person on stderr.
     static HeadlessUi ui(&std::cerr);
-    static HostServices host{&ui};
+    static IniSettingsStore settings(DefaultSettingsPath(ThisLibraryBaseName()), DiskFiles());
+    static HostServices host{&ui, nullptr, &settings, nullptr};
     return host;
 #endif
 }
@@ -29,12 +37,48 @@ HostServices* g_attached = nullptr;
 
 }  // namespace
 
+FileService& HostServices::Files() const {
+    return files ? *files : DiskFiles();
+}
+
+SettingsStore& HostServices::Settings() const {
+    static MemorySettingsStore memory;
+    return settings ? *settings : memory;
+}
+
+DeviceService& HostServices::Devices() const {
+    static PlainDeviceService plain;
+    return devices ? *devices : plain;
+}
+
 HostServices& CurrentHost() {
     return g_attached ? *g_attached : DefaultHost();
 }
 
 void AttachHost(HostServices* host) {
     g_attached = host;
+}
+
+std::string ThisLibraryBaseName() {
+    std::string path;
+#if defined(_WIN32)
+    HMODULE module = nullptr;
+    char name[MAX_PATH];
+    if (GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&ThisLibraryBaseName), &module) &&
+        GetModuleFileNameA(module, name, sizeof name) > 0) {
+        path = name;
+    }
+#else
+    // The object holding this very function: each plug-in library has its
+    // own copy of the host code.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ThisLibraryBaseName), &info) && info.dli_fname) {
+        path = info.dli_fname;
+    }
+#endif
+    return std::filesystem::path(path).stem().string();
 }
 
 }  // namespace kx

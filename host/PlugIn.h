@@ -4,6 +4,8 @@
 // that declares them, because the Windows build must match the modeller's
 // vtable exactly.
 
+#include "host/Barrier.h"
+#include "host/HostServices.h"
 #include "host/ModelLib.h"
 
 enum {
@@ -32,6 +34,13 @@ class cMsPlugIn {
 template <class Derived>
 class PlugInObject : public cMsPlugIn {
   public:
+    explicit PlugInObject(kx::HostServices& host) : host_(host) {}
+
+    int __thiscall Execute(msModel* model) final {
+        return kx::RunBehindBarrier(host_.ui, model, Derived::kModelOnFailure,
+                                    [&] { return static_cast<Derived*>(this)->Run(model); });
+    }
+
     void __thiscall DeletingDestructor(unsigned flags) override {
         auto* self = static_cast<Derived*>(this);
         self->~Derived();
@@ -39,6 +48,9 @@ class PlugInObject : public cMsPlugIn {
             ::operator delete(self);
         }
     }
+
+  protected:
+    kx::HostServices& host_;
 };
 
 #define KX_PLUGIN_CALL __thiscall
@@ -57,8 +69,23 @@ class cMsPlugIn {
     virtual int Execute(msModel* model) = 0;
 };
 
+// The base of every plug-in object: Execute runs the plug-in's Run behind the
+// exception barrier, so that nothing thrown reaches the modeller. Derived
+// declares `int Run(msModel*)` and `static constexpr kx::ModelOnFailure
+// kModelOnFailure`.
 template <class Derived>
-class PlugInObject : public cMsPlugIn {};
+class PlugInObject : public cMsPlugIn {
+  public:
+    explicit PlugInObject(kx::HostServices& host) : host_(host) {}
+
+    int Execute(msModel* model) final {
+        return kx::RunBehindBarrier(host_.ui, model, Derived::kModelOnFailure,
+                                    [&] { return static_cast<Derived*>(this)->Run(model); });
+    }
+
+  protected:
+    kx::HostServices& host_;
+};
 
 #define KX_PLUGIN_CALL
 

@@ -8,6 +8,7 @@
 namespace kx {
 
 class Window;
+class FileDialog;
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -39,6 +40,10 @@ class Ui {
     // Runs a window modally until it ends; gives its result (kIdOk,
     // kIdCancel, ...). A Ui that cannot show windows closes it at once.
     virtual int RunModal(Window& window);
+    // Runs a file dialog that has controls of its own (see FileDialog) until
+    // it ends, by OK or Cancel; gives kIdOk or kIdCancel. A Ui that cannot
+    // show windows cancels it at once.
+    virtual int RunFileDialog(FileDialog& dialog);
 };
 
 }  // namespace kx

@@ -20,7 +20,87 @@ const ControlState& Window::Control(int id) const {
 
 void Window::Open() {
     result_.reset();
+    {
+        std::lock_guard lock(postMutex_);
+        accepting_ = true;
+    }
     OnInit();
+}
+
+void Window::End(int result) {
+    result_ = result;
+    std::lock_guard lock(postMutex_);
+    accepting_ = false;
+    posted_.clear();
+}
+
+void Window::Post(int id, std::int64_t first, std::int64_t second, std::string text) {
+    {
+        std::lock_guard lock(postMutex_);
+        if (!accepting_) {
+            return;
+        }
+        posted_.push_back({id, first, second, std::move(text)});
+    }
+    postChanged_.notify_all();
+}
+
+void Window::BeginWork() {
+    std::lock_guard lock(postMutex_);
+    ++workers_;
+}
+
+void Window::EndWork() {
+    {
+        std::lock_guard lock(postMutex_);
+        --workers_;
+    }
+    postChanged_.notify_all();
+}
+
+std::optional<PostedMessage> Window::TakePosted() {
+    if (posted_.empty()) {
+        return std::nullopt;
+    }
+    PostedMessage message = std::move(posted_.front());
+    posted_.pop_front();
+    return message;
+}
+
+bool Window::HandlePosted() {
+    std::unique_lock lock(postMutex_);
+    // Only what is queued now: workers posting steadily must not keep the
+    // driver here for ever.
+    size_t count = posted_.size();
+    bool handled = false;
+    while (count-- > 0 && !Ended()) {
+        std::optional<PostedMessage> message = TakePosted();
+        if (!message) {
+            break;
+        }
+        lock.unlock();
+        OnPosted(*message);
+        handled = true;
+        lock.lock();
+    }
+    return handled;
+}
+
+void Window::WaitForWorkers() {
+    std::unique_lock lock(postMutex_);
+    while (!Ended()) {
+        if (std::optional<PostedMessage> message = TakePosted()) {
+            // Handled without the lock: the handler may post, or end the
+            // window, and both take the lock.
+            lock.unlock();
+            OnPosted(*message);
+            lock.lock();
+        } else if (workers_ > 0) {
+            postChanged_.wait(lock);
+        } else {
+            break;
+        }
+    }
 }
 
 void Window::Edit(int id, std::string text) {
@@ -97,8 +177,8 @@ std::optional<WindowAction> ParseWindowAction(std::string_view line) {
     };
     WindowAction a;
     std::string_view verb = nextWord();
-    if (verb == "close") {
-        a.kind = WindowAction::Kind::Close;
+    if (verb == "close" || verb == "wait") {
+        a.kind = verb == "close" ? WindowAction::Kind::Close : WindowAction::Kind::Wait;
         return nextWord().empty() ? std::optional(a) : std::nullopt;
     }
     if (verb == "click") {
@@ -132,6 +212,10 @@ ActionOutcome ApplyAction(Window& window, const WindowAction& action) {
     }
     if (action.kind == WindowAction::Kind::Close) {
         window.Close();
+        return ActionOutcome::Applied;
+    }
+    if (action.kind == WindowAction::Kind::Wait) {
+        window.WaitForWorkers();
         return ActionOutcome::Applied;
     }
     if (!window.HasControl(action.id)) {
@@ -172,6 +256,7 @@ ActionOutcome ApplyAction(Window& window, const WindowAction& action) {
             window.Select(action.id, action.value);
             break;
         case WindowAction::Kind::Close:
+        case WindowAction::Kind::Wait:
             break;
     }
     return ActionOutcome::Applied;

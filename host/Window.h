@@ -4,8 +4,14 @@
 // them. It reaches the person only through Ui (messages, file dialogs, beep)
 // and never calls a window system; a driver shows the state and routes the
 // events (the headless one from a list of actions, see ApplyAction).
+// Worker threads reach a window only by posting messages, which the window
+// handles on its own thread.
 
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +47,17 @@ struct ControlState {
     int selection = -1;  // index into items, -1 for none
 };
 
+// A message a worker thread posts to a window: an id of the window's own
+// choosing, two values and an optional text.
+struct PostedMessage {
+    int id = 0;
+    std::int64_t first = 0;
+    std::int64_t second = 0;
+    std::string text;
+
+    bool operator==(const PostedMessage&) const = default;
+};
+
 class Window {
   public:
     Window(Ui& ui, std::string title) : ui_(ui), title_(std::move(title)) {}
@@ -68,6 +85,22 @@ class Window {
     void Select(int id, int index);
     void Close() { OnClose(); }
 
+    // Any thread: queues a message for the window's thread. Once the window
+    // has ended, queued messages are discarded and new ones dropped, so
+    // nothing reaches a window after its end.
+    void Post(int id, std::int64_t first = 0, std::int64_t second = 0, std::string text = {});
+    // Any thread: a worker that may post to this window starts or finishes.
+    // A worker calls EndWork after its last Post.
+    void BeginWork();
+    void EndWork();
+
+    // The driver, on the window's thread: handles the messages queued so
+    // far, in the order they came; false when there were none.
+    bool HandlePosted();
+    // The driver, on the window's thread: handles messages as they come
+    // until no worker runs and none is queued, or the window ends.
+    void WaitForWorkers();
+
   protected:
     virtual void OnInit() {}
     virtual void OnCommand(int /*id*/) {}                            // button clicked
@@ -78,9 +111,11 @@ class Window {
     virtual bool OnChar(int /*id*/, char /*ch*/) { return true; }
     // The close box: the Cancel button's rule, and cancelled in any case.
     virtual void OnClose();
+    // A posted message, on the window's thread.
+    virtual void OnPosted(const PostedMessage& /*message*/) {}
 
     Ui& ui() { return ui_; }
-    void End(int result) { result_ = result; }
+    void End(int result);
 
     // Declares a control (the window's constructor declares all of them).
     ControlState& AddControl(int id, std::string text = {});
@@ -97,16 +132,27 @@ class Window {
     void CheckRadio(int first, int last, int id);
 
   private:
+    // The next queued message, or nothing; called with postMutex_ held.
+    std::optional<PostedMessage> TakePosted();
+
     Ui& ui_;
     std::string title_;
     std::map<int, ControlState> controls_;
     std::optional<int> result_;
+
+    // Shared with the workers; everything above belongs to the window's thread.
+    std::mutex postMutex_;
+    std::condition_variable postChanged_;
+    std::deque<PostedMessage> posted_;
+    bool accepting_ = true;
+    int workers_ = 0;
 };
 
 // What a person does to a window, by control id. Text form, one per line:
-//   click ID | type ID TEXT | scroll ID POS | select ID INDEX | close
+//   click ID | type ID TEXT | scroll ID POS | select ID INDEX | close | wait
+// "wait" lets the window's workers finish and their messages be handled.
 struct WindowAction {
-    enum class Kind { Click, Type, Scroll, Select, Close };
+    enum class Kind { Click, Type, Scroll, Select, Close, Wait };
     Kind kind = Kind::Click;
     int id = 0;
     std::string text;   // Type: the text typed, replacing the box's text

@@ -2,11 +2,10 @@
 
 namespace kx {
 
-int OmmelPlugIn::Execute(msModel* model) {
+int OmmelPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
-    (void)host_;
     return 0;
 }
 

@@ -8,14 +8,17 @@ namespace kx {
 
 class OmmelPlugIn final : public PlugInObject<OmmelPlugIn> {
   public:
-    explicit OmmelPlugIn(HostServices& host) : host_(host) {}
+    explicit OmmelPlugIn(HostServices& host) : PlugInObject(host) {}
 
     int KX_PLUGIN_CALL GetType() override { return eTypeImport; }
     const char* KX_PLUGIN_CALL GetTitle() override { return "Kaltrix CMP Importer V2.7"; }
-    int KX_PLUGIN_CALL Execute(msModel* model) override;
+
+    // The importer adds to the person's model: a failed import leaves it.
+    static constexpr ModelOnFailure kModelOnFailure = ModelOnFailure::Keep;
 
   private:
-    HostServices& host_;
+    friend class PlugInObject<OmmelPlugIn>;
+    int Run(msModel* model);
 };
 
 }  // namespace kx

@@ -63,6 +63,10 @@ bool StartsWithNoCase(std::string_view name, std::string_view prefix) {
     return true;
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
 void SetMeshName(ExportMesh& mesh, std::string_view hostName) {
     mesh.hardpoint = StartsWithNoCase(hostName, "hp");
     if (StartsWithNoCase(hostName, "ix")) {

@@ -39,8 +39,11 @@ struct ExportMesh {
     std::vector<Vec3> faceNormals;                   // one per triangle
     Box box;
 
-    // Only ordinary meshes carry geometry into the mesh data block.
+    // Neither a marker nor the camera: a mesh of the model's surface.
     bool Ordinary() const { return !hardpoint && !synthetic; }
+    // Only these carry geometry into the mesh data block: a mesh without
+    // triangles draws nothing, and its range would end before it starts.
+    bool Drawn() const { return Ordinary() && !triangles.empty(); }
 };
 
 // Part and file names live in 80-byte zero-terminated fields.
@@ -60,6 +63,10 @@ struct ExportPart {
 
 // Whether `name` begins with `prefix`, ASCII letters compared without case.
 bool StartsWithNoCase(std::string_view name, std::string_view prefix);
+
+// Whether two names are the same, ASCII letters compared without case (as
+// the game compares node names).
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Sets the hardpoint flag from the host's mesh name, then drops a leading
 // "Ix" with the character after it; the flag is not computed again.

@@ -12,10 +12,10 @@ struct Totals {
     uint32_t meshes = 0, triangles = 0, vertices = 0;
 };
 
-Totals OrdinaryTotals(std::span<const ExportMesh> meshes) {
+Totals DrawnTotals(std::span<const ExportMesh> meshes) {
     Totals t;
     for (const ExportMesh& m : meshes) {
-        if (m.Ordinary()) {
+        if (m.Drawn()) {
             ++t.meshes;
             t.triangles += static_cast<uint32_t>(m.triangles.size());
             t.vertices += static_cast<uint32_t>(m.vertices.size());
@@ -24,9 +24,8 @@ Totals OrdinaryTotals(std::span<const ExportMesh> meshes) {
     return t;
 }
 
-// The mesh record of an ordinary mesh whose vertices start at `start` within
-// its part. The end of a mesh without vertices wraps as the format has it;
-// readers ignore the field.
+// The mesh record of a drawn mesh whose vertices start at `start` within its
+// part.
 VMeshRecord Header(const ExportMesh& mesh, uint32_t start) {
     VMeshRecord r;
     r.materialId = NameHash(mesh.materialName);
@@ -68,14 +67,14 @@ MeshPartition PartitionSinglePart(std::span<const ExportMesh> meshes) {
     MeshPartition p;
     uint32_t start = 0;
     for (const ExportMesh& m : meshes) {
-        if (!m.Ordinary()) {
+        if (!m.Drawn()) {
             continue;
         }
         p.headers.push_back(Header(m, start));
         start += static_cast<uint32_t>(m.vertices.size());
         WidenBox(p.summary.box, m.box);
     }
-    const Totals t = OrdinaryTotals(meshes);
+    const Totals t = DrawnTotals(meshes);
     p.summary.meshCount = static_cast<uint16_t>(t.meshes);
     p.summary.vertexCount = static_cast<uint16_t>(t.vertices);
     p.summary.indexCount = static_cast<uint16_t>(t.triangles * 3);
@@ -105,14 +104,22 @@ MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
         if (cursor < meshes.size()) {
             NamePart(part, meshes[cursor]);
         }
+        bool boxed = false;
         for (int32_t taken = 0; taken < quantity; ++taken) {
             skipHardpoints();
             if (cursor == meshes.size()) {
                 break;
             }
+            // A mesh without triangles still takes its place in the group
+            // (and may name the part) but adds no record and no box: its
+            // zero box would stretch the part's to the origin.
             const ExportMesh& m = meshes[cursor++];
-            if (taken == 0) {
+            if (!m.synthetic && !m.Drawn()) {
+                continue;
+            }
+            if (!boxed) {
                 part.box = m.box;
+                boxed = true;
             } else {
                 WidenBox(part.box, m.box);
             }
@@ -131,7 +138,7 @@ MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
     // continue the last part's vertex numbering, and no part covers them.
     for (; cursor < meshes.size(); ++cursor) {
         const ExportMesh& m = meshes[cursor];
-        if (m.Ordinary()) {
+        if (m.Drawn()) {
             p.headers.push_back(Header(m, partVertex));
             partVertex += static_cast<uint32_t>(m.vertices.size());
         }
@@ -153,7 +160,7 @@ MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camer
 }
 
 std::optional<std::string> BlockTooLargeMessage(std::span<const ExportMesh> meshes) {
-    const Totals t = OrdinaryTotals(meshes);
+    const Totals t = DrawnTotals(meshes);
     if (t.vertices <= kVMeshMaxCount && t.triangles <= kVMeshMaxTriangles &&
         t.meshes <= kVMeshMaxCount) {
         return std::nullopt;
@@ -175,7 +182,7 @@ bool WriteMeshBlock(std::span<const ExportMesh> meshes, const MeshPartition& par
     block.format = kFvfExport;
     block.meshes = partition.headers;
     for (const ExportMesh& m : meshes) {
-        if (!m.Ordinary()) {
+        if (!m.Drawn()) {
             continue;
         }
         block.triangles.insert(block.triangles.end(), m.triangles.begin(), m.triangles.end());

@@ -14,7 +14,7 @@
 namespace kx {
 
 struct MeshPartition {
-    // One mesh record per ordinary mesh, in list order; the partition decides
+    // One mesh record per drawn mesh, in list order; the partition decides
     // their start vertices.
     std::vector<VMeshRecord> headers;
     // The parts of a compound model; empty for a single-part model.
@@ -37,13 +37,13 @@ MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
 // begins neither with "Hp" nor with "Hfov".
 MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camera);
 
-// The message refusing a model whose ordinary meshes do not fit one block's
+// The message refusing a model whose drawn meshes do not fit one block's
 // 16-bit counts; nothing when they fit. Shown with kBlockTooLargeCaption.
 std::optional<std::string> BlockTooLargeMessage(std::span<const ExportMesh> meshes);
 inline constexpr const char* kBlockTooLargeCaption = "Error";
 
 // The block bytes: header, the partition's mesh records, then the indices
-// and 32-byte vertices of every ordinary mesh in list order. False when the
+// and 32-byte vertices of every drawn mesh in list order. False when the
 // model is too large for one block (see BlockTooLargeMessage).
 bool WriteMeshBlock(std::span<const ExportMesh> meshes, const MeshPartition& partition,
                     std::vector<uint8_t>& out);

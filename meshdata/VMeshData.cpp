@@ -82,7 +82,8 @@ std::string Format(const char* pattern, auto... args) {
 
 bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out) {
     if (block.meshes.size() > kVMeshMaxCount || block.triangles.size() > kVMeshMaxTriangles ||
-        block.vertices.size() > kVMeshMaxCount || (block.format & ~kFvfKnown) != 0) {
+        block.vertices.size() > kVMeshMaxCount || (block.format & ~kFvfKnown) != 0 ||
+        (block.format & kFvfPosition) == 0) {
         return false;
     }
     ByteWriter w;
@@ -111,9 +112,8 @@ bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out) {
     return true;
 }
 
-VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes) {
-    VMeshDecodeResult result;
-    VMeshBlock& block = result.block;
+Result<VMeshBlock> DecodeVMeshData(std::span<const uint8_t> bytes) {
+    VMeshBlock block;
     ByteReader r(bytes);
     uint16_t meshCount = 0, vertexCount = 0;
     r.U32(block.headerWord1);
@@ -123,15 +123,21 @@ VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes) {
     r.U16(block.format);
     r.U16(vertexCount);
     if (!r.Ok()) {
-        result.message =
+        return Status::Failure(
+            Fault::Damaged,
             Format("The mesh data block is too short for its header (%zu of %zu bytes)",
-                   bytes.size(), kVMeshHeaderSize);
-        return result;
+                   bytes.size(), kVMeshHeaderSize));
     }
     if ((block.format & ~kFvfKnown) != 0) {
-        result.message =
-            Format("The mesh data block has an unknown vertex format 0x%x", block.format);
-        return result;
+        return Status::Failure(
+            Fault::Refused,
+            Format("The mesh data block has an unknown vertex format 0x%x", block.format));
+    }
+    if ((block.format & kFvfPosition) == 0) {
+        return Status::Failure(
+            Fault::Damaged,
+            Format("The mesh data block has a vertex format without a position (0x%x)",
+                   block.format));
     }
     // Checked before anything is allocated, so a damaged header never asks
     // for more than the bytes can hold.
@@ -140,12 +146,12 @@ VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes) {
                           triangleCount * kVMeshTriangleSize +
                           vertexCount * VMeshVertexStride(block.format);
     if (needed > bytes.size()) {
-        result.message = Format(
-            "The mesh data block is too short for its counts (%u meshes, %u indices, %u "
-            "vertices need %zu bytes, it has %zu)",
-            unsigned{meshCount}, unsigned{block.indexCount}, unsigned{vertexCount}, needed,
-            bytes.size());
-        return result;
+        return Status::Failure(
+            Fault::Damaged,
+            Format("The mesh data block is too short for its counts (%u meshes, %u indices, %u "
+                   "vertices need %zu bytes, it has %zu)",
+                   unsigned{meshCount}, unsigned{block.indexCount}, unsigned{vertexCount}, needed,
+                   bytes.size()));
     }
     block.meshes.resize(meshCount);
     for (VMeshRecord& m : block.meshes) {
@@ -168,12 +174,9 @@ VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes) {
     // The size check above makes this a formality; it keeps the reader
     // honest should the two ever disagree.
     if (!r.Ok()) {
-        result.message = "The mesh data block ends inside its data";
-        result.block = VMeshBlock{};
-        return result;
+        return Status::Failure(Fault::Damaged, "The mesh data block ends inside its data");
     }
-    result.ok = true;
-    return result;
+    return block;
 }
 
 }  // namespace kx

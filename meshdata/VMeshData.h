@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "base/VertexFormat.h"
 
 namespace kx {
@@ -73,19 +74,15 @@ struct VMeshBlock {
 size_t VMeshVertexStride(uint16_t format);
 
 // The block's bytes; false (and `out` untouched) when a count does not fit
-// its 16-bit field or the format has bits this layout does not know.
+// its 16-bit field, or the format has bits this layout does not know or no
+// position (blocks the decoder would refuse).
 bool EncodeVMeshData(const VMeshBlock& block, std::vector<uint8_t>& out);
 
-struct VMeshDecodeResult {
-    bool ok = false;
-    std::string message;  // why the block was refused, for a person
-    VMeshBlock block;
-};
-
-// Reads a block from exactly these bytes. A block that is too short for its
-// header or its counts, or whose format has unknown bits, is refused with a
-// message; nothing outside `bytes` is read. Bytes after the vertex array are
-// ignored.
-VMeshDecodeResult DecodeVMeshData(std::span<const uint8_t> bytes);
+// Reads a block from exactly these bytes; nothing outside them is read, and
+// bytes after the vertex array are ignored. A format with unknown bits gives
+// Refused; a block too short for its header or its counts, or whose format
+// has no position, Damaged (such vertices would take no bytes, so a few
+// bytes could claim 65535 of them).
+Result<VMeshBlock> DecodeVMeshData(std::span<const uint8_t> bytes);
 
 }  // namespace kx

@@ -4,10 +4,14 @@
 
 #include "meshutil/Status.h"
 
+namespace kx {
+class Device;  // host/Device.h; only its address is used
+}  // namespace kx
+
 namespace kx::meshutil {
 
+using kx::Device;
 class DataBuffer;
-class Device;
 class TriMesh;
 
 // Latitude/longitude sphere around the origin: a pole on +z, stacks - 1 rings of

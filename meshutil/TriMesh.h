@@ -9,11 +9,15 @@
 
 #include "meshutil/Status.h"
 
+namespace kx {
+// Owner context of the meshes, declared by the host (host/Device.h). Only its
+// address is kept here.
+class Device;
+}  // namespace kx
+
 namespace kx::meshutil {
 
-// Owner context of the meshes (a real device on Windows, a plain object
-// elsewhere). Only its address is kept here.
-class Device;
+using kx::Device;
 
 inline constexpr std::uint32_t MESH_32BIT = 0x001;
 inline constexpr std::uint32_t MESH_VB_WRITEONLY = 0x040;

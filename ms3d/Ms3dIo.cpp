@@ -16,21 +16,20 @@ bool Fail(const std::string& path, const std::string& why, std::string& error) {
 
 }  // namespace
 
-bool ReadMs3dModel(const std::string& path, msModel* model, std::string& error,
-                   Ms3dSkipped* skipped) {
+Result<Ms3dSkipped> ReadMs3dModel(const std::string& path, msModel* model) {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, bytes)) {
-        return Fail(path, "cannot read the file", error);
+        return Status::Failure(Fault::Unreadable, path + ": cannot read the file");
     }
-    Ms3dFile file;
+    auto file = ParseMs3d(bytes);
+    if (!file) {
+        return Status::Failure(file.GetFault(), path + ": " + file.Reason());
+    }
     std::string why;
-    if (!ParseMs3d(bytes, file, why) || !BuildModel(file, model, why)) {
-        return Fail(path, why, error);
+    if (!BuildModel(*file, model, why)) {
+        return Status::Failure(Fault::Refused, path + ": " + why);
     }
-    if (skipped) {
-        *skipped = file.skipped;
-    }
-    return true;
+    return file->skipped;
 }
 
 bool WriteMs3dModel(const std::string& path, msModel* model, std::string& error) {

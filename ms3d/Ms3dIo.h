@@ -4,15 +4,16 @@
 
 #include <string>
 
+#include "base/Result.h"
 #include "host/ModelLib.h"
 #include "ms3d/Ms3dFile.h"
 
 namespace kx {
 
-// Adds the file's meshes and materials to `model`, or leaves it untouched and
-// says why. `skipped`, when given, learns what was read but not kept.
-bool ReadMs3dModel(const std::string& path, msModel* model, std::string& error,
-                   Ms3dSkipped* skipped = nullptr);
+// Adds the file's meshes and materials to `model` and tells what was read but
+// not kept; or leaves the model untouched and says why: Unreadable, the
+// faults of ParseMs3d, or Refused when the model cannot take the file.
+Result<Ms3dSkipped> ReadMs3dModel(const std::string& path, msModel* model);
 
 // Writes the model as a version 4 file, replacing `path` only when whole.
 bool WriteMs3dModel(const std::string& path, msModel* model, std::string& error);

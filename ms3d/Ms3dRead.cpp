@@ -1,6 +1,7 @@
 #include "ms3d/Ms3dRead.h"
 
 #include <cstring>
+#include <string>
 
 #include "container/ByteReader.h"
 
@@ -13,17 +14,19 @@ constexpr size_t kCommentMinSize = 8;
 
 class Parser {
   public:
-    Parser(std::span<const uint8_t> bytes, Ms3dFile& out, std::string& error)
-        : r_(bytes), f_(out), error_(error) {}
+    explicit Parser(std::span<const uint8_t> bytes) : r_(bytes) {}
 
-    bool Run() {
-        return Header() && Vertices() && Triangles() && Groups() && Materials() && Animation() &&
-               Joints() && Trailer();
+    Result<Ms3dFile> Run() {
+        if (Header() && Vertices() && Triangles() && Groups() && Materials() && Animation() &&
+            Joints() && Trailer()) {
+            return std::move(f_);
+        }
+        return status_;
     }
 
   private:
-    bool Fail(std::string message) {
-        error_ = std::move(message);
+    bool Fail(std::string message, Fault fault = Fault::Damaged) {
+        status_ = Status::Failure(fault, std::move(message));
         return false;
     }
     // After a run of fields: a read past the end means the file was cut short.
@@ -60,14 +63,15 @@ class Parser {
         std::span<const uint8_t> magic;
         int32_t version = 0;
         if (!r_.Bytes(10, magic) || std::memcmp(magic.data(), kMs3dMagic, 10) != 0) {
-            return Fail("not a model file (no MS3D000000 header)");
+            return Fail("not a model file (no MS3D000000 header)", Fault::WrongKind);
         }
         r_.I32(version);
         if (!Whole()) {
             return false;
         }
         if (version != kMs3dVersion) {
-            return Fail("unsupported version " + std::to_string(version) + " (only 4 is read)");
+            return Fail("unsupported version " + std::to_string(version) + " (only 4 is read)",
+                        Fault::WrongKind);
         }
         return true;
     }
@@ -264,7 +268,8 @@ class Parser {
                 return true;
             }
         }
-        return Fail(std::string("unsupported ") + section + " sub-version " + std::to_string(v));
+        return Fail(std::string("unsupported ") + section + " sub-version " + std::to_string(v),
+                    Fault::Refused);
     }
 
     bool SkipRecords(size_t count, size_t size, const char* what) {
@@ -339,16 +344,15 @@ class Parser {
     }
 
     ByteReader r_;
-    Ms3dFile& f_;
-    std::string& error_;
+    Ms3dFile f_;
+    Status status_;
     const char* section_ = "header";
 };
 
 }  // namespace
 
-bool ParseMs3d(std::span<const uint8_t> bytes, Ms3dFile& out, std::string& error) {
-    out = Ms3dFile{};
-    return Parser(bytes, out, error).Run();
+Result<Ms3dFile> ParseMs3d(std::span<const uint8_t> bytes) {
+    return Parser(bytes).Run();
 }
 
 }  // namespace kx

@@ -6,14 +6,16 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 
+#include "base/Result.h"
 #include "ms3d/Ms3dFile.h"
 
 namespace kx {
 
-// False with a one-line reason (without the file name) when the bytes are not
-// a whole, consistent version 4 file; `out` is then unspecified.
-bool ParseMs3d(std::span<const uint8_t> bytes, Ms3dFile& out, std::string& error);
+// The file's records, or a one-line reason (without the file name) why the
+// bytes are not a whole, consistent version 4 file: WrongKind for another
+// magic or version, Refused for a trailer part of a sub-version not known
+// here, Damaged for the rest.
+Result<Ms3dFile> ParseMs3d(std::span<const uint8_t> bytes);
 
 }  // namespace kx

@@ -2,11 +2,10 @@
 
 namespace kx {
 
-int BrasketPlugIn::Execute(msModel* model) {
+int BrasketPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
-    (void)host_;
     return 0;
 }
 

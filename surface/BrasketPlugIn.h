@@ -8,14 +8,17 @@ namespace kx {
 
 class BrasketPlugIn final : public PlugInObject<BrasketPlugIn> {
   public:
-    explicit BrasketPlugIn(HostServices& host) : host_(host) {}
+    explicit BrasketPlugIn(HostServices& host) : PlugInObject(host) {}
 
     int KX_PLUGIN_CALL GetType() override { return eTypeExport; }
     const char* KX_PLUGIN_CALL GetTitle() override { return "Kaltrix SUR Export V1.1"; }
-    int KX_PLUGIN_CALL Execute(msModel* model) override;
+
+    // A failed export hands the model back emptied, as Cancel does.
+    static constexpr ModelOnFailure kModelOnFailure = ModelOnFailure::Release;
 
   private:
-    HostServices& host_;
+    friend class PlugInObject<BrasketPlugIn>;
+    int Run(msModel* model);
 };
 
 }  // namespace kx

@@ -1,14 +1,13 @@
 #pragma once
-// Runs kaltrix in-process for the command tests, and temporary files that
-// clean up after them.
+// Runs kaltrix in-process for the command tests.
 
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
 #include "container/FileIo.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 
@@ -24,14 +23,6 @@ inline Run Kaltrix(std::vector<std::string> args) {
     return {rc, out.str(), err.str()};
 }
 
-class TempFile {
-  public:
-    explicit TempFile(const std::string& name) : path_(UniqueTempPath(name)) {}
-    ~TempFile() { std::filesystem::remove(path_); }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using test::TempFile;
 
 }  // namespace kx

@@ -87,6 +87,82 @@ TEST(Cli, TreeRefusesWhatIsNotAContainer) {
     EXPECT_EQ(Kaltrix({"tree", "/nonexistent/x.cmp"}).rc, 1);
 }
 
+// Names from a file cannot move the cursor or forge lines: bytes below 0x20
+// and 0x7F are printed as \xHH, everything else (the root's backslash, bytes
+// of other scripts) as it is.
+TEST(Cli, TreeAndInfoEscapeControlCharacters) {
+    UtfTree tree;
+    UtfNode* root = tree.AddChild(nullptr, "\\");
+    tree.AddChild(root, "a\x1b[2Jb");
+    tree.AddChild(root, "line\nforged \x7f\xc3\xa9");
+    TempFile file("escape.cmp");
+    ASSERT_TRUE(tree.Save(file.path()));
+    auto r = Kaltrix({"tree", file.path()});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "\\\n  a\\x1b[2Jb [0]\n  line\\x0aforged \\x7f\xc3\xa9 [0]\n");
+
+    msModel* model = kxModel_Create();
+    msMaterial* material = msModel_GetMaterialAt(model, msModel_AddMaterial(model));
+    msMaterial_SetName(material, "m\r");
+    msMaterial_SetDiffuseTexture(material, "t\x1b.tga");
+    msMaterial_SetAlphaTexture(material, "a\t.tga");
+    msMesh_SetName(msModel_GetMeshAt(model, msModel_AddMesh(model)), "g\nroup");
+    TempFile ms3d("escape.ms3d");
+    std::string error;
+    ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model, error)) << error;
+    kxModel_Free(model);
+    r = Kaltrix({"info", ms3d.path()});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "group\tg\\x0aroup\ttriangles=0\tvertices=0\tmaterial=-1\n"
+              "material\tm\\x0d\ttexture=t\\x1b.tga\talpha=a\\x09.tga\n"
+              "joints\t0\n");
+}
+
+TEST(Cli, MessagesOnStandardErrorAreOneLine) {
+    UtfTree tree;
+    tree.AddChild(nullptr, "\\");
+    TempFile file("one_line.cmp");
+    ASSERT_TRUE(tree.Save(file.path()));
+    auto r = Kaltrix({"cat", file.path(), "a\nb"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": no node 'a b'\n");
+}
+
+// A stream that takes bytes and fails when they are written out, as a full
+// disk does, or at once.
+class FailingOutput : public std::streambuf {
+  public:
+    explicit FailingOutput(bool atOnce) : atOnce_(atOnce) {}
+
+  protected:
+    int_type overflow(int_type c) override { return atOnce_ ? traits_type::eof() : c; }
+    int sync() override { return -1; }
+
+  private:
+    bool atOnce_;
+};
+
+TEST(Cli, WriteErrorsOnStandardOutputExitOne) {
+    for (bool atOnce : {false, true}) {
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"hash", "abc"}, std::vector<std::string>{"--help"}}) {
+            FailingOutput buffer(atOnce);
+            std::ostream out(&buffer);
+            std::ostringstream err;
+            CliContext ctx{out, err, KALTRIX_BIN_DIR};
+            EXPECT_EQ(RunKaltrix(args, ctx), 1) << args[0];
+            EXPECT_EQ(err.str(), "kaltrix: standard output could not be written\n");
+        }
+    }
+    // A command that already failed keeps its exit code.
+    FailingOutput buffer(true);
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    CliContext ctx{out, err, KALTRIX_BIN_DIR};
+    EXPECT_EQ(RunKaltrix({"tree"}, ctx), 2);
+}
+
 TEST(Cli, PluginsListsTheThreeLibraries) {
     auto r = Kaltrix({"plugins"});
     ASSERT_EQ(r.rc, 0) << r.err;
@@ -136,11 +212,10 @@ TEST(Cli, InfoDescribesAModelFile) {
 TEST(Cli, InfoDescribesTheSampleShip) {
     auto r = Kaltrix({"info", KALTRIX_BIN_DIR "/../sample_ship.ms3d"});
     ASSERT_EQ(r.rc, 0) << r.err;
-    for (const char* line :
-         {"group\thull\t", "group\twing_left\t", "group\twing_right\t", "group\tengine\t",
-          "group\tHp_Fixed_HpEngine01\t", "group\tHp_Revolute_HpTurret01\t",
-          "group\tHp_Fixed_HpWeapon01\t", "material\tShipHull\t", "material\tShipEngine\t",
-          "joints\t0\n"}) {
+    for (const char* line : {"group\thull\t", "group\twing_left\t", "group\twing_right\t",
+                             "group\tengine\t", "group\tHp_Fixed_HpEngine01\t",
+                             "group\tHp_Revolute_HpTurret01\t", "group\tHp_Fixed_HpWeapon01\t",
+                             "material\tShipHull\t", "material\tShipEngine\t", "joints\t0\n"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
 }

@@ -4,13 +4,10 @@
 
 #include "cli/tests/CliRun.h"
 #include "container/FileIo.h"
+#include "exportsettings/SettingsFile.h"
 
 namespace kx {
 namespace {
-
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
 
 std::vector<uint8_t> Bytes(const std::string& path) {
     std::vector<uint8_t> b;
@@ -25,17 +22,14 @@ TEST(SettingsCommand, AppliesOptionsInOrderAsTheWindowWould) {
                       "--orientation", "back-to-front", "--scale", "150", "--groups", "4,1,2"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    std::vector<uint8_t> b = Bytes(out.path());
-    ASSERT_EQ(b.size(), 192u);
-    EXPECT_EQ(U32At(b, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(U32At(b, 4), 1u);
-    EXPECT_EQ(U32At(b, 8), 2u);
-    EXPECT_EQ(U32At(b, 12), 3u);
-    EXPECT_EQ(U32At(b, 16), 4u);
-    EXPECT_EQ(U32At(b, 20), 1u);
-    EXPECT_EQ(U32At(b, 24), 2u);
-    EXPECT_EQ(U32At(b, 88), 3u);
-    EXPECT_EQ(U32At(b, 108), 0x42C80000u);  // 100.0
+    ExportSettings expected;
+    expected.orientation = 1;
+    expected.levelOfDetail = 2;
+    expected.groupCount = 3;
+    expected.quantities = {4, 1, 2};
+    expected.modelType = 3;
+    expected.floatScale = 100.0f;
+    EXPECT_EQ(Bytes(out.path()), EncodeSettingsFile(expected));
 }
 
 TEST(SettingsCommand, StartsFromALoadedFile) {
@@ -47,14 +41,29 @@ TEST(SettingsCommand, StartsFromALoadedFile) {
     auto r = Kaltrix({"settings", "--type", "cockpit", "--fov", "0.5,0.4,0.0001,20", "--settings",
                       in.path(), "-o", out.path()});
     ASSERT_EQ(r.rc, 0) << r.err;
-    std::vector<uint8_t> b = Bytes(out.path());
-    ASSERT_EQ(b.size(), 192u);
-    EXPECT_EQ(U32At(b, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(U32At(b, 88), 2u);
-    EXPECT_EQ(U32At(b, 92), 0x3F000000u);   // 0.5
-    EXPECT_EQ(U32At(b, 100), 0x3A03126Fu);  // clamped to 0.0005
-    EXPECT_EQ(U32At(b, 104), 0x41200000u);  // clamped to 10
-    EXPECT_EQ(U32At(b, 108), 0x42200000u);  // 40.0 from the old integer scale
+    ExportSettings expected;
+    expected.modelType = 2;
+    expected.fovX = 0.5f;
+    expected.fovY = 0.4f;
+    expected.zNear = 0.0005f;     // clamped
+    expected.zFar = 10.0f;        // clamped
+    expected.floatScale = 40.0f;  // from the old integer scale
+    EXPECT_EQ(Bytes(out.path()), EncodeSettingsFile(expected));
+}
+
+TEST(SettingsCommand, NumbersMayHaveAnExponent) {
+    TempFile out("settings_exponent.ces");
+    auto r = Kaltrix({"settings", "-o", out.path(), "--scale", "2.5E1", "--type", "cockpit",
+                      "--fov", ".5,5.,1e-1,-2e+1"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    ExportSettings expected;
+    expected.modelType = 2;
+    expected.fovX = 0.5f;
+    expected.fovY = 5.0f;
+    expected.zNear = 0.1f;
+    expected.zFar = 0.0005f;  // clamped
+    expected.floatScale = 25.0f;
+    EXPECT_EQ(Bytes(out.path()), EncodeSettingsFile(expected));
 }
 
 TEST(SettingsCommand, RefusesAnOptionWhoseControlIsDisabled) {
@@ -93,6 +102,11 @@ TEST(SettingsCommand, MalformedOptionsAreUsageErrors) {
                                           {"settings", "-o"},
                                           {"settings", "-o", "x.ces", "--lod", "4"},
                                           {"settings", "-o", "x.ces", "--scale", "big"},
+                                          {"settings", "-o", "x.ces", "--scale", "inf"},
+                                          {"settings", "-o", "x.ces", "--scale", "nan"},
+                                          {"settings", "-o", "x.ces", "--scale", "0x10"},
+                                          {"settings", "-o", "x.ces", "--scale", "1e"},
+                                          {"settings", "-o", "x.ces", "--fov", "1,1,-inf,1"},
                                           {"settings", "-o", "x.ces", "--groups", "1,-2"},
                                           {"settings", "-o", "x.ces", "--fov", "1,2,3"},
                                           {"settings", "-o", "x.ces", "--type", "boat"},

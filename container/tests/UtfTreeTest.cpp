@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "container/ByteReader.h"
 #include "container/ByteWriter.h"
 #include "container/FileIo.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
@@ -15,13 +15,7 @@ std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> b) {
     return std::vector<uint8_t>(b);
 }
 
-uint32_t U32At(const std::vector<uint8_t>& f, size_t at) {
-    ByteReader r(f);
-    r.Seek(at);
-    uint32_t v = 0;
-    r.U32(v);
-    return v;
-}
+using test::U32At;
 
 // Field offsets of a node record: record i starts at 56 + 44 i.
 uint32_t RecordField(const std::vector<uint8_t>& f, size_t index, size_t field) {

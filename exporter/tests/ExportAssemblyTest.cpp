@@ -20,7 +20,7 @@ std::vector<uint8_t> Floats(std::initializer_list<float> values) {
 }
 
 // A ship of the named meshes, one triangle each, in the given order.
-void Meshes(TestModel& model, std::initializer_list<const char*> names) {
+void Meshes(TestModel& model, const std::vector<const char*>& names) {
     const int steel = model.Material("Steel");
     float x = 1;
     for (const char* name : names) {
@@ -31,7 +31,7 @@ void Meshes(TestModel& model, std::initializer_list<const char*> names) {
 
 // One run over `out` at `level` with two groups of one mesh each, and a
 // marker at the origin when named.
-bool ExportShip(const std::string& out, int level, std::initializer_list<const char*> names,
+bool ExportShip(const std::string& out, int level, const std::vector<const char*>& names,
                 bool update, const char* marker = nullptr) {
     TestModel model;
     Meshes(model, names);
@@ -166,24 +166,66 @@ TEST(ExportAssembly, LevelsOfDetailAddUpInOneFile) {
     EXPECT_EQ(file.Children("hull_lod1.3db/Hardpoints/Fixed"), std::vector<std::string>{"HpGun01"});
 }
 
+// A higher level joins only the parts and levels already in the file: a part
+// holding nothing but level 1, or a level after a gap, is never reached by
+// the game. Level 0 may bring new parts.
 TEST(ExportAssembly, OnlyLevelZeroRewritesThePartEntries) {
     TempDir dir("entries");
     const std::string out = dir.File("ship.cmp");
     ASSERT_TRUE(ExportShip(out, 0, {"hull", "wing"}, false));
-    // A level 1 whose first mesh was renamed: new part nodes beside the old,
-    // the existing entries keep their names.
-    ASSERT_TRUE(ExportShip(out, 1, {"body", "wing"}, true));
-    {
-        WrittenFile file(out);
-        EXPECT_EQ(file.Leaf("Cmpnd/Root/File name"), Str("hull_lod1.3db"));
-        EXPECT_EQ(file.Children(""),
-                  (std::vector<std::string>{"VMeshLibrary", "Cmpnd", "hull_lod1.3db",
-                                            "wing_lod1.3db", "body_lod1.3db"}));
-        EXPECT_EQ(file.Children("body_lod1.3db/MultiLevel"),
-                  (std::vector<std::string>{"Level1", "Switch2"}));
+    std::vector<uint8_t> before;
+    ASSERT_TRUE(ReadWholeFile(out, before));
+
+    struct Case {
+        int level;
+        std::vector<const char*> names;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{1,
+                  {"body", "wing", "tail"},
+                  "Level 1 names parts that " + out +
+                      " does not have: body_lod1.3db, tail_lod1.3db"},
+             Case{2, {"hull", "wing"}, "Level 2 cannot be added before level 1."},
+             Case{3, {"hull", "wing"}, "Level 3 cannot be added before level 1."},
+         }) {
+        TestModel model;
+        Meshes(model, c.names);
+        ExportRun run;
+        run.Update(out).Lod(c.level).Groups(std::vector<int>(c.names.size(), 1)).Continue();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_FALSE(run.written);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{{c.message, "Error", MessageIcon::Error}}));
+        std::vector<uint8_t> after;
+        ASSERT_TRUE(ReadWholeFile(out, after));
+        EXPECT_EQ(after, before) << c.message;
     }
+
     ASSERT_TRUE(ExportShip(out, 0, {"body", "wing"}, true));
-    EXPECT_EQ(WrittenFile(out).Leaf("Cmpnd/Root/File name"), Str("body_lod1.3db"));
+    WrittenFile file(out);
+    EXPECT_EQ(file.Leaf("Cmpnd/Root/File name"), Str("body_lod1.3db"));
+    EXPECT_EQ(file.Children(""), (std::vector<std::string>{"VMeshLibrary", "Cmpnd", "hull_lod1.3db",
+                                                           "wing_lod1.3db", "body_lod1.3db"}));
+    // Now level 1 has every part it names.
+    EXPECT_TRUE(ExportShip(out, 1, {"body", "wing"}, true));
+}
+
+// Hardpoints that fall to the camera part are stored in its frame, whose
+// origin is the camera marker; the others stay where they are.
+TEST(ExportAssembly, CockpitHardpointsInTheCameraPartsFrame) {
+    TempDir dir("cockpit_frame");
+    TestModel model;
+    Meshes(model, {"cabin"});
+    model.Marker("Hp_Camera_PilotEye", 1, 2, 3);
+    model.Marker("Hp_Fixed_HpScreen", 0.25f, 0.25f, -1);  // inside the field of view's box
+    model.Marker("Hp_Fixed_HpLight", 5, 5, 5);
+    const std::string out = dir.File("cockpit.cmp");
+    ASSERT_TRUE(Export(model.m, out, [](ExportRun& run) { run.Cockpit(); }));
+    WrittenFile file(out);
+    EXPECT_EQ(file.Leaf("PilotEye.cam/Hardpoints/Fixed/HpScreen/Position"),
+              Floats({0.25f - 1, 0.25f - 2, -1 - 3}));
+    EXPECT_EQ(file.Leaf("cabin_lod1.3db/Hardpoints/Fixed/HpLight/Position"), Floats({5, 5, 5}));
 }
 
 TEST(ExportAssembly, JointRecordsCutLongNames) {

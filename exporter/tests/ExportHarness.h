@@ -1,12 +1,10 @@
 #pragma once
 // What the exporter tests share: models made with the modeller's calls, the
 // exporter driven through its windows as a person would, a look into the
-// written file, and expected files spelled out byte by byte.
+// written file. Expected files are spelled out with testsupport/.
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,7 +15,9 @@
 #include "exporter/TarrowPlugIn.h"
 #include "host/HeadlessModel.h"
 #include "host/HeadlessUi.h"
-#include "meshdata/tests/LittleEndian.h"
+#include "testsupport/HandContainer.h"
+#include "testsupport/LittleEndian.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx::test {
 
@@ -76,22 +76,6 @@ class TestModel {
     msModel* m = kxModel_Create();
 };
 
-// A folder under the system's temporary folder, removed with its files.
-class TempDir {
-  public:
-    explicit TempDir(const std::string& name) : path_(UniqueTempPath(name)) {
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
 // A headless Ui that also remembers which windows ran and what the result
 // window's tree showed.
 class RecordingUi : public HeadlessUi {
@@ -139,21 +123,25 @@ class ExportRun {
     }
 
     int Execute(msModel* model) {
-        HostServices host{&ui};
+        HostServices host{&ui, &files};
         TarrowPlugIn plugIn(host);
         const int rc = plugIn.Execute(model);
-        written = plugIn.LastExportWritten();
+        written = !output_.empty() && files.WasWritten(output_);
         return rc;
     }
 
     RecordingUi ui;
+    RecordingFileService files;
     bool written = false;
 
   private:
     ExportRun& Chosen(int button, const std::string& path) {
+        output_ = path;
         ui.QueueFile(path);
         return Click(button);
     }
+
+    std::string output_;
 };
 
 // A finished export with the default window settings plus `extra` clicks
@@ -191,87 +179,5 @@ struct WrittenFile {
     UtfTree tree;
     bool ok = false;
 };
-
-inline std::vector<uint8_t> Number(uint32_t v) {
-    return Le().u32(v).u32(0).bytes;
-}
-inline std::vector<uint8_t> FloatNumber(float v) {
-    return Le().f32(v).u32(0).bytes;
-}
-inline std::vector<uint8_t> Str(const std::string& text) {
-    return Le().text(text).bytes;
-}
-
-// A node of an expected file: a folder when it has children, else a leaf.
-struct HandNode {
-    std::string name;
-    std::vector<uint8_t> data;
-    std::vector<HandNode> children;
-};
-
-inline HandNode Folder(std::string name, std::vector<HandNode> children) {
-    return {std::move(name), {}, std::move(children)};
-}
-inline HandNode Leaf(std::string name, std::vector<uint8_t> data) {
-    return {std::move(name), std::move(data), {}};
-}
-
-// The container file of `root`: header, records in pre-order, the string
-// block in the order the names are listed in `nameOrder` (the order their
-// nodes were made), then the leaves' bytes in pre-order.
-inline std::vector<uint8_t> HandFile(const HandNode& root,
-                                     const std::vector<std::string>& nameOrder) {
-    std::map<std::string, uint32_t> nameAt;
-    Le strings;
-    strings.bytes.push_back(0);
-    for (const std::string& name : nameOrder) {
-        if (nameAt.emplace(name, static_cast<uint32_t>(strings.bytes.size())).second) {
-            strings.text(name);
-        }
-    }
-    struct Flat {
-        const HandNode* node;
-        size_t next = 0;   // index of the next sibling, 0 for none
-        size_t child = 0;  // index of the first child
-    };
-    std::vector<Flat> flat;
-    auto walk = [&](auto& self, const HandNode& node) -> size_t {
-        const size_t at = flat.size();
-        flat.push_back({&node});
-        size_t previous = 0;
-        for (size_t c = 0; c < node.children.size(); ++c) {
-            const size_t child = self(self, node.children[c]);
-            if (c == 0) {
-                flat[at].child = child;
-            } else {
-                flat[previous].next = child;
-            }
-            previous = child;
-        }
-        return at;
-    };
-    walk(walk, root);
-
-    const auto nodeBlock = static_cast<uint32_t>(44 * flat.size());
-    const auto stringBlock = static_cast<uint32_t>(strings.bytes.size());
-    Le file;
-    file.text("UTF ", 4).u32(0x101).u32(56).u32(nodeBlock).u32(0).u32(44);
-    file.u32(56 + nodeBlock).u32(stringBlock).u32(stringBlock);
-    file.u32(56 + nodeBlock + stringBlock).u32(0).u32(0).u32(0).u32(0);
-    Le data;
-    for (const Flat& f : flat) {
-        file.u32(static_cast<uint32_t>(44 * f.next)).u32(nameAt.at(f.node->name));
-        if (f.node->children.empty()) {
-            const auto length = static_cast<uint32_t>(f.node->data.size());
-            file.u32(0x80).u32(0).u32(static_cast<uint32_t>(data.bytes.size()));
-            file.u32(length).u32(length).u32(length);
-            data.append(f.node->data);
-        } else {
-            file.u32(0x10).u32(0).u32(static_cast<uint32_t>(44 * f.child)).u32(0).u32(0).u32(0);
-        }
-        file.u32(0).u32(0).u32(0);
-    }
-    return file.append(strings.bytes).append(data.bytes).bytes;
-}
 
 }  // namespace kx::test

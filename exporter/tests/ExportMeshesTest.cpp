@@ -55,11 +55,11 @@ TEST(ExportMeshes, HostMeshesBecomeOneBlock) {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(WriteMeshBlock(meshes, p, bytes));
     auto block = DecodeVMeshData(bytes);
-    ASSERT_TRUE(block.ok) << block.message;
-    ASSERT_EQ(block.block.meshes.size(), 2u);
-    EXPECT_EQ(block.block.meshes[0], (VMeshRecord{NameHash("Steel"), 0, 2, 3, 0xcc}));
-    EXPECT_EQ(block.block.meshes[1], (VMeshRecord{0, 3, 7, 3, 0xcc}));
-    EXPECT_EQ(block.block.vertices.size(), 8u);
+    ASSERT_TRUE(block.Ok()) << block.Reason();
+    ASSERT_EQ(block->meshes.size(), 2u);
+    EXPECT_EQ(block->meshes[0], (VMeshRecord{NameHash("Steel"), 0, 2, 3, 0xcc}));
+    EXPECT_EQ(block->meshes[1], (VMeshRecord{0, 3, 7, 3, 0xcc}));
+    EXPECT_EQ(block->vertices.size(), 8u);
 }
 
 TEST(ExportMeshes, NamesAfterThePrefixRule) {

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "container/FileIo.h"
 #include "host/HeadlessUi.h"
+#include "testsupport/LittleEndian.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -17,11 +21,6 @@ using Dlg = CExportSettingsDlg;
 class SettingsWindow : public ::testing::Test {
   protected:
     void SetUp() override { dlg.Open(); }
-    void TearDown() override {
-        for (const std::string& p : files_) {
-            std::filesystem::remove(p);
-        }
-    }
 
     ActionOutcome Do(std::string_view line) {
         auto action = ParseWindowAction(line);
@@ -31,17 +30,7 @@ class SettingsWindow : public ::testing::Test {
     void Act(std::string_view line) { ASSERT_EQ(Do(line), ActionOutcome::Applied) << line; }
     const ControlState& C(int id) { return dlg.Control(id); }
 
-    std::string TempPath(const std::string& name) {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string p = (std::filesystem::temp_directory_path() /
-                         (std::string("kx_settings_") + info->name() + "_" + name))
-                            .string();
-        if (std::find(files_.begin(), files_.end(), p) == files_.end()) {
-            files_.push_back(p);  // left over from an earlier run: gone
-            std::filesystem::remove(p);
-        }
-        return p;
-    }
+    std::string TempPath(const std::string& name) { return dir_.File(name); }
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::string p = TempPath(name);
         EXPECT_TRUE(WriteWholeFile(p, bytes));
@@ -65,18 +54,11 @@ class SettingsWindow : public ::testing::Test {
     Dlg dlg{ui};
 
   private:
-    std::vector<std::string> files_;
+    test::TempDir dir_{"settings_window"};
 };
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
+using test::PutU32;
+using test::U32At;
 
 TEST_F(SettingsWindow, OpensWithItsDefaults) {
     EXPECT_EQ(dlg.Title(), "Kaltrix CMP Settings");
@@ -287,6 +269,35 @@ TEST_F(SettingsWindow, LoadingHoldsOddValuesToWhatTheWindowShows) {
                   {"Settings file could not be opened", "File Open Error", MessageIcon::Error}}));
 }
 
+TEST_F(SettingsWindow, LoadedCameraValuesGetTheLimitsOfTypedOnes) {
+    ExportSettings cockpit;
+    cockpit.modelType = StoredValue(ModelType::Cockpit);
+    cockpit.fovX = std::numeric_limits<float>::quiet_NaN();       // the default
+    cockpit.fovY = 1e30f;                                         // the maximum
+    cockpit.zNear = -std::numeric_limits<float>::infinity();      // the default
+    cockpit.zFar = 0.0f;                                          // the minimum
+    cockpit.floatScale = std::numeric_limits<float>::infinity();  // no float scale
+    Load(WriteFile("camera.ces", EncodeSettingsFile(cockpit)));
+    EXPECT_EQ(C(Dlg::kFovX).text, "0.645772");
+    EXPECT_EQ(C(Dlg::kFovY).text, "10.000000");
+    EXPECT_EQ(C(Dlg::kZNear).text, "0.050000");
+    EXPECT_EQ(C(Dlg::kZFar).text, "0.000500");
+    EXPECT_EQ(C(Dlg::kScaleBox).text, "92.000000");
+    EXPECT_TRUE(std::isfinite(dlg.Settings().floatScale));
+    EXPECT_EQ(ui.beeps, 0);
+
+    ui.QueueFile(TempPath("cockpit.cmp"));
+    Act("click 1000");
+    Act("click 1");
+    ASSERT_TRUE(dlg.Ended());
+    const ExportSettings& s = dlg.Settings();
+    EXPECT_EQ(std::bit_cast<uint32_t>(s.fovX), 0x3F255150u);
+    EXPECT_EQ(s.fovY, 10.0f);
+    EXPECT_EQ(s.zNear, 0.05f);
+    EXPECT_EQ(s.zFar, 0.0005f);
+    EXPECT_EQ(ScaleDivisor(s), 92.0f);
+}
+
 TEST_F(SettingsWindow, TypedScaleRulesOverALoadedIntegerScale) {
     std::vector<uint8_t> b = EncodeSettingsFile(ExportSettings{});
     PutU32(b, 0, 50);
@@ -345,11 +356,9 @@ TEST_F(SettingsWindow, UpdateOfAMissingFileSwitchesToNew) {
     ui.QueueFile(missing);
     Act("click 1001");
     EXPECT_EQ(ui.fileRequests.back().title, "Update Existing Kaltrix CMP File");
-    EXPECT_EQ(TakeMessages(),
-              (std::vector<RecordedMessage>{
-                  {"The file kx_settings_UpdateOfAMissingFileSwitchesToNew_gone.cmp does not "
-                   "exist, switching to New File Mode",
-                   "Message", MessageIcon::Information}}));
+    EXPECT_EQ(TakeMessages(), (std::vector<RecordedMessage>{
+                                  {"The file gone.cmp does not exist, switching to New File Mode",
+                                   "Message", MessageIcon::Information}}));
     EXPECT_TRUE(C(kIdOk).enabled);
 
     ui.QueueFile(WriteFile("there.cmp", {1}));

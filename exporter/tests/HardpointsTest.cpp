@@ -52,6 +52,24 @@ TEST(Hardpoints, RevolvingLimits) {
     EXPECT_EQ(leaf("HpGun01/Min"), Le().u32(0xBF490FF9).u32(0).bytes);
 }
 
+// The game takes names differing only in case for one hardpoint: one node,
+// named by the first marker, holding the later marker's values.
+TEST(Hardpoints, NamesDifferingInCaseAreOneHardpoint) {
+    UtfTree tree;
+    UtfNode* hardpoints = tree.AddChild(nullptr, "Hardpoints");
+    ExportMesh first, later;
+    first.vertices = {{{1, 1, 1}, {}, 0, 0}};
+    later.vertices = {{{2, 2, 2}, {}, 0, 0}};
+    WriteHardpoint(tree, hardpoints, ClassifyMarker("Hp_Fixed_HpSight"), first, {});
+    WriteHardpoint(tree, hardpoints, ClassifyMarker("Hp_Fixed_HPSIGHT"), later, {});
+    const UtfNode* fixed = FindNodeByPath(tree, "Fixed");
+    ASSERT_NE(fixed, nullptr);
+    ASSERT_EQ(fixed->Children().size(), 1u);
+    EXPECT_EQ(fixed->Children()[0]->Name(), "HpSight");
+    EXPECT_EQ(*tree.GetData(FindNodeByPath(tree, "Fixed/HpSight/Position")),
+              Le().f32s({2, 2, 2}).bytes);
+}
+
 // An ordinary mesh of one triangle whose face normal is `n`, centred on `at`.
 ExportMesh Facing(Vec3 at, Vec3 n) {
     ExportMesh mesh;

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "container/FileIo.h"
 #include "container/NameHash.h"
@@ -234,36 +237,65 @@ TEST(TarrowExport, FailedSaveIsReportedAndTheTreeStillShown) {
     EXPECT_EQ(model.MeshCount(), 0);
 }
 
-TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
+TEST(TarrowExport, EveryFileIsWrittenThroughTheHostsFileService) {
+    TempDir dir("through_service");
+    TestModel model;
+    Hull(model);
+    const std::string out = dir.File("hull.cmp"), ces = dir.File("hull.ces");
+    ExportRun run;
+    run.New(out);
+    run.ui.QueueFile(ces);
+    run.Click(CExportSettingsDlg::kSaveSettings).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    const std::vector<std::string> written = run.files.Written();
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(written[0], ces);
+    // The mesh data block, in a temporary file of its own that is gone again.
+    EXPECT_NE(written[1].find("export.vms"), std::string::npos) << written[1];
+    EXPECT_FALSE(std::filesystem::exists(written[1]));
+    EXPECT_EQ(written[2], out);
+    EXPECT_TRUE(run.written);
+}
+
+TEST(TarrowExport, UpdateReplacesOnlyAMissingOrEmptyFile) {
     TempDir dir("update_bad");
-    const std::string damaged = dir.File("damaged.cmp");
-    const std::vector<uint8_t> damagedBytes =
-        Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes;
-    ASSERT_TRUE(WriteWholeFile(damaged, damagedBytes));
+    const std::string fresh = dir.File("fresh.cmp");
     {
         TestModel model;
         Hull(model);
+        ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
+    }
+
+    // A damaged container, a file of another kind (wrong magic, or a flipped
+    // version bit) are left exactly as they were.
+    struct Case {
+        std::vector<uint8_t> bytes;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{Le().text("UTF ", 4).u32(0x101).u32(56).u32(440).bytes, "is damaged"},
+             Case{Le().text("not a model at all").bytes, "is not a model file"},
+             Case{Le().text("UTF ", 4).u32(0x103).bytes, "is not a model file"},
+         }) {
+        const std::string path = dir.File("other.cmp");
+        ASSERT_TRUE(WriteWholeFile(path, c.bytes));
+        TestModel model;
+        Hull(model);
         ExportRun run;
-        run.Update(damaged).Continue();
+        run.Update(path).Continue();
         EXPECT_EQ(run.Execute(model.m), 0);
         EXPECT_FALSE(run.written);
         EXPECT_EQ(run.ui.messages,
-                  (std::vector<RecordedMessage>{{damaged + " is damaged and was not changed",
+                  (std::vector<RecordedMessage>{{path + " " + c.message + " and was not changed",
                                                  "File Error", MessageIcon::Warning}}));
-        EXPECT_EQ(FileBytes(damaged), damagedBytes);
+        EXPECT_EQ(FileBytes(path), c.bytes);
         EXPECT_EQ(model.MeshCount(), 0);
     }
 
-    // A file of another kind (wrong magic, or wrong version) is overwritten
-    // with the whole model, as a new file would be; so is a container of
-    // nothing but its root.
-    const std::string fresh = dir.File("fresh.cmp");
-    TestModel model;
-    Hull(model);
-    ASSERT_TRUE(Export(model.m, fresh, [](ExportRun&) {}));
+    // An empty file, or a container of nothing but its root, takes the whole
+    // model as a new file would.
     for (const std::vector<uint8_t>& other :
-         {Le().text("not a model at all").bytes, Le().text("UTF ", 4).u32(0x102).bytes,
-          HandFile(Leaf("\\", {}), {"\\"})}) {
+         {std::vector<uint8_t>{}, HandFile(Leaf("\\", {}), {"\\"})}) {
         const std::string path = dir.File("other.cmp");
         ASSERT_TRUE(WriteWholeFile(path, other));
         TestModel again;
@@ -273,6 +305,161 @@ TEST(TarrowExport, UpdateLeavesADamagedContainerButReplacesAnythingElse) {
         EXPECT_EQ(FileBytes(path), FileBytes(fresh));
     }
 }
+
+// The first mesh has no triangles: it still gives the base name.
+TEST(TarrowExport, MeshesWithoutTrianglesAreLeftOutWithOneWarning) {
+    TempDir dir("left_out");
+    TestModel model;
+    const int steel = model.Material("Steel");
+    model.Mesh("bare", {At(5, 5, 5), At(6, 6, 6)}, steel);
+    Triangle(model, "hull", 1, -1, -1, steel);
+    model.Mesh("none", {}, steel);
+    const std::string out = dir.File("ship.cmp");
+    ExportRun run;
+    run.New(out).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    EXPECT_TRUE(run.written);
+    EXPECT_EQ(run.ui.messages, (std::vector<RecordedMessage>{
+                                   {"These meshes have no triangles and were left out: bare, none",
+                                    "Warning", MessageIcon::Warning}}));
+
+    Le block;
+    block.u32(1).u32(4).u16(1).u16(3).u16(0x112).u16(3);
+    block.u32(NameHash("Steel")).u16(0).u16(2).u16(3).u16(0xCC);
+    block.u16(0).u16(1).u16(2);
+    TriangleVertices(block, 1, -1, -1);
+    WrittenFile file(out);
+    EXPECT_EQ(file.Leaf("VMeshLibrary/bare.lod0.vms/VMeshData"), block.bytes);
+    EXPECT_EQ(
+        file.Leaf("bare.3db/MultiLevel/Level0/VMeshPart/VMeshRef"),
+        MeshRef("bare.lod0.vms", {0, 3, 0, 3, 0, 1}, {2, 0, 0, -2, 0, -1}, {1, -1, -0.5f}, 1.5f));
+}
+
+TEST(TarrowExport, RefusesNonFiniteNumbersAndPartsOfOneName) {
+    TempDir dir("refused_model");
+    const std::string out = dir.File("ship.cmp");
+    {
+        TestModel model;
+        Hull(model);
+        ASSERT_TRUE(Export(model.m, out, [](ExportRun&) {}));
+    }
+    const std::vector<uint8_t> before = FileBytes(out);
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    const std::string notFinite =
+        " has a position, normal or texture coordinate that is not a finite number.";
+    struct Case {
+        std::function<void(TestModel&, int)> build;
+        std::vector<int> groups;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{[&](TestModel&m, int s) {
+                      m.Mesh("hull", {{nan, 0, 0}, At(1, 0, 0), At(0, 1, 0)}, s);
+                  },
+                  {},
+                  "Mesh hull" + notFinite},
+             // Finite but so large that the normals overflow.
+             Case{[&](TestModel&m, int s) {
+                      m.Mesh("hull", {{0, 0, 0}, {3e38f, 0, 0}, {0, 3e38f, 0}}, s);
+                  },
+                  {},
+                  "Mesh hull" + notFinite},
+             Case{[&](TestModel&m, int s) {
+                      Triangle(m, "hull", 1, -1, -1, s);
+                      m.Mesh("Hp_Fixed_HpGun", {{inf, 0, 0}, {0, 0, 0}, {0, 0, 0}});
+                  },
+                  {},
+                  "Mesh Hp_Fixed_HpGun" + notFinite},
+             Case{[&](TestModel&m, int s) {
+                      Triangle(m, "wing", 1, -1, -1, s);
+                      Triangle(m, "Wing", 2, -2, -2, s);
+                  },
+                  {1, 1},
+                  "Two parts would have the same name: wing_lod1 and Wing_lod1. Rename one of "
+                  "the meshes."},
+         }) {
+        TestModel model;
+        c.build(model, model.Material("Steel"));
+        ExportRun run;
+        run.Update(out);
+        if (!c.groups.empty()) {
+            run.Groups(c.groups);
+        }
+        run.Continue();
+        EXPECT_EQ(run.Execute(model.m), 0);
+        EXPECT_FALSE(run.written);
+        EXPECT_EQ(run.ui.messages,
+                  (std::vector<RecordedMessage>{{c.message, "Error", MessageIcon::Error}}));
+        EXPECT_EQ(run.ui.windows, std::vector<std::string>{"Kaltrix CMP Settings"});
+        EXPECT_EQ(FileBytes(out), before);
+    }
+
+    // A texture coordinate alone is enough.
+    TestModel model;
+    Hull(model);
+    msVec2 uv = {0, inf};
+    msVertex_SetTexCoords(msMesh_GetVertexAt(msModel_GetMeshAt(model.m, 0), 1), uv);
+    ExportRun run;
+    run.New(dir.File("uv.cmp")).Continue();
+    EXPECT_EQ(run.Execute(model.m), 0);
+    EXPECT_EQ(
+        run.ui.messages,
+        (std::vector<RecordedMessage>{{"Mesh hull" + notFinite, "Error", MessageIcon::Error}}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("uv.cmp")));
+}
+
+#if defined(__linux__)
+// Runs with the system's temporary folder elsewhere, then puts it back.
+class TemporaryFolder {
+  public:
+    explicit TemporaryFolder(const char* path) {
+        if (const char* old = std::getenv("TMPDIR")) {
+            old_ = old;
+        }
+        setenv("TMPDIR", path, 1);
+    }
+    ~TemporaryFolder() {
+        if (old_) {
+            setenv("TMPDIR", old_->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+TEST(TarrowExport, AnUnwritableTemporaryFolderIsNamed) {
+    // Nothing can create a file in /proc, not even root.
+    if (!std::filesystem::is_directory("/proc")) {
+        GTEST_SKIP() << "no /proc";
+    }
+    TempDir dir("unwritable_temp");
+    TestModel model;
+    Hull(model);
+    const std::string out = dir.File("hull.cmp");
+    ExportRun run;
+    run.New(out).Continue();
+    {
+        TemporaryFolder temp("/proc");
+        EXPECT_EQ(run.Execute(model.m), -1);
+    }
+    ASSERT_EQ(run.ui.messages.size(), 1u);
+    const RecordedMessage& m = run.ui.messages[0];
+    const std::string text =
+        "Could not open export file for some reason, check if it's not being used by another "
+        "application!\n/proc/kx-";
+    EXPECT_EQ(m.text.substr(0, text.size()), text);
+    const std::string tail = "-export.vms could not be written";
+    ASSERT_GT(m.text.size(), tail.size());
+    EXPECT_EQ(m.text.substr(m.text.size() - tail.size()), tail);
+    EXPECT_EQ(m.caption, "Error exporting VMS file");
+    EXPECT_EQ(m.icon, MessageIcon::Error);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+#endif
 
 }  // namespace
 }  // namespace kx::test

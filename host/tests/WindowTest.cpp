@@ -75,8 +75,9 @@ TEST(WindowAction, ParsesTheTextForm) {
     expect("scroll 1017 -3", WindowAction::Kind::Scroll, 1017, "", -3);
     expect("select 7 2", WindowAction::Kind::Select, 7, "", 2);
     EXPECT_EQ(Act("close").kind, WindowAction::Kind::Close);
-    for (const char* bad :
-         {"", "press 1", "click", "click x", "click 1 2", "scroll 1", "scroll 1 x", "close 1"}) {
+    EXPECT_EQ(Act("wait").kind, WindowAction::Kind::Wait);
+    for (const char* bad : {"", "press 1", "click", "click x", "click 1 2", "scroll 1",
+                            "scroll 1 x", "close 1", "wait 2"}) {
         EXPECT_FALSE(ParseWindowAction(bad)) << bad;
     }
 }

@@ -5,7 +5,7 @@
 #include "container/NameHash.h"
 #include "meshdata/MeshPartition.h"
 #include "meshdata/VMeshRange.h"
-#include "meshdata/tests/LittleEndian.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
@@ -52,19 +52,19 @@ TEST(MeshPartition, SinglePartStartVerticesCountOn) {
     EXPECT_EQ(p.summary.indexCount, 6);
 
     auto block = DecodeVMeshData(Written(meshes, p));
-    ASSERT_TRUE(block.ok) << block.message;
-    EXPECT_EQ(block.block.vertices.size(), 8u);
+    ASSERT_TRUE(block.Ok()) << block.Reason();
+    EXPECT_EQ(block->vertices.size(), 8u);
 }
 
 TEST(MeshPartition, SinglePartBoxAlwaysHoldsTheOrigin) {
-    std::vector<ExportMesh> meshes = {Mesh("a", 2), Mesh("b", 2)};
+    std::vector<ExportMesh> meshes = {Mesh("a", 3), Mesh("b", 3)};
     for (ExportMesh& m : meshes) {
         for (ExportVertex& v : m.vertices) {
             v.position[0] += 5;
         }
         m.box = MeasureBox(m.vertices);
     }
-    EXPECT_EQ(PartitionSinglePart(meshes).summary.box, (Box{6, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(PartitionSinglePart(meshes).summary.box, (Box{7, 0, 0, 0, 0, 0}));
 }
 
 TEST(MeshPartition, GroupsSkipHardpointsWhichNeverCount) {
@@ -90,7 +90,7 @@ TEST(MeshPartition, GroupsSkipHardpointsWhichNeverCount) {
 }
 
 TEST(MeshPartition, APartsBoxCoversAllItsMeshes) {
-    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 2), Mesh("C", 1)};
+    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 3), Mesh("C", 3)};
     meshes[1].box = Box{1, -4, 2, 0, 0, -1};
     const int32_t quantities[] = {2, 1};
     auto p = PartitionGroups(meshes, quantities);
@@ -101,12 +101,44 @@ TEST(MeshPartition, APartsBoxCoversAllItsMeshes) {
 }
 
 TEST(MeshPartition, MeshesLeftAfterTheLastGroupContinueItsNumbering) {
-    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 2), Mesh("C", 4)};
+    std::vector<ExportMesh> meshes = {Mesh("A", 3), Mesh("B", 4), Mesh("C", 3)};
     const int32_t quantities[] = {1, 1};
     auto p = PartitionGroups(meshes, quantities);
     ASSERT_EQ(p.headers.size(), 3u);
-    EXPECT_EQ(p.headers[2].startVertex, 2);
+    EXPECT_EQ(p.headers[2].startVertex, 4);
     EXPECT_EQ(p.parts[1].meshCount, 1);
+}
+
+// A mesh without triangles draws nothing: no record (whose range would end
+// before it starts), no vertices, no box; it still counts in its group and
+// still names the part it comes first in.
+TEST(MeshPartition, MeshesWithoutTrianglesAreLeftOut) {
+    std::vector<ExportMesh> meshes = {Mesh("bare", 2), Mesh("A", 3), Mesh("B", 3), Mesh("none", 0)};
+    for (ExportVertex& v : meshes[1].vertices) {
+        v.position[1] = 5;
+    }
+    meshes[1].box = MeasureBox(meshes[1].vertices);
+    const int32_t quantities[] = {2, 2};
+    auto p = PartitionGroups(meshes, quantities);
+    ASSERT_EQ(p.parts.size(), 2u);
+    EXPECT_EQ(p.parts[0].partName, "bare_lod1");
+    EXPECT_EQ(p.parts[0].meshCount, 1);
+    EXPECT_EQ(p.parts[0].vertexCount, 3);
+    EXPECT_EQ(p.parts[0].box, (Box{2, 0, 5, 5, 0, 0}));  // not stretched to the origin
+    EXPECT_EQ(p.parts[1].partName, "B_lod1");
+    EXPECT_EQ(p.parts[1].startVertex, 3);
+    EXPECT_EQ(p.parts[1].meshCount, 1);
+    EXPECT_EQ(p.headers, (std::vector<VMeshRecord>{{NameHash("mat"), 0, 2, 3, 0xCC},
+                                                   {NameHash("mat"), 0, 2, 3, 0xCC}}));
+    auto block = DecodeVMeshData(Written(meshes, p));
+    ASSERT_TRUE(block.Ok()) << block.Reason();
+    EXPECT_EQ(block->vertices.size(), 6u);
+
+    auto single = PartitionSinglePart(meshes);
+    EXPECT_EQ(single.headers.size(), 2u);
+    EXPECT_EQ(single.summary.meshCount, 2);
+    EXPECT_EQ(single.summary.vertexCount, 6);
+    EXPECT_EQ(single.headers[1].startVertex, 3);
 }
 
 TEST(MeshPartition, CockpitCameraIsTheSecondPartWithoutGeometry) {
@@ -177,8 +209,8 @@ TEST(MeshPartition, EachPartsRangeReadsBackItsOwnMeshes) {
     const int32_t quantities[] = {2, 1};
     auto p = PartitionGroups(meshes, quantities);
     auto result = DecodeVMeshData(Written(meshes, p));
-    ASSERT_TRUE(result.ok) << result.message;
-    const VMeshBlock& b = result.block;
+    ASSERT_TRUE(result.Ok()) << result.Reason();
+    const VMeshBlock& b = *result;
     EXPECT_EQ(b.meshes, p.headers);
     EXPECT_EQ(b.meshes[1].materialId, 0u);
 
@@ -214,9 +246,12 @@ TEST(MeshPartition, AModelTooLargeForOneBlockIsRefused) {
     EXPECT_FALSE(BlockTooLargeMessage(meshes));  // 21845 triangles, at the limit
     meshes.push_back(Mesh("HpBig", 70000));      // hardpoints hold no geometry
     EXPECT_FALSE(BlockTooLargeMessage(meshes));
-    meshes.push_back(Mesh("b", 1));
+    meshes.push_back(Mesh("b", 1));  // no triangles: left out, so no geometry either
+    EXPECT_FALSE(BlockTooLargeMessage(meshes));
+    meshes[0] = Mesh("a", 65534);
+    meshes.push_back(Mesh("c", 3));
     EXPECT_EQ(BlockTooLargeMessage(meshes).value_or(""),
-              "The model is too large for one mesh data block (65536 vertices, 21845 "
+              "The model is too large for one mesh data block (65537 vertices, 21845 "
               "triangles; at most 65535 vertices and 21845 triangles)");
     std::vector<uint8_t> bytes;
     EXPECT_FALSE(WriteMeshBlock(meshes, PartitionSinglePart(meshes), bytes));

@@ -1,42 +1,16 @@
 #pragma once
-// Files spelled out field by field in the tests, independent of the writer
-// under test: each call appends one little-endian field.
+// .ms3d files spelled out field by field in the tests, independent of the
+// reader and writer under test: each call appends one little-endian field or
+// one record of the format.
 
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
+
+#include "testsupport/LittleEndian.h"
 
 namespace kx::test {
 
-struct HandBytes {
-    std::vector<uint8_t> b;
-    HandBytes& u8(uint8_t v) {
-        b.push_back(v);
-        return *this;
-    }
-    HandBytes& u16(uint16_t v) { return u8(v & 0xFF).u8(v >> 8); }
-    HandBytes& i32(int32_t v) {
-        auto u = static_cast<uint32_t>(v);
-        return u16(u & 0xFFFF).u16(u >> 16);
-    }
-    HandBytes& f32(float v) {
-        uint32_t u;
-        std::memcpy(&u, &v, 4);
-        return i32(static_cast<int32_t>(u));
-    }
-    HandBytes& f32s(std::initializer_list<float> vs) {
-        for (float v : vs) {
-            f32(v);
-        }
-        return *this;
-    }
-    // A zero-padded text field of `width` bytes.
-    HandBytes& text(const std::string& s, size_t width) {
-        b.insert(b.end(), s.begin(), s.end());
-        b.insert(b.end(), width - s.size(), 0);
-        return *this;
-    }
+struct HandBytes : LeBytes<HandBytes> {
     HandBytes& header() { return text("MS3D000000", 10).i32(4); }
     HandBytes& vertex(float x, float y, float z, int8_t bone = -1, uint8_t uses = 0) {
         return u8(0).f32s({x, y, z}).u8(static_cast<uint8_t>(bone)).u8(uses);

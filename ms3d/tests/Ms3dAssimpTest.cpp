@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "ms3d/Ms3dIo.h"
-#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -41,8 +41,8 @@ TEST(Ms3dAssimp, CountsGroupsAndTrianglesAsWritten) {
     models.push_back(test::CubeModel());
     models.push_back(test::MixedModel());
     models.push_back(test::GridModel(60));
-    test::TempPath file("assimp.ms3d");
-    const std::string& path = file.str();
+    test::TempFile file("assimp.ms3d");
+    const std::string& path = file.path();
     for (const auto& model : models) {
         std::string error;
         ASSERT_TRUE(WriteMs3dModel(path, model.get(), error)) << error;

@@ -7,8 +7,8 @@
 #include "ms3d/Ms3dModel.h"
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/tests/HandBytes.h"
-#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -40,13 +40,13 @@ HandBytes Tiny(TinyOptions o = {}) {
 struct Parsed {
     bool ok;
     std::string error;
+    Fault fault;
     Ms3dFile file;
 };
 
 Parsed Parse(const std::vector<uint8_t>& bytes) {
-    Parsed p;
-    p.ok = ParseMs3d(bytes, p.file, p.error);
-    return p;
+    auto result = ParseMs3d(bytes);
+    return {result.Ok(), result.Reason(), result.GetFault(), result.Ok() ? *result : Ms3dFile{}};
 }
 
 std::array<float, 3> Position(msMesh* mesh, int v) {
@@ -69,7 +69,7 @@ std::array<word, 3> Corners(msMesh* mesh, int t, bool normals = false) {
 }
 
 TEST(Ms3dRead, VerticesAreDistinctFileVertexAndTexCoordsInOrderOfFirstUse) {
-    Parsed p = Parse(Tiny().b);
+    Parsed p = Parse(Tiny().bytes);
     ASSERT_TRUE(p.ok) << p.error;
     auto model = test::NewModel();
     std::string error;
@@ -123,7 +123,7 @@ TEST(Ms3dRead, VerticesAreDistinctFileVertexAndTexCoordsInOrderOfFirstUse) {
 }
 
 TEST(Ms3dRead, MaterialsAreAppendedAfterTheModelsOwn) {
-    Parsed p = Parse(Tiny().b);
+    Parsed p = Parse(Tiny().bytes);
     ASSERT_TRUE(p.ok);
     auto model = test::CubeModel();
     std::string error;
@@ -135,26 +135,26 @@ TEST(Ms3dRead, MaterialsAreAppendedAfterTheModelsOwn) {
 // The trailer's parts may stop after any whole part, never inside one.
 TEST(Ms3dRead, TrailerEndsOnlyBetweenItsParts) {
     HandBytes f = Tiny();
-    std::vector<size_t> ends{f.b.size()};
+    std::vector<size_t> ends{f.bytes.size()};
     f.i32(1);                               // comments
     f.i32(1).i32(1).i32(3).text("abc", 3);  // group 1's comment
     f.i32(0).i32(0);                        // material and joint comments
     f.i32(1).i32(2).text("hi", 2);          // the model comment, no index
-    ends.push_back(f.b.size());
+    ends.push_back(f.bytes.size());
     f.i32(3).text("", 4 * 14);  // vertex extras, 14 bytes a vertex
-    ends.push_back(f.b.size());
+    ends.push_back(f.bytes.size());
     f.i32(1);  // joint extras, no joints
-    ends.push_back(f.b.size());
+    ends.push_back(f.bytes.size());
     f.i32(1).f32(1).i32(0).f32(0.5f);  // model extras
-    ends.push_back(f.b.size());
+    ends.push_back(f.bytes.size());
 
-    for (size_t n = ends.front(); n <= f.b.size(); ++n) {
-        std::vector<uint8_t> cut(f.b.begin(), f.b.begin() + n);
+    for (size_t n = ends.front(); n <= f.bytes.size(); ++n) {
+        std::vector<uint8_t> cut(f.bytes.begin(), f.bytes.begin() + n);
         bool atEnd = std::find(ends.begin(), ends.end(), n) != ends.end();
         Parsed p = Parse(cut);
         EXPECT_EQ(p.ok, atEnd) << "length " << n << ": " << p.error;
     }
-    Parsed whole = Parse(f.b);
+    Parsed whole = Parse(f.bytes);
     EXPECT_TRUE(whole.file.skipped.trailer);
     EXPECT_EQ(whole.file.skipped.vertexExtraSubVersion, 3);
 }
@@ -164,14 +164,15 @@ TEST(Ms3dRead, VertexExtrasOfEachSubVersion) {
         HandBytes f = Tiny();
         f.i32(1).i32(0).i32(0).i32(0).i32(0);
         f.i32(sub).text("", 4 * (2 + 4 * sub));
-        Parsed p = Parse(f.b);
+        Parsed p = Parse(f.bytes);
         EXPECT_TRUE(p.ok) << sub << ": " << p.error;
-        f.b.pop_back();
-        EXPECT_FALSE(Parse(f.b).ok) << sub;
+        f.bytes.pop_back();
+        EXPECT_FALSE(Parse(f.bytes).ok) << sub;
     }
     HandBytes f = Tiny();
     f.i32(1).i32(0).i32(0).i32(0).i32(0).i32(4).text("", 4 * 18);
-    EXPECT_EQ(Parse(f.b).error, "unsupported vertex extras sub-version 4");
+    EXPECT_EQ(Parse(f.bytes).error, "unsupported vertex extras sub-version 4");
+    EXPECT_EQ(Parse(f.bytes).fault, Fault::Refused);
 }
 
 TEST(Ms3dRead, JointsAndTheirKeyFramesAreSkipped) {
@@ -185,17 +186,17 @@ TEST(Ms3dRead, JointsAndTheirKeyFramesAreSkipped) {
     HandBytes good = withJoint(2, 3);
     good.i32(1).i32(0).i32(0).i32(1).i32(0).i32(1).text("x", 1).i32(0);  // joint 0's comment
     good.i32(1).i32(1).text("", 12);  // vertex extras (no vertices), joint extras
-    Parsed p = Parse(good.b);
+    Parsed p = Parse(good.bytes);
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.file.skipped.joints, 1u);
 
-    p = Parse(withJoint(1000, 3).b);
+    p = Parse(withJoint(1000, 3).bytes);
     EXPECT_FALSE(p.ok);
     EXPECT_NE(p.error.find("key frames of joint 0"), std::string::npos) << p.error;
 }
 
 TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
-    const std::vector<uint8_t> good = Tiny().b;
+    const std::vector<uint8_t> good = Tiny().bytes;
     for (size_t n = 0; n < good.size(); ++n) {
         Parsed p = Parse(std::vector<uint8_t>(good.begin(), good.begin() + n));
         EXPECT_FALSE(p.ok) << n;
@@ -214,38 +215,42 @@ TEST(Ms3dRead, DamagedFilesSayWhatIsWrong) {
     };
     EXPECT_EQ(patched(0, 'X'), "not a model file (no MS3D000000 header)");
     EXPECT_EQ(patched(10, 3), "unsupported version 3 (only 4 is read)");
+    std::vector<uint8_t> otherVersion = good;
+    otherVersion[10] = 3;
+    EXPECT_EQ(Parse(otherVersion).fault, Fault::WrongKind);
     EXPECT_EQ(patched(15, 0xFF),  // vertex count 0xFF04
               "65284 vertices run past the end of the file (" + std::to_string(good.size() - 16) +
                   " bytes left)");
-    EXPECT_EQ(Parse(Tiny({.firstCorner = 4}).b).error,
+    EXPECT_EQ(Parse(Tiny({.firstCorner = 4}).bytes).error,
               "triangle 0 uses vertex 4, the file has 4 vertices");
-    EXPECT_EQ(Parse(Tiny({.groupAFirst = 2}).b).error,
+    EXPECT_EQ(Parse(Tiny({.groupAFirst = 2}).bytes).error,
               "group 0 ('A') lists triangle 2, the file has 2 triangles");
-    EXPECT_EQ(Parse(Tiny({.groupBMaterial = 1}).b).error,
+    EXPECT_EQ(Parse(Tiny({.groupBMaterial = 1}).bytes).error,
               "group 1 ('B') uses material 1, the file has 1 materials");
-    EXPECT_FALSE(Parse(Tiny({.groupBMaterial = -2}).b).ok);
+    EXPECT_FALSE(Parse(Tiny({.groupBMaterial = -2}).bytes).ok);
 
     HandBytes comment = Tiny();
     comment.i32(1).i32(1).i32(2).i32(1).text("x", 1);
-    EXPECT_EQ(Parse(comment.b).error, "group comment for group 2, the file has 2 groups");
+    EXPECT_EQ(Parse(comment.bytes).error, "group comment for group 2, the file has 2 groups");
     HandBytes longComment = Tiny();
     longComment.i32(1).i32(0).i32(0).i32(0).i32(1).i32(1000).text("x", 1);
-    EXPECT_EQ(Parse(longComment.b).error, "a model comment of 1000 bytes does not fit in the file");
+    EXPECT_EQ(Parse(longComment.bytes).error,
+              "a model comment of 1000 bytes does not fit in the file");
 }
 
-using test::TempPath;
+using test::TempFile;
 
 TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
-    TempPath cut("cut.ms3d");
-    std::vector<uint8_t> bytes = Tiny().b;
+    TempFile cut("cut.ms3d");
+    std::vector<uint8_t> bytes = Tiny().bytes;
     bytes.resize(100);
-    ASSERT_TRUE(WriteWholeFile(cut.str(), bytes));
+    ASSERT_TRUE(WriteWholeFile(cut.path(), bytes));
     auto model = test::NewModel();
-    std::string error;
-    EXPECT_FALSE(ReadMs3dModel(cut.str(), model.get(), error));
-    EXPECT_EQ(error, cut.str() +
-                         ": 2 triangles run past the end of the file (22 bytes "
-                         "left)");
+    auto cutRead = ReadMs3dModel(cut.path(), model.get());
+    EXPECT_EQ(cutRead.GetFault(), Fault::Damaged);
+    EXPECT_EQ(cutRead.Reason(), cut.path() +
+                                    ": 2 triangles run past the end of the file (22 bytes "
+                                    "left)");
 
     // Valid as a file, but one group would need more triangles than a mesh holds.
     HandBytes big;
@@ -253,14 +258,16 @@ TEST(Ms3dRead, AFailedReadNamesTheFileAndLeavesTheModelAlone) {
     big.triangle({0, 1, 2}, {0, 1, 0}, {0, 0, 1});
     big.u16(1).u8(0).text("big", 32).u16(65535).text("", 2 * 65535).u8(0xFF);
     big.u16(0).noAnimation();
-    TempPath bigPath("big.ms3d");
-    ASSERT_TRUE(WriteWholeFile(bigPath.str(), big.b));
-    EXPECT_FALSE(ReadMs3dModel(bigPath.str(), model.get(), error));
-    EXPECT_EQ(error, bigPath.str() + ": group 0 ('big') has more than 65534 triangles");
+    TempFile bigPath("big.ms3d");
+    ASSERT_TRUE(WriteWholeFile(bigPath.path(), big.bytes));
+    auto bigRead = ReadMs3dModel(bigPath.path(), model.get());
+    EXPECT_EQ(bigRead.GetFault(), Fault::Refused);
+    EXPECT_EQ(bigRead.Reason(), bigPath.path() + ": group 0 ('big') has more than 65534 triangles");
     EXPECT_EQ(msModel_GetMeshCount(model.get()), 0);
 
-    EXPECT_FALSE(ReadMs3dModel("/nonexistent/x.ms3d", model.get(), error));
-    EXPECT_EQ(error, "/nonexistent/x.ms3d: cannot read the file");
+    auto missing = ReadMs3dModel("/nonexistent/x.ms3d", model.get());
+    EXPECT_EQ(missing.GetFault(), Fault::Unreadable);
+    EXPECT_EQ(missing.Reason(), "/nonexistent/x.ms3d: cannot read the file");
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/Ms3dWrite.h"
 #include "ms3d/tests/HandBytes.h"
-#include "ms3d/tests/TempPath.h"
 #include "ms3d/tests/TestModels.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -23,11 +23,11 @@ std::vector<uint8_t> Write(msModel* model) {
 }
 
 ModelPtr Read(const std::vector<uint8_t>& bytes) {
-    Ms3dFile file;
-    std::string error;
     ModelPtr model = test::NewModel();
-    EXPECT_TRUE(ParseMs3d(bytes, file, error)) << error;
-    EXPECT_TRUE(BuildModel(file, model.get(), error)) << error;
+    auto file = ParseMs3d(bytes);
+    EXPECT_TRUE(file.Ok()) << file.Reason();
+    std::string error;
+    EXPECT_TRUE(file.Ok() && BuildModel(*file, model.get(), error)) << error;
     return model;
 }
 
@@ -71,7 +71,7 @@ TEST(Ms3dWrite, LaysOutAHandComputedFile) {
     expected.u16(1).group("plate", {0}, 0);
     expected.u16(1).material("Steel", eSphereMap, "steel.tga", "");
     expected.noAnimation();
-    EXPECT_EQ(Write(model.get()), expected.b);
+    EXPECT_EQ(Write(model.get()), expected.bytes);
 }
 
 TEST(Ms3dWrite, ModelsComeBackEqual) {
@@ -85,19 +85,19 @@ TEST(Ms3dWrite, ModelsComeBackEqual) {
     }
 }
 
-using test::TempPath;
+using test::TempFile;
 
 TEST(Ms3dWrite, ThroughAFileOnDisk) {
     ModelPtr model = test::MixedModel();
-    TempPath path("mixed.ms3d");
+    TempFile path("mixed.ms3d");
     std::string error;
-    ASSERT_TRUE(WriteMs3dModel(path.str(), model.get(), error)) << error;
+    ASSERT_TRUE(WriteMs3dModel(path.path(), model.get(), error)) << error;
     ModelPtr back = test::NewModel();
-    Ms3dSkipped skipped;
-    ASSERT_TRUE(ReadMs3dModel(path.str(), back.get(), error, &skipped)) << error;
+    auto skipped = ReadMs3dModel(path.path(), back.get());
+    ASSERT_TRUE(skipped.Ok()) << skipped.Reason();
     EXPECT_EQ(test::ModelDifference(model.get(), back.get()), "");
-    EXPECT_EQ(skipped.joints, 0u);
-    EXPECT_FALSE(skipped.trailer);
+    EXPECT_EQ(skipped->joints, 0u);
+    EXPECT_FALSE(skipped->trailer);
 }
 
 TEST(Ms3dWrite, RefusesWhatAFileCannotHold) {
@@ -172,9 +172,8 @@ TEST(Ms3dWrite, RealFilesComeBackEqual) {
     for (const Expected& e : files) {
         SCOPED_TRACE(e.name);
         ModelPtr model = test::NewModel();
-        std::string error;
-        Ms3dSkipped skipped;
-        ASSERT_TRUE(ReadMs3dModel(dir + e.name, model.get(), error, &skipped)) << error;
+        auto skipped = ReadMs3dModel(dir + e.name, model.get());
+        ASSERT_TRUE(skipped.Ok()) << skipped.Reason();
         EXPECT_EQ(msModel_GetMeshCount(model.get()), e.groups);
         int triangles = 0;
         for (int i = 0; i < msModel_GetMeshCount(model.get()); ++i) {
@@ -184,9 +183,9 @@ TEST(Ms3dWrite, RealFilesComeBackEqual) {
         if (e.materials >= 0) {
             EXPECT_EQ(msModel_GetMaterialCount(model.get()), e.materials);
         }
-        EXPECT_EQ(skipped.joints, e.joints);
+        EXPECT_EQ(skipped->joints, e.joints);
         if (e.trailer) {
-            EXPECT_EQ(skipped.vertexExtraSubVersion, 3);
+            EXPECT_EQ(skipped->vertexExtraSubVersion, 3);
         }
 
         std::vector<uint8_t> written = Write(model.get());

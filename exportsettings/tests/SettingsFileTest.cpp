@@ -1,22 +1,22 @@
-#include "exporter/SettingsFile.h"
+#include "exportsettings/SettingsFile.h"
 
 #include <gtest/gtest.h>
+
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
+using test::U32At;
 
 ExportSettings Cockpit() {
     ExportSettings s;
-    s.orientation = 1;
+    s.orientation = StoredValue(Orientation::BackToFront);
     s.levelOfDetail = 2;
     s.groupCount = 3;
     s.quantities[0] = 4;
     s.quantities[2] = 2;
-    s.modelType = 2;
+    s.modelType = StoredValue(ModelType::Cockpit);
     s.fovX = 0.645772f;
     s.fovY = 0.514412f;
     s.zNear = 0.05f;
@@ -71,6 +71,36 @@ TEST(SettingsFile, ReadsBothLayoutsAndOnlyTheFirstRecord) {
     SettingsFileContent empty = DecodeSettingsFile({});
     EXPECT_TRUE(empty.oldLayout);
     EXPECT_EQ(empty.settings.integerScale, 0);
+}
+
+// The collision exporter's view: at most 148 bytes, by word index.
+TEST(SettingsFile, WordsAreTheFieldsInFileOrder) {
+    ExportSettings cockpit = Cockpit();
+    cockpit.floatScale = 12.5f;
+    std::vector<uint8_t> b = EncodeSettingsFile(cockpit);
+    SettingsWords words = DecodeSettingsWords(b);
+    EXPECT_EQ(words[settings_word::kOrientation], 1u);
+    EXPECT_EQ(words[settings_word::kQuantity0 + 2], 2u);
+    EXPECT_EQ(words[settings_word::kModelType], 2u);
+    EXPECT_EQ(words[settings_word::kZFar], 0x40A00000u);
+    EXPECT_EQ(words[settings_word::kFloatScale], 0x41480000u);
+    EXPECT_EQ(SettingsToWords(cockpit), words);
+
+    // Bytes past the 37 words are never read, and the reserved half of the
+    // model type's word does not reach the record.
+    b[147] = 0x7F;
+    b[148] = 0xFF;
+    b[90] = 0x01;
+    words = DecodeSettingsWords(b);
+    EXPECT_EQ(words[36], 0x7F000000u);
+    EXPECT_EQ(words[settings_word::kModelType], 0x00010002u);
+    EXPECT_EQ(SettingsFromWords(words), cockpit);
+
+    // A file cut inside a word keeps that word's leading bytes.
+    b.resize(110);
+    b[108] = 0x34;
+    b[109] = 0x12;
+    EXPECT_EQ(DecodeSettingsWords(b)[settings_word::kFloatScale], 0x1234u);
 }
 
 }  // namespace

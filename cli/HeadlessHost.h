@@ -1,0 +1,40 @@
+#pragma once
+// The command line as the modeller: it loads a plug-in library from beside
+// the program, hands it the headless services, and runs the plug-in object
+// through the library boundary. What the run produced comes back through
+// the services: the messages shown (ui) and the files written (files).
+
+#include <ostream>
+#include <string>
+
+#include "cli/CliUi.h"
+#include "host/HostServices.h"
+#include "host/ModelLib.h"
+
+namespace kx {
+
+class HeadlessHost {
+  public:
+    // Messages go to `err` as they are shown, one line each.
+    explicit HeadlessHost(std::ostream& err);
+    ~HeadlessHost();
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+    CliUi ui;
+    RecordingFileService files;
+    // A store of its own for each run, so no run depends on the person's
+    // settings or on an earlier run.
+    IniSettingsStore settings;
+    PlainDeviceService devices;
+    HostServices services;
+};
+
+// Loads the library `baseName` from `programDir`, attaches `host`, creates
+// the plug-in object, calls Execute with `model` and destroys the object, as
+// the modeller does. False, with `error` naming the library, when it cannot
+// be loaded or gives no object; otherwise `result` holds Execute's value.
+bool RunPlugInLibrary(const std::string& programDir, const std::string& baseName,
+                      HeadlessHost& host, msModel* model, int& result, std::string& error);
+
+}  // namespace kx

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli/tests/CliRun.h"
+#include "container/FileIo.h"
+#include "exporter/tests/ExportHarness.h"
+#include "ms3d/Ms3dIo.h"
+
+namespace kx {
+namespace {
+
+// A model file of two blocks and a hardpoint marker.
+class BlockFile {
+  public:
+    BlockFile() : file_("render_blocks.ms3d") {
+        test::TestModel model;
+        const int steel = model.Material("Steel");
+        model.Block("hull", {0, 0, 0}, {1, 1, 1}, steel);
+        model.Block("wing", {2, 0, 0}, {3, 1, 1}, steel);
+        model.Marker("Hp_Fixed_HpWeapon01", 3, 1, 1);
+        std::string error;
+        EXPECT_TRUE(WriteMs3dModel(file_.path(), model.m, error)) << error;
+    }
+    const std::string& path() const { return file_.path(); }
+
+  private:
+    TempFile file_;
+};
+
+std::string Contents(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(RenderCommand, WritesAPngForEveryView) {
+    BlockFile model;
+    TempFile out("render_out.png");
+    for (const char* view : {"sheet", "front", "back", "left", "right", "top", "bottom", "iso"}) {
+        std::filesystem::remove(out.path());
+        auto r = Kaltrix(
+            {"render", model.path(), "-o", out.path(), "--view", view, "--size", "160x120"});
+        ASSERT_EQ(r.rc, 0) << view << ": " << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(Contents(out.path()).substr(0, 8), "\x89PNG\r\n\x1a\n") << view;
+    }
+    auto r = Kaltrix({"render", model.path(), "-o", out.path(), "--no-hardpoints"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+}
+
+TEST(RenderCommand, UsageErrorsExitTwoAndWriteNothing) {
+    BlockFile model;
+    TempFile out("render_usage.png");
+    const std::string in = model.path(), o = out.path();
+    const std::vector<std::vector<std::string>> cases{
+        {"render", in},
+        {"render", "-o", o},
+        {"render", in, "-o"},
+        {"render", in, "-o", o, "--view", "side"},
+        {"render", in, "-o", o, "--size", "1024"},
+        {"render", in, "-o", o, "--size", "16x16"},
+        {"render", in, "-o", o, "--size", "100x-5"},
+        {"render", in, "-o", o, "--size", "9000x100"},
+        {"render", in, "-o", o, "--lod", "x"},
+        {"render", in, "-o", o, "--lod", "1"},
+        {"render", in, "-o", o, "--hulls", "ship.sur"},
+        {"render", in, "-o", o, "--frobnicate"},
+        {"render", in, in, "-o", o},
+        // A slip that would have written a picture over the model.
+        {"render", in, "-o", in},
+    };
+    for (const auto& args : cases) {
+        auto r = Kaltrix(args);
+        EXPECT_EQ(r.rc, 2) << args.back();
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(o));
+    }
+    EXPECT_EQ(Contents(in).substr(0, 10), "MS3D000000");
+}
+
+TEST(RenderCommand, UnreadableInputsExitOneAndLeaveTheTargetAlone) {
+    TempFile out("render_kept.png");
+    {
+        std::ofstream keep(out.path(), std::ios::binary);
+        keep << "keep";
+    }
+    TempFile damaged("render_damaged.ms3d");
+    {
+        std::ofstream bytes(damaged.path(), std::ios::binary);
+        bytes << "MS3D000000\x04\0\0\0garbage";
+    }
+    TempFile folder("render_folder.ms3d");
+    std::filesystem::create_directory(folder.path());
+    for (const std::string& input : {std::string("/nonexistent/ship.ms3d"), damaged.path(),
+                                     folder.path(), folder.path() + "/x.txt"}) {
+        auto r = Kaltrix({"render", input, "-o", out.path()});
+        EXPECT_EQ(r.rc, 1) << input;
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_NE(r.err.find(input), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Contents(out.path()), "keep");
+}
+
+TEST(RenderCommand, UnwritableOutputExitsOne) {
+    BlockFile model;
+    TempFile folder("render_folder.png");
+    std::filesystem::create_directory(folder.path());
+    for (const std::string& output : {std::string("/nonexistent/dir/out.png"), folder.path()}) {
+        auto r = Kaltrix({"render", model.path(), "-o", output, "--size", "64x64"});
+        EXPECT_EQ(r.rc, 1) << output;
+        EXPECT_EQ(r.err, "kaltrix: " + output + ": cannot write the file\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,21 @@
+#pragma once
+// Paints one view of a scene into one panel of a cairo surface: the model
+// flat shaded, hulls as translucent outlines, hardpoint arrows with names.
+
+#include <cairo.h>
+
+#include "render/PanelProjection.h"
+#include "render/ScenePreparation.h"
+#include "render/View.h"
+
+namespace kx {
+
+// The model is fitted into `fit` and nothing is drawn outside `clip`.
+void PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view, const PanelRect& clip,
+                const PanelRect& fit, bool hardpoints);
+
+// Text at (x, y) with a dark rim, readable over the model and the background
+// alike. `text` must be valid UTF-8 (see TextForCairo).
+void RimmedText(cairo_t* cr, double x, double y, const char* text);
+
+}  // namespace kx

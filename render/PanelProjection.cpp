@@ -1,0 +1,126 @@
+#include "render/PanelProjection.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kx {
+
+namespace {
+
+double DotD(const Vec3& a, const Vec3& b) {
+    return static_cast<double>(a[0]) * b[0] + static_cast<double>(a[1]) * b[1] +
+           static_cast<double>(a[2]) * b[2];
+}
+
+struct Bounds2 {
+    double loX = 0, hiX = 0, loY = 0, hiY = 0;
+    bool empty = true;
+
+    void Add(double x, double y) {
+        if (empty) {
+            loX = hiX = x;
+            loY = hiY = y;
+            empty = false;
+            return;
+        }
+        loX = std::min(loX, x);
+        hiX = std::max(hiX, x);
+        loY = std::min(loY, y);
+        hiY = std::max(hiY, y);
+    }
+};
+
+}  // namespace
+
+PanelProjection::PanelProjection(const PreparedScene& prepared, ViewKind view,
+                                 const PanelRect& rect, bool hardpoints)
+    : basis_(BasisOf(view)) {
+    const RenderScene& scene = prepared.scene;
+    Bounds2 bounds;
+    auto add = [&](const Vec3& p) { bounds.Add(DotD(p, basis_.right), DotD(p, basis_.up)); };
+    for (size_t t = 0; t < prepared.drawable.size(); ++t) {
+        if (prepared.drawable[t]) {
+            add(scene.corners[3 * t]);
+            add(scene.corners[3 * t + 1]);
+            add(scene.corners[3 * t + 2]);
+        }
+    }
+    for (size_t t = 0; t < prepared.hullDrawable.size(); ++t) {
+        if (prepared.hullDrawable[t]) {
+            add(scene.hullCorners[3 * t]);
+            add(scene.hullCorners[3 * t + 1]);
+            add(scene.hullCorners[3 * t + 2]);
+        }
+    }
+    if (hardpoints) {
+        for (size_t h = 0; h < scene.hardpoints.size(); ++h) {
+            if (!prepared.hardpointDrawable[h]) {
+                continue;
+            }
+            const SceneHardpoint& hp = scene.hardpoints[h];
+            add(hp.position);
+            for (int axis = 0; axis < 3; ++axis) {
+                add(Add(hp.position, ArrowOf(hp, axis, prepared.arrowLength)));
+            }
+        }
+    }
+    // A twentieth of the panel on each side, so nothing touches its edge.
+    const double margin = 0.05 * std::min(rect.width, rect.height);
+    const double usableW = std::max(1.0, rect.width - 2 * margin);
+    const double usableH = std::max(1.0, rect.height - 2 * margin);
+    panelX_ = rect.x + rect.width / 2;
+    panelY_ = rect.y + rect.height / 2;
+    if (bounds.empty) {
+        return;
+    }
+    centreX_ = bounds.loX / 2 + bounds.hiX / 2;
+    centreY_ = bounds.loY / 2 + bounds.hiY / 2;
+    const double spanX = bounds.hiX - bounds.loX;
+    const double spanY = bounds.hiY - bounds.loY;
+    double scale = 0;
+    if (spanX > 0) {
+        scale = usableW / spanX;
+    }
+    if (spanY > 0) {
+        scale = scale > 0 ? std::min(scale, usableH / spanY) : usableH / spanY;
+    }
+    // A point, or a span too wide for a double: draw at scale 1 around the
+    // centre rather than at an infinite or zero scale.
+    scale_ = scale > 0 && std::isfinite(scale) ? scale : 1.0;
+}
+
+ScreenPoint PanelProjection::ToScreen(const Vec3& p) const {
+    return {panelX_ + (DotD(p, basis_.right) - centreX_) * scale_,
+            panelY_ - (DotD(p, basis_.up) - centreY_) * scale_};
+}
+
+double PanelProjection::Depth(const Vec3& p) const {
+    return DotD(p, basis_.toward);
+}
+
+std::vector<DrawItem> BackToFront(const PreparedScene& prepared, const ViewBasis& basis) {
+    const RenderScene& scene = prepared.scene;
+    std::vector<DrawItem> items;
+    items.reserve(prepared.drawable.size() / 2 + prepared.hullDrawable.size());
+    auto centreDepth = [&](const std::vector<Vec3>& corners, size_t t) {
+        return DotD(corners[3 * t], basis.toward) + DotD(corners[3 * t + 1], basis.toward) +
+               DotD(corners[3 * t + 2], basis.toward);
+    };
+    for (size_t t = 0; t < prepared.drawable.size(); ++t) {
+        if (prepared.drawable[t] && Dot(prepared.normals[t], basis.toward) > 0.0f) {
+            items.push_back({centreDepth(scene.corners, t), static_cast<uint32_t>(t)});
+        }
+    }
+    for (size_t t = 0; t < prepared.hullDrawable.size(); ++t) {
+        if (prepared.hullDrawable[t]) {
+            items.push_back(
+                {centreDepth(scene.hullCorners, t), kHullItem | static_cast<uint32_t>(t)});
+        }
+    }
+    std::sort(items.begin(), items.end(), [](const DrawItem& a, const DrawItem& b) {
+        return a.depth < b.depth || (a.depth == b.depth && a.item < b.item);
+    });
+    return items;
+}
+
+}  // namespace kx

@@ -1,0 +1,52 @@
+#include "render/SceneLoading.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "render/ModelFileScene.h"
+
+namespace kx {
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace
+
+SceneFileKind SceneFileKindOf(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    if (ext == ".ms3d") {
+        return SceneFileKind::ModelFile;
+    }
+    if (ext == ".cmp" || ext == ".3db") {
+        return SceneFileKind::GameModel;
+    }
+    if (ext == ".sur") {
+        return SceneFileKind::Surface;
+    }
+    return SceneFileKind::Unknown;
+}
+
+Result<RenderScene> LoadScene(const SceneRequest& request) {
+    switch (SceneFileKindOf(request.path)) {
+        case SceneFileKind::ModelFile:
+            return LoadModelFileScene(request.path);
+        case SceneFileKind::GameModel:
+        case SceneFileKind::Surface:
+            return Status::Failure(Fault::Refused, request.path +
+                                                       ": game models and collision surfaces "
+                                                       "cannot be drawn yet");
+        case SceneFileKind::Unknown:
+            break;
+    }
+    return Status::Failure(Fault::WrongKind,
+                           request.path + ": not a file render draws (.ms3d, .cmp, .3db, .sur)");
+}
+
+}  // namespace kx

@@ -1,0 +1,79 @@
+#include "surface/SurfaceExport.h"
+
+#include <bit>
+
+#include "surface/HostMeshRecords.h"
+#include "surface/PartMeshes.h"
+#include "surface/SurfaceHulls.h"
+
+namespace kx {
+
+SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
+                                       uint32_t shipMass, bool reductionOff) {
+    namespace w = settings_word;
+    SurfaceOptions options;
+    options.integerScale = static_cast<int32_t>(words[w::kIntegerScale]);
+    options.floatScale = std::bit_cast<float>(words[w::kFloatScale]);
+    options.orientation = static_cast<int32_t>(words[w::kOrientation]);
+    options.groupCount = static_cast<int32_t>(words[w::kGroupCount]);
+    for (size_t g = 0; g < options.quantities.size(); ++g) {
+        options.quantities[g] = static_cast<int32_t>(words[w::kQuantity0 + g]);
+    }
+    options.modelType = static_cast<uint16_t>(words[w::kModelType]);
+    options.collisionKind = kind;
+    options.shipMass = shipMass;
+    options.reductionOff = reductionOff;
+    return options;
+}
+
+SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
+                                  meshutil::Device* device) {
+    SurfaceExportResult result;
+    HostModel host;
+    if (auto refusal = ReadHostModel(model, options, host)) {
+        result.messages.push_back(std::move(*refusal));
+        return result;
+    }
+
+    SurfaceModel whole;
+    whole.box = host.box;
+    if (MeasureWholeModel(host.records, device, whole.sphere, result.messages) !=
+        meshutil::STATUS_OK) {
+        result.messages.push_back({"Failed to calculate bounding sphere"});
+        return result;
+    }
+
+    PreparedMeshes meshes;
+    const meshutil::Status prepared =
+        SurfaceGroupCount(options) == 1
+            ? PrepareSingleGroupMeshes(host.records, options, whole.sphere.radius, device, meshes,
+                                       result.messages)
+            : PrepareGroupMeshes(host.records, options, whole.sphere.radius, device, meshes,
+                                 result.messages);
+    if (prepared != meshutil::STATUS_OK) {
+        result.messages.push_back({"Could not generate D3DMeshes  - exiting"});
+        return result;
+    }
+
+    std::vector<Box> boxes;
+    for (const PartMeshRecord& part : meshes.parts) {
+        boxes.push_back(part.box);
+    }
+    auto hardpoints = CollectHardpoints(host.records, boxes, options.modelType);
+    for (size_t p = 0; p < meshes.parts.size(); ++p) {
+        meshes.parts[p].hardpoints = std::move(hardpoints[p]);
+    }
+
+    std::vector<SurfacePart> parts = BuildSurfaceParts(meshes, options, whole);
+    for (SurfacePart& part : parts) {
+        if (auto refusal = part.Finish()) {
+            result.messages.push_back(std::move(*refusal));
+            return result;
+        }
+    }
+    result.bytes = WriteSurfaceFile(parts);
+    result.ok = true;
+    return result;
+}
+
+}  // namespace kx

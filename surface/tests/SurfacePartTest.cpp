@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "surface/SurReader.h"
+#include "surface/SurfacePart.h"
+#include "testsupport/LittleEndian.h"
+
+namespace kx {
+namespace {
+
+using test::Le;
+
+HullTriangle Triangle(uint32_t index, std::array<uint32_t, 3> v, const std::vector<Vec3>& points) {
+    HullTriangle t;
+    t.flags = index;
+    t.vertices = v;
+    t.normal = TriangleNormal(points[v[0]], points[v[1]], points[v[2]]);
+    return t;
+}
+
+TEST(LinkTriangles, LinksEachSharedEdgeToItsNeighboursEntry) {
+    const std::vector<Vec3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    std::vector<HullTriangle> t = {Triangle(0, {0, 1, 2}, points), Triangle(1, {2, 1, 3}, points)};
+    t[1].edges[2] = kEdgeWrapBit;  // bit 15 is kept as it was
+    LinkTriangles(t);
+    EXPECT_EQ(t[0].edges, (std::array<uint16_t, 3>{0, 3, 0}));
+    EXPECT_EQ(t[1].edges, (std::array<uint16_t, 3>{0x7FFD, 0, 0x8000}));
+    // Both face the same way: no opposite triangle.
+    EXPECT_EQ(t[0].flags, 0u);
+    EXPECT_EQ(t[1].flags, 1u);
+}
+
+TEST(LinkTriangles, TakesTheFirstNeighbourAndTheFirstOfEquallyOppositeTriangles) {
+    // Three triangles on edge (0, 1): the first other one in hull order is the
+    // neighbour of both others. Triangles 1 and 2 face exactly away from 0.
+    const std::vector<Vec3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 2, 0}};
+    std::vector<HullTriangle> t = {Triangle(0, {0, 1, 2}, points), Triangle(1, {1, 0, 3}, points),
+                                   Triangle(2, {1, 0, 4}, points)};
+    t[1].normal = {0, 0, -1};
+    t[2].normal = {0, 0, -1};
+    LinkTriangles(t);
+    EXPECT_EQ(t[0].edges[0], 4);                      // to triangle 1, entry 0
+    EXPECT_EQ(t[1].edges[0], 0x7FFC);                 // back to triangle 0
+    EXPECT_EQ(t[2].edges[0], (0x8000 - 8) & 0x7FFF);  // to triangle 0 as well
+    EXPECT_EQ((t[0].flags >> 12) & 0xFFF, 1u);
+    EXPECT_EQ((t[1].flags >> 12) & 0xFFF, 0u);
+    EXPECT_EQ((t[2].flags >> 12) & 0xFFF, 0u);
+}
+
+TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
+    const std::vector<Vec3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+    SurfacePart part;
+    part.id = 0xAABBCCDD;
+    part.partCode = 0xF5;
+    part.box.Extend(Vec3{0, 0, 0});
+    part.box.Extend(Vec3{1, 1, 0});
+    part.centre = {0.5f, 0.5f, 0};
+    part.radius = 2;
+    part.inertia = {1, 2, 3};
+    BoundingNode group;
+    group.tag = 7;
+    part.AppendGroupNode(group);
+    const uint32_t hull = part.AddHull(kHullOrdinary, 0x11);
+    for (const Vec3& p : points) {
+        part.AddVertex(p, 0x11);
+    }
+    part.Hull(hull).triangles = {Triangle(0, {0, 1, 2}, points), Triangle(1, {2, 1, 3}, points)};
+    BoundingNode node;
+    node.centre = {0.5f, 0.5f, 0};
+    node.radius = 1;
+    node.tag = 8;
+    part.AppendHullNode(node, hull);
+    part.hardpointListPresent = true;
+    part.hardpointIds = {0x22};
+    ASSERT_FALSE(part.Finish());
+
+    Le want;
+    want.u32(0xAABBCCDD);
+    want.u32(3);  // exts, surf, hpid
+    want.text("exts", 4);
+    for (float f : {0.f, 0.f, 0.f, 1.f, 1.f, 0.f}) {
+        want.f32(f);
+    }
+    want.text("surf", 4);
+    want.u32(216);  // 48 header + 48 hull + 64 vertices + 56 nodes
+    for (float f : {0.5f, 0.5f, 0.f, 1.f, 2.f, 3.f, 2.f}) {
+        want.f32(f);
+    }
+    want.u8(0xF5);
+    want.u8(0xD8).u8(0x00).u8(0x00);
+    want.u32(160);  // node list
+    want.u32(0).u32(0).u32(0);
+    // Hull at record byte 92, vertex list at 140, nodes at 204.
+    want.u32(48);
+    want.u32(0x11);
+    want.u8(4);
+    want.u16(4 + 2 + 1);
+    want.u8(0);
+    want.u32(2);
+    want.u32(0);
+    for (uint16_t v : {0, 0, 1, 3, 2, 0}) {
+        want.u16(v);
+    }
+    want.u32(1);
+    for (uint16_t v : {2, 0x7FFD, 1, 0, 3, 0}) {
+        want.u16(v);
+    }
+    for (const Vec3& p : points) {
+        want.f32(p[0]);
+        want.f32(p[1]);
+        want.f32(p[2]);
+        want.u32(0x11);
+    }
+    want.u32(28);  // the group node skips its hull node
+    want.i32(0);
+    want.u32(0).u32(0).u32(0).u32(0);
+    want.u32(7);
+    want.u32(0);
+    want.i32(92 - 232);
+    for (float f : {0.5f, 0.5f, 0.f, 1.f}) {
+        want.f32(f);
+    }
+    want.u32(8);
+    want.text("hpid", 4);
+    want.u32(1);
+    want.u32(0x22);
+
+    ByteWriter got;
+    part.Write(got);
+    EXPECT_EQ(got.Data(), want.bytes);
+}
+
+TEST(SurfacePart, RootNodeGoesFirstAndSkipsToTheFirstGroupNode) {
+    SurfacePart part;
+    part.fixed = true;
+    const uint32_t a = part.AddHull(kHullOrdinary, 1);
+    const uint32_t b = part.AddHull(kHullOrdinary, 2);
+    part.AppendHullNode({}, a);
+    part.AppendGroupNode({});
+    part.AppendHullNode({}, b);
+    part.AppendHullNode({}, a);
+    part.AppendGroupNode({});
+    part.AppendHullNode({}, b);
+    const uint32_t wrap = part.AddHull(kHullWrap, 0);
+    BoundingNode root;
+    root.skip = 0x38;
+    part.InsertRootNode(root, wrap);
+    ASSERT_EQ(part.Nodes().size(), 7u);
+    EXPECT_EQ(part.Nodes()[0].skip, 28u * 2);  // the first group node
+    EXPECT_EQ(part.Nodes()[2].skip, 28u * 3);  // to the next group node
+    EXPECT_EQ(part.Nodes()[5].skip, 28u * 1);  // the last: its one hull node
+    EXPECT_EQ(part.ChunkCount(), 3u);          // no "hpid": three chunks
+
+    ASSERT_FALSE(part.Finish());
+    const auto read = ReadSurFile(WriteSurfaceFile(std::span(&part, 1)));
+    ASSERT_TRUE(read.Ok()) << read.Reason();
+    const SurPart& p = read->parts[0];
+    // The wrap hull leads to the root node, the root node to the wrap hull.
+    EXPECT_EQ(p.hulls[2].position + p.hulls[2].owner, p.nodeListOffset);
+    EXPECT_EQ(int64_t{p.nodeListOffset} + p.nodes[0].hullOffset, p.hulls[2].position);
+}
+
+TEST(SurfacePart, RefusesNumbersItsFieldsCannotHold) {
+    SurfacePart wide;
+    wide.id = 0x1234ABCD;
+    for (uint32_t v = 0; v <= kMaxPartVertices; ++v) {
+        wide.AddVertex({}, 0);
+    }
+    const auto vertices = wide.Finish();
+    ASSERT_TRUE(vertices);
+    EXPECT_EQ(vertices->text,
+              "Part 0x1234ABCD has 65536 vertices; a surface part holds at most 65535");
+    EXPECT_EQ(vertices->caption, "Error");
+
+    SurfacePart large;
+    large.id = 0x12;
+    const uint32_t hull = large.AddHull(kHullOrdinary, 0);
+    large.AddVertex({}, 0);
+    large.Hull(hull).triangles.resize(kMaxHullTriangles);
+    EXPECT_FALSE(large.Finish());
+    large.Hull(hull).triangles.resize(kMaxHullTriangles + 1);
+    const auto triangles = large.Finish();
+    ASSERT_TRUE(triangles);
+    EXPECT_EQ(triangles->text,
+              "Part 0x00000012 has a hull of 4097 triangles; a surface hull holds at most 4096");
+}
+
+}  // namespace
+}  // namespace kx
