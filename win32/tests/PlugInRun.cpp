@@ -62,9 +62,8 @@ int main(int argc, char** argv) {
     }
 
     msModel* model = kxModel_Create();
-    std::string error;
-    if (!kx::ReadMs3dModel(argv[2], model, error)) {
-        std::printf("FAIL %s\n", error.c_str());
+    if (auto read = kx::ReadMs3dModel(argv[2], model); !read) {
+        std::printf("FAIL %s\n", read.Reason().c_str());
         return 2;
     }
     HMODULE library = LoadLibraryA(argv[1]);

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Opens every plug-in window under Xvfb and saves a PNG of each, so that a
+# person can check the layouts (not run in CI):
+#   win32/screenshots.sh [OUT_DIR]
+# Needs a Linux build in build/ (for the sample model) and a Windows build in
+# build-win32/ or, where 32-bit programs cannot run, build-win64/ (see
+# win32/run-tests.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=$(mkdir -p "${1:-screenshots}" && cd "${1:-screenshots}" && pwd)
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  arch=win32 wine=/usr/lib/wine/wine bin=$root/build-win32/bin
+else
+  arch=win64 wine=/usr/lib/wine/wine64 bin=$root/build-win64/bin
+fi
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+  WINEPREFIX=$work/prefix timeout 60 wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+timeout 600 "$wine" wineboot -i >/dev/null 2>&1
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$work/display")
+
+winpath() { echo "Z:${1//\//\\}"; }
+timeout 300 "$wine" "$bin/win32_plugin_run.exe" Tarrow.dll "$(winpath "$root/build/sample_ship.ms3d")" \
+  "$(winpath "$root/win32/tests/scripts/screenshots.txt")" "$(winpath "$out")" \
+  "$(winpath "$work/shots.cmp")" 2>&1 | grep -v 'FS volume label' || true
+python3 "$root/win32/bmp2png.py" "$out"/*.bmp
+rm -f "$out"/*.bmp
+ls "$out"
