@@ -49,12 +49,8 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== Windows: $arch prefix and virtual display"
-export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDEBUG=-all
-# No browser or .NET engine to fetch, no menu entries to write.
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-timeout 600 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
-# A crash ends the test program with an error instead of waiting at a dialog.
-timeout 120 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+# The display first: the prefix's desktop process, started by wineboot,
+# keeps the display it was started with.
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -62,6 +58,12 @@ for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=:$(head -n1 "$work/display")
 echo "display $DISPLAY"
+export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDEBUG=-all
+# No browser or .NET engine to fetch, no menu entries to write.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+timeout 600 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+# A crash ends the test program with an error instead of waiting at a dialog.
+timeout 120 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 
 winpath() { echo "Z:${1//\//\\}"; }
 # Runs a Windows program under `timeout`; its output without wine's notes.

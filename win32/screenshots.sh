@@ -24,14 +24,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-timeout 600 "$wine" wineboot -i >/dev/null 2>&1
+# The display first: the prefix's desktop process, started by wineboot,
+# keeps the display it was started with.
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n1 "$work/display")
+export WINEPREFIX=$work/prefix WINEARCH=$arch WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+timeout 600 "$wine" wineboot -i >/dev/null 2>&1
 
 winpath() { echo "Z:${1//\//\\}"; }
 timeout 300 "$wine" "$bin/win32_plugin_run.exe" Tarrow.dll "$(winpath "$root/build/sample_ship.ms3d")" \
