@@ -137,7 +137,7 @@ void BM_SurfaceExport(benchmark::State& state) {
         PreparedMeshes meshes;
         PrepareGroupMeshes(host.records, options, whole.sphere.radius, Device(), meshes, messages);
         prepare += watch.Lap();
-        std::vector<Box> boxes;
+        std::vector<SurfaceBox> boxes;
         for (const PartMeshRecord& part : meshes.parts) {
             boxes.push_back(part.box);
         }

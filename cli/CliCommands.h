@@ -17,6 +17,8 @@ int RunPlugins(const std::vector<std::string>& args, CliContext& ctx);
 int RunVMesh(const std::vector<std::string>& args, CliContext& ctx);
 int RunSettings(const std::vector<std::string>& args, CliContext& ctx);
 int RunExport(const std::vector<std::string>& args, CliContext& ctx);
+int RunSur(const std::vector<std::string>& args, CliContext& ctx);
+int RunImport(const std::vector<std::string>& args, CliContext& ctx);
 int RunInfo(const std::vector<std::string>& args, CliContext& ctx);
 #ifdef KALTRIX_RENDER
 int RunRender(const std::vector<std::string>& args, CliContext& ctx);

@@ -26,6 +26,37 @@ std::span<const Command> Commands() {
             "  --settings FILE.ces    load these settings first\n"
             "  --save-settings FILE.ces  save the settings before exporting\n") +
         kExportSettingsOptionsHelp;
+    static const std::string surHelp = std::string(
+        "Exports a model file (.ms3d) as a collision surface (.sur) by driving the\n"
+        "collision exporter's options window as a person would: \"Load CMP Settings\"\n"
+        "with --settings first, \"Browse\" answered with OUT.sur, the options in the\n"
+        "order given, then OK. Messages print as 'Caption: text'. Exit 0 when OUT.sur\n"
+        "was written by this run, 1 when it was not, 2 for a usage error.\n"
+        "  --settings FILE.ces    load a model exporter settings file first\n"
+        "  --orientation upside-down|back-to-front\n"
+        "  --scale X              scale divisor, 0.000001 to 100\n"
+        "  --groups Q1,Q2,...     the meshes of each part, in order (1 to 18 groups)\n"
+        "  --shield | --wrap      collision mesh: shield bubble (default) or shrink wrapped\n"
+        "  --mass N               the ship's mass, from its archetype\n"
+        "  --no-reduction         keep the part meshes unreduced\n");
+    static const char* const importHelp =
+        "Imports a game model (.cmp / .3db) into a model file (.ms3d) by driving the model\n"
+        "importer's main dialog as a person would: from fresh settings with Auto load and\n"
+        "Auto open off, the options as its menu commands, \"Model\" answered with MODEL,\n"
+        "the level picked in its combo box, then \"Import\". Messages print as\n"
+        "'Caption: text'. Exit 0 when something was imported and OUT written, 1 when\n"
+        "nothing was, 2 for a usage error or an option the dialog refuses.\n"
+        "  --lod N                the N-th entry of the level list, counting from 0\n"
+        "  --no-hardpoints        leave the hardpoints out\n"
+        "  --hardpoints-after-model  all hardpoint markers after all meshes\n"
+        "  --filter TEXT          only hardpoints whose names hold TEXT (case counts;\n"
+        "                         the default is Hp, the empty text takes all)\n"
+        "  --game-dir DIR         the game's folder (else $KALTRIX_GAME_DIR, else the\n"
+        "                         settings' Directories/GamePath)\n"
+        "  --keep-model IN.ms3d   import into this model instead of an empty one\n"
+        "  --no-clear             keep that model's meshes (Clear model empties it)\n"
+        "  --use-my-settings      start from your stored importer options, which the\n"
+        "                         options above then change, as the dialog does\n";
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},
@@ -50,10 +81,19 @@ std::span<const Command> Commands() {
         {"settings", "-o OUT.ces [--settings IN.ces] [OPTIONS]", settingsHelp.c_str(), RunSettings},
         {"export", "MODEL.ms3d -o OUT [--update] [--settings IN.ces] [OPTIONS]", exportHelp.c_str(),
          RunExport},
-        {"info", "FILE.ms3d",
+        {"sur",
+         "MODEL.ms3d -o OUT.sur [--settings FILE.ces] [--orientation O] [--scale X] "
+         "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
+         surHelp.c_str(), RunSur},
+        {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
+        {"info", "FILE.ms3d|FILE.sur",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
-         "number of joints, fields separated by tabs.\n",
+         "number of joints, fields separated by tabs.\n"
+         "Describes a collision surface file after checking its structure: a line per\n"
+         "part (id, chunk count, box, centre, radius, inertia), then its hulls (type,\n"
+         "owner, triangles), its vertex and node counts and its hardpoint ids. A damaged\n"
+         "file prints its first fault on stderr and exits 1.\n",
          RunInfo},
 #ifdef KALTRIX_RENDER
         {"render",

@@ -1,13 +1,17 @@
-// info: what a model file holds, one line per group and per material.
+// info: what a model file holds, one line per group and per material; what
+// a collision surface file holds, one line per part, hull and list.
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "cli/CliCommands.h"
+#include "container/FileIo.h"
 #include "host/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
+#include "surface/SurReader.h"
 
 namespace kx {
 
@@ -40,6 +44,62 @@ void PrintModel(msModel* model, const Ms3dSkipped& skipped, std::ostream& out) {
     out << "joints\t" << skipped.joints << '\n';
 }
 
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+// Shortest text that reads back as the same float.
+std::string Number(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
+}
+
+std::string Triple(const Vec3& v) {
+    return Number(v[0]) + "," + Number(v[1]) + "," + Number(v[2]);
+}
+
+void PrintSurface(const SurFile& file, std::ostream& out) {
+    out << "surface\tversion=" << Number(file.version) << "\tparts=" << file.parts.size() << '\n';
+    for (const SurPart& part : file.parts) {
+        out << "part\t" << Hex(part.id) << "\tchunks=" << part.chunkCount
+            << "\tbox=" << Triple(part.boxMin) << ".." << Triple(part.boxMax)
+            << "\tcentre=" << Triple(part.centre) << "\tradius=" << Number(part.radius)
+            << "\tinertia=" << Triple(part.inertia) << '\n';
+        for (const SurHull& hull : part.hulls) {
+            out << "  hull\ttype=" << static_cast<int>(hull.type) << "\towner=" << Hex(hull.owner)
+                << "\ttriangles=" << hull.triangles.size() << '\n';
+        }
+        out << "  vertices=" << part.vertices.size() << "\tnodes=" << part.nodes.size() << '\n';
+        if (part.hasHardpointList) {
+            out << "  hardpoints=" << part.hardpointIds.size();
+            for (uint32_t id : part.hardpointIds) {
+                out << '\t' << Hex(id);
+            }
+            out << '\n';
+        }
+    }
+}
+
+int SurfaceInfo(const std::string& path, CliContext& ctx) {
+    std::vector<uint8_t> bytes;
+    const FileOutcome read = ReadFileBytes(path, bytes);
+    if (read == FileOutcome::NotRegularFile) {
+        return Failure(ctx, NotRegularFileMessage(path));
+    }
+    if (read != FileOutcome::Done) {
+        return Failure(ctx, path + ": could not be read");
+    }
+    auto file = ReadSurFile(bytes);
+    if (!file) {
+        return Failure(ctx, path + ": " + file.Reason());
+    }
+    PrintSurface(*file, ctx.out);
+    return 0;
+}
+
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
@@ -52,8 +112,12 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
         return UsageError(ctx, "info", files.empty() ? "missing FILE" : "one FILE only");
     }
     const std::string& path = files[0];
-    if (Lower(std::filesystem::path(path).extension().string()) != ".ms3d") {
-        return Failure(ctx, path + ": not a file info reads (.ms3d)");
+    const std::string extension = Lower(std::filesystem::path(path).extension().string());
+    if (extension == ".sur") {
+        return SurfaceInfo(path, ctx);
+    }
+    if (extension != ".ms3d") {
+        return Failure(ctx, path + ": not a file info reads (.ms3d, .sur)");
     }
     std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
     auto skipped = ReadMs3dModel(path, model.get());

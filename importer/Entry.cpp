@@ -1,4 +1,4 @@
 #include "host/PlugInEntry.h"
-#include "importer/OmmelPlugIn.h"
+#include "importer/CVornPlugIn.h"
 
-KX_DEFINE_PLUGIN_ENTRY(kx::OmmelPlugIn)
+KX_DEFINE_PLUGIN_ENTRY(kx::CVornPlugIn)

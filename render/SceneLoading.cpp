@@ -4,7 +4,9 @@
 #include <cctype>
 #include <filesystem>
 
+#include "render/GameModelScene.h"
 #include "render/ModelFileScene.h"
+#include "render/SurfaceScene.h"
 
 namespace kx {
 
@@ -37,11 +39,21 @@ Result<RenderScene> LoadScene(const SceneRequest& request) {
     switch (SceneFileKindOf(request.path)) {
         case SceneFileKind::ModelFile:
             return LoadModelFileScene(request.path);
-        case SceneFileKind::GameModel:
+        case SceneFileKind::GameModel: {
+            Result<GameModelScene> model = LoadGameModelScene(request.path, request.level);
+            if (!model) {
+                return model.GetStatus();
+            }
+            if (!request.hullsPath.empty()) {
+                Status s = AddSurfaceHulls(request.hullsPath, model->scene, model->placement);
+                if (!s) {
+                    return s;
+                }
+            }
+            return std::move(model->scene);
+        }
         case SceneFileKind::Surface:
-            return Status::Failure(Fault::Refused, request.path +
-                                                       ": game models and collision surfaces "
-                                                       "cannot be drawn yet");
+            return LoadSurfaceScene(request.path);
         case SceneFileKind::Unknown:
             break;
     }

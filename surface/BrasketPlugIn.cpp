@@ -1,11 +1,53 @@
 #include "surface/BrasketPlugIn.h"
 
+#include "container/FileIo.h"
+#include "surface/SurExportDlg.h"
+#include "surface/SurfaceExport.h"
+
 namespace kx {
 
 int BrasketPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
+    Ui& ui = *host_.ui;
+    if (msModel_GetMeshCount(model) == 0) {
+        ui.Message("The model is empty, no meshes to export!", "Error", MessageIcon::Warning);
+        msModel_Destroy(model);
+        return 0;
+    }
+    // Released on every way out, an escaping exception included.
+    DeviceLease device(host_.Devices(), ui, GetTitle());
+    if (!device) {
+        msModel_Destroy(model);
+        return 0;
+    }
+
+    FileService& files = host_.Files();
+    CSurExportDlg dlg(ui, files);
+    if (ui.RunModal(dlg) != kIdOk) {
+        msModel_Destroy(model);
+        return 0;
+    }
+
+    const SurfaceOptions options =
+        SurfaceOptionsFromWords(dlg.Words(), dlg.Kind(), dlg.ShipMass(), dlg.ReductionOff());
+    const SurfaceExportResult result = ExportSurface(model, options, device.get());
+    for (const SurfaceMessage& message : result.messages) {
+        ui.Message(message.text, message.caption,
+                   message.exclamation ? MessageIcon::Warning : MessageIcon::None);
+    }
+    if (result.ok) {
+        const FileOutcome written = files.Write(dlg.TargetPath(), result.bytes);
+        if (written == FileOutcome::NotRegularFile) {
+            ui.Message(NotRegularFileMessage(dlg.TargetPath()), kFileErrorCaption,
+                       MessageIcon::Error);
+        } else if (written != FileOutcome::Done) {
+            ui.Message(FormatMessage("Could not write %s", dlg.TargetPath().c_str()),
+                       kFileErrorCaption, MessageIcon::Error);
+        }
+    }
+    msModel_Destroy(model);
     return 0;
 }
 

@@ -20,7 +20,7 @@ struct HostMeshRecord {
     std::vector<std::array<uint16_t, 3>> faces;
     bool isHardpoint = false;  // name begins with "Hp", any case
     bool isIgnored = false;    // name begins with "Ix", any case (markers excepted)
-    Box box;
+    SurfaceBox box;
 
     // Meshes whose triangles become collision geometry.
     bool Included() const { return !isHardpoint && !isIgnored; }
@@ -28,7 +28,7 @@ struct HostMeshRecord {
 
 struct HostModel {
     std::vector<HostMeshRecord> records;
-    Box box;  // over the included meshes only
+    SurfaceBox box;  // over the included meshes only
 };
 
 // Classifies a mesh name as a marker or an ignored mesh.

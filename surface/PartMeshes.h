@@ -21,7 +21,7 @@ struct PartMeshRecord {
     std::string name;
     uint32_t id = 0;
     meshutil::TriMeshPtr mesh;  // welded and possibly reduced
-    Box box;                    // over its host meshes
+    SurfaceBox box;             // over its host meshes
     Sphere sphere;              // enlarged by 1.2
     std::vector<HardpointRecord> hardpoints;
 

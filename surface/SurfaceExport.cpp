@@ -55,7 +55,7 @@ SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
         return result;
     }
 
-    std::vector<Box> boxes;
+    std::vector<SurfaceBox> boxes;
     for (const PartMeshRecord& part : meshes.parts) {
         boxes.push_back(part.box);
     }

@@ -101,7 +101,7 @@ Vec3 PlaceShapeVertex(const HardpointRecord& hardpoint, const Vec3& vertex) {
 }
 
 std::vector<std::vector<HardpointRecord>> CollectHardpoints(std::span<const HostMeshRecord> records,
-                                                            std::span<const Box> partBoxes,
+                                                            std::span<const SurfaceBox> partBoxes,
                                                             uint16_t modelType) {
     std::vector<std::vector<HardpointRecord>> owned(partBoxes.size());
     if (partBoxes.empty()) {
@@ -123,15 +123,15 @@ std::vector<std::vector<HardpointRecord>> CollectHardpoints(std::span<const Host
         PlaceHardpoint(marker, h);
 
         // A marker without vertices stands at the origin: its box is that point.
-        Box markerBox = marker.box;
+        SurfaceBox markerBox = marker.box;
         if (marker.vertices.empty()) {
-            markerBox = Box{};
+            markerBox = SurfaceBox{};
             markerBox.Extend(h.position);
         }
         size_t owner = 0;
         if (!classified->hp0) {
             for (size_t p = 1; p < partBoxes.size(); ++p) {
-                const Box& part = partBoxes[p];
+                const SurfaceBox& part = partBoxes[p];
                 bool inside = true;
                 for (int axis = 0; axis < 3; ++axis) {
                     inside = inside && part.lo[axis] - t <= markerBox.lo[axis] &&

@@ -42,7 +42,7 @@ Vec3 PlaceShapeVertex(const HardpointRecord& hardpoint, const Vec3& vertex);
 // other part contains go to part 0; otherwise the first part from part 1 on
 // whose box, grown by 0.2 (0 for a weapon model), contains the marker's box.
 std::vector<std::vector<HardpointRecord>> CollectHardpoints(std::span<const HostMeshRecord> records,
-                                                            std::span<const Box> partBoxes,
+                                                            std::span<const SurfaceBox> partBoxes,
                                                             uint16_t modelType);
 
 }  // namespace kx

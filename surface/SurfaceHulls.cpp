@@ -26,7 +26,7 @@ Vec3 FiniteOrZero(const Vec3& v) {
     return {FiniteOrZero(v[0]), FiniteOrZero(v[1]), FiniteOrZero(v[2])};
 }
 
-float InertiaFactor(const Box& box, float density) {
+float InertiaFactor(const SurfaceBox& box, float density) {
     const Vec3 e = box.Extents();
     return e[0] * e[1] * e[2] * density * 0.031080997f * 0.083333336f;
 }
@@ -150,7 +150,7 @@ class PartBuilder {
         return hull;
     }
 
-    void SquashShieldVertices(const Box& modelBox) {
+    void SquashShieldVertices(const SurfaceBox& modelBox) {
         auto& vertices = part_.Vertices();
         SquashShield(std::span(vertices).subspan(shieldFirst_, shieldEnd_ - shieldFirst_),
                      modelBox);
@@ -185,7 +185,7 @@ class PartBuilder {
             }
         }
         target.linked = true;
-        Box box;
+        SurfaceBox box;
         for (const Vec3& v : shape.vertices) {
             const Vec3 p = PlaceShapeVertex(h, v);
             part_.AddVertex(p, h.id);
@@ -321,7 +321,7 @@ SurfacePart BuildSingleModelPart(std::span<const PartMeshRecord> records,
 
 }  // namespace
 
-float BoxDensity(float mass, const Box& box) {
+float BoxDensity(float mass, const SurfaceBox& box) {
     const Vec3 e = box.Extents();
     const float volume = e[0] * e[1] * e[2];
     // A flat or empty box holds no mass: zero, not an infinite density.
@@ -331,20 +331,20 @@ float BoxDensity(float mass, const Box& box) {
     return FiniteOrZero(mass / volume);
 }
 
-Vec3 BoxInertia(const Box& box, float density) {
+Vec3 BoxInertia(const SurfaceBox& box, float density) {
     const float k = InertiaFactor(box, density);
     const Vec3 e = box.Extents();
     return {(e[1] * e[1] + e[2] * e[2]) * k, (e[0] * e[0] + e[2] * e[2]) * k,
             (e[0] * e[0] + e[1] * e[1]) * k};
 }
 
-Vec3 OffsetInertia(const Box& box, float density, const Vec3& r) {
+Vec3 OffsetInertia(const SurfaceBox& box, float density, const Vec3& r) {
     const float k = InertiaFactor(box, density);
     return {(r[1] * r[1] + r[2] * r[2]) * k, (r[0] * r[0] + r[2] * r[2]) * k,
             (r[0] * r[0] + r[1] * r[1]) * k};
 }
 
-void SquashShield(std::span<SurfaceVertex> shieldVertices, const Box& modelBox) {
+void SquashShield(std::span<SurfaceVertex> shieldVertices, const SurfaceBox& modelBox) {
     const Vec3 m = modelBox.Midpoint();
     const Vec3 positive = Sub(modelBox.hi, m);
     const Vec3 negative = Sub(m, modelBox.lo);

@@ -18,20 +18,20 @@ inline constexpr uint32_t kRootNodeTag = 0xA061A7;
 inline constexpr uint32_t kShieldNodeTag = 0x3C03EE77;
 
 // The density that gives `mass` to the box; 0 for a box without volume.
-float BoxDensity(float mass, const Box& box);
+float BoxDensity(float mass, const SurfaceBox& box);
 // The inertia of a solid box of that density about its own centre.
-Vec3 BoxInertia(const Box& box, float density);
+Vec3 BoxInertia(const SurfaceBox& box, float density);
 // What a box of that density adds at `offset` from the reference centre.
-Vec3 OffsetInertia(const Box& box, float density, const Vec3& offset);
+Vec3 OffsetInertia(const SurfaceBox& box, float density, const Vec3& offset);
 
 // The shield sphere pressed to the model box's proportions: coordinates above
 // the box centre scale by the positive side's share of its largest half
 // extent, the others by the negative side's; shares below 0.8333333 grow by 1.2.
-void SquashShield(std::span<SurfaceVertex> shieldVertices, const Box& modelBox);
+void SquashShield(std::span<SurfaceVertex> shieldVertices, const SurfaceBox& modelBox);
 
 struct SurfaceModel {
-    Sphere sphere;  // of the whole model
-    Box box;        // of the whole model
+    Sphere sphere;   // of the whole model
+    SurfaceBox box;  // of the whole model
 };
 
 // One part from each prepared mesh record ("Root" first), or one part for

@@ -76,7 +76,7 @@ class SurfacePart {
   public:
     uint32_t id = 0;
     bool fixed = false;  // the root part: "!fxd"
-    Box box;
+    SurfaceBox box;
     Vec3 centre{};
     Vec3 inertia{};
     float radius = 0.0f;

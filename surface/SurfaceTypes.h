@@ -39,7 +39,7 @@ int SurfaceGroupCount(const SurfaceOptions& options);
 
 // An axis-aligned box as the exporter keeps it: lo and hi per axis. An empty
 // box holds the sentinels the first extension replaces.
-struct Box {
+struct SurfaceBox {
     Vec3 lo{3.4028233e38f, 3.4028233e38f, 3.4028233e38f};
     Vec3 hi{-1.1754943e38f, -1.1754943e38f, -1.1754943e38f};
 
@@ -53,7 +53,7 @@ struct Box {
             }
         }
     }
-    void Extend(const Box& other) {
+    void Extend(const SurfaceBox& other) {
         for (int axis = 0; axis < 3; ++axis) {
             if (other.lo[axis] < lo[axis]) {
                 lo[axis] = other.lo[axis];

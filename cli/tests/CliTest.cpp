@@ -229,7 +229,7 @@ TEST(Cli, InfoRefusesDamagedAndUnknownFiles) {
     EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": not a model file (no MS3D000000 header)\n");
     r = Kaltrix({"info", "model.cmp"});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "kaltrix: model.cmp: not a file info reads (.ms3d)\n");
+    EXPECT_EQ(r.err, "kaltrix: model.cmp: not a file info reads (.ms3d, .sur)\n");
     EXPECT_EQ(Kaltrix({"info"}).rc, 2);
 }
 

@@ -3,7 +3,7 @@
 #include "exporter/TarrowPlugIn.h"
 #include "host/HeadlessModel.h"
 #include "host/HeadlessUi.h"
-#include "importer/OmmelPlugIn.h"
+#include "importer/CVornPlugIn.h"
 #include "surface/BrasketPlugIn.h"
 
 namespace kx {
@@ -23,7 +23,7 @@ void ExpectContract(int type, const char* title) {
 
 TEST(PlugInContract, TypesTitlesAndNullModel) {
     ExpectContract<TarrowPlugIn>(2, "Kaltrix CMP V0.3");
-    ExpectContract<OmmelPlugIn>(1, "Kaltrix CMP Importer V2.7");
+    ExpectContract<CVornPlugIn>(1, "Kaltrix CMP Importer V2.7");
     ExpectContract<BrasketPlugIn>(2, "Kaltrix SUR Export V1.1");
 }
 

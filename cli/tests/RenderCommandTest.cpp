@@ -54,6 +54,27 @@ TEST(RenderCommand, WritesAPngForEveryView) {
     EXPECT_EQ(r.rc, 0) << r.err;
 }
 
+TEST(RenderCommand, DrawsTheGameModelTheExporterWrote) {
+    BlockFile model;
+    TempFile cmp("render_blocks.cmp"), out("render_cmp.png");
+    auto exported = Kaltrix({"export", model.path(), "-o", cmp.path(), "--groups", "1,1"});
+    ASSERT_EQ(exported.rc, 0) << exported.err;
+    auto r = Kaltrix({"render", cmp.path(), "-o", out.path(), "--lod", "0"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(Contents(out.path()).substr(0, 4), "\x89PNG");
+    // A level the file lacks is the file's fault, not the command line's.
+    std::filesystem::remove(out.path());
+    r = Kaltrix({"render", cmp.path(), "-o", out.path(), "--lod", "2"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "kaltrix: " + cmp.path() + ": has level 0 only\n");
+    EXPECT_FALSE(std::filesystem::exists(out.path()));
+    // Hulls from a file that is not a surface: refused, nothing written.
+    r = Kaltrix({"render", cmp.path(), "-o", out.path(), "--hulls", model.path() + ".sur"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(Lines(r.err), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out.path()));
+}
+
 TEST(RenderCommand, UsageErrorsExitTwoAndWriteNothing) {
     BlockFile model;
     TempFile out("render_usage.png");

@@ -75,13 +75,13 @@ TEST(CollectHardpoints, GoesToTheFirstFurtherPartThatHoldsItElseTheFirst) {
     model.Marker("HpMine01", {5, 0, 0});
     HostModel host;
     ASSERT_FALSE(ReadHostModel(model.get(), PlainOptions(), host));
-    Box first, second, third;
+    SurfaceBox first, second, third;
     first.Extend(Vec3{-1, -1, -1});
     first.Extend(Vec3{1, 1, 1});
     second.Extend(Vec3{4, -1, -1});
     second.Extend(Vec3{5.1f, 1, 1});
     third = second;
-    const Box boxes[] = {first, second, third};
+    const SurfaceBox boxes[] = {first, second, third};
 
     auto owned = CollectHardpoints(host.records, boxes, 1);
     ASSERT_EQ(owned.size(), 3u);

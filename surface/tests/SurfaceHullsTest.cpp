@@ -218,7 +218,7 @@ TEST(GiftWrap, FlatFacetsAndFlatSetsGiveOneClosedSurface) {
 }
 
 TEST(SquashShield, PressesTheSphereToTheModelBoxProportions) {
-    Box box;
+    SurfaceBox box;
     box.Extend(Vec3{-4, -2, -1});
     box.Extend(Vec3{4, 2, 1});
     std::vector<SurfaceVertex> v = {{{4, 2, 1}, 0}, {{-4, -2, -1}, 0}, {{0, 0, 0}, 0}};
@@ -230,7 +230,7 @@ TEST(SquashShield, PressesTheSphereToTheModelBoxProportions) {
 
     // Off the origin: the factors scale the coordinates, not their offsets
     // from the box centre (1, -3, -1.5).
-    Box lopsided;
+    SurfaceBox lopsided;
     lopsided.Extend(Vec3{-2, -6, -3});
     lopsided.Extend(Vec3{4, 0, 0});
     std::vector<SurfaceVertex> w = {{{5, 1, 1}, 0}, {{-5, -1, -1}, 0}};
@@ -238,7 +238,7 @@ TEST(SquashShield, PressesTheSphereToTheModelBoxProportions) {
     EXPECT_EQ(w[0].position, (Vec3{5, 1, 1.5f / 3.0f * 1.2f}));
     EXPECT_EQ(w[1].position, (Vec3{-5, -1, -1.5f / 3.0f * 1.2f}));
 
-    Box point;
+    SurfaceBox point;
     point.Extend(Vec3{1, 1, 1});
     std::vector<SurfaceVertex> round = {{{2, 3, 4}, 0}};
     SquashShield(round, point);
@@ -246,7 +246,7 @@ TEST(SquashShield, PressesTheSphereToTheModelBoxProportions) {
 }
 
 TEST(Inertia, IsABoxOfTheShipsDensityAndNeverInfinite) {
-    Box box;
+    SurfaceBox box;
     box.Extend(Vec3{0, 0, 0});
     box.Extend(Vec3{2, 4, 8});
     const float density = BoxDensity(128, box);
@@ -256,11 +256,11 @@ TEST(Inertia, IsABoxOfTheShipsDensityAndNeverInfinite) {
     EXPECT_EQ(OffsetInertia(box, density, {1, 2, 3}), (Vec3{13 * k, 10 * k, 5 * k}));
     EXPECT_EQ(BoxInertia(box, BoxDensity(0, box)), (Vec3{0, 0, 0}));
 
-    Box flat;
+    SurfaceBox flat;
     flat.Extend(Vec3{0, 0, 0});
     flat.Extend(Vec3{2, 0, 8});
     EXPECT_EQ(BoxDensity(100, flat), 0.0f);
-    EXPECT_EQ(BoxDensity(100, Box{}), 0.0f);
+    EXPECT_EQ(BoxDensity(100, SurfaceBox{}), 0.0f);
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #pragma once
-// The model importer's plug-in object.
+// The model importer's plug-in object: Execute runs the main dialog over
+// the host's model, behind the plug-ins' exception barrier.
 
 #include "host/HostServices.h"
 #include "host/PlugIn.h"
 
 namespace kx {
 
-class OmmelPlugIn final : public PlugInObject<OmmelPlugIn> {
+class CVornPlugIn final : public PlugInObject<CVornPlugIn> {
   public:
-    explicit OmmelPlugIn(HostServices& host) : PlugInObject(host) {}
+    explicit CVornPlugIn(HostServices& host) : PlugInObject(host) {}
 
     int KX_PLUGIN_CALL GetType() override { return eTypeImport; }
     const char* KX_PLUGIN_CALL GetTitle() override { return "Kaltrix CMP Importer V2.7"; }
@@ -17,7 +18,8 @@ class OmmelPlugIn final : public PlugInObject<OmmelPlugIn> {
     static constexpr ModelOnFailure kModelOnFailure = ModelOnFailure::Keep;
 
   private:
-    friend class PlugInObject<OmmelPlugIn>;
+    friend class PlugInObject<CVornPlugIn>;
+    // 0 whether the dialog ended by Import or by Cancel; -1 without a model.
     int Run(msModel* model);
 };
 

@@ -1,0 +1,271 @@
+// kaltrix import: runs the model importer library on a game model, driving
+// its main dialog as a person would, and writes the model it built.
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "cli/CliCommands.h"
+#include "cli/ExportSettingsOptions.h"
+#include "cli/HeadlessHost.h"
+#include "host/HeadlessModel.h"
+#include "host/SettingsStore.h"
+#include "importer/CCMPDialog.h"  // the dialogs' control ids only
+#include "importer/CCMPFileDialog.h"
+#include "importer/CInputDlg.h"
+#include "importer/ImporterOptions.h"
+#include "ms3d/Ms3dIo.h"
+
+namespace kx {
+
+namespace {
+
+WindowAction Action(WindowAction::Kind kind, int id, std::string label, std::string text = {},
+                    int value = 0) {
+    WindowAction action;
+    action.kind = kind;
+    action.id = id;
+    action.text = std::move(text);
+    action.value = value;
+    action.label = std::move(label);
+    return action;
+}
+
+WindowAction Click(int id, std::string label = {}) {
+    return Action(WindowAction::Kind::Click, id, std::move(label));
+}
+
+struct ModelHandle {
+    msModel* model = kxModel_Create();
+    ~ModelHandle() { kxModel_Free(model); }
+};
+
+// The game folder the library sees for this run, given back afterwards.
+class GameFolderOverride {
+  public:
+    explicit GameFolderOverride(const std::optional<std::string>& folder) {
+        if (!folder) {
+            return;
+        }
+        const char* old = std::getenv(kVariable);
+        if (old) {
+            old_ = old;
+        }
+        active_ = true;
+        Set(folder->c_str());
+    }
+    ~GameFolderOverride() {
+        if (!active_) {
+            return;
+        }
+        Set(old_ ? old_->c_str() : nullptr);
+    }
+    GameFolderOverride(const GameFolderOverride&) = delete;
+    GameFolderOverride& operator=(const GameFolderOverride&) = delete;
+
+  private:
+    static constexpr const char* kVariable = "KALTRIX_GAME_DIR";
+    // Null removes the variable.
+    static void Set(const char* value) {
+#if defined(_WIN32)
+        _putenv_s(kVariable, value ? value : "");
+#else
+        value ? ::setenv(kVariable, value, 1) : ::unsetenv(kVariable);
+#endif
+    }
+    std::optional<std::string> old_;
+    bool active_ = false;
+};
+
+// The person's meshes carry this flag while the importer runs, so the meshes
+// it made are told from them even when Clear model emptied the model and
+// made as many anew. The flags are given back after the run.
+constexpr byte kOwnMesh = 0x80;
+
+struct ImportRequest {
+    std::string input, output, keepModel, filter;
+    std::optional<std::string> gameDir;
+    int lod = 0;
+    // Only the options given change what the settings say.
+    bool noHardpoints = false, afterModel = false, noClear = false, filterGiven = false,
+         mySettings = false;
+};
+
+bool ParseLevel(const std::string& text, int& level) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), level);
+    return ec == std::errc() && end == text.data() + text.size() && level >= 0;
+}
+
+// The dialog's actions: the options as menu commands (only those that
+// change something, so that a person's stored settings are not flipped),
+// then Model with the file, the level, Import.
+void QueueRun(const ImportRequest& request, const ImporterOptions& current, HeadlessUi& ui) {
+    using Dlg = CCMPDialog;
+    if (request.noHardpoints && current.importHardpoints) {
+        ui.QueueAction(Click(Dlg::kMenuImportHardpoints, "--no-hardpoints"));
+    }
+    if (request.afterModel && !current.hardpointsAfterModel) {
+        ui.QueueAction(Click(Dlg::kMenuAfterModel, "--hardpoints-after-model"));
+    }
+    if (request.noClear && current.clearModel) {
+        ui.QueueAction(Click(Dlg::kMenuClear, "--no-clear"));
+    }
+    if (request.filterGiven) {
+        ui.QueueAction(Click(Dlg::kMenuFilter, "--filter"));
+        ui.QueueAction(Action(WindowAction::Kind::Type, CInputDlg::kFilterBox,
+                              "--filter " + request.filter, request.filter));
+        ui.QueueAction(Click(kIdOk, "--filter"));
+    }
+    // A person's file dialog names the file with its whole path.
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(request.input, ec).string();
+    ui.QueueFile(ec ? request.input : path);
+    ui.QueueAction(Click(Dlg::kModel, "MODEL"));
+    ui.QueueAction(Click(kIdOk, "MODEL"));
+    // The first level is selected when the file is read.
+    if (request.lod != 0) {
+        ui.QueueAction(Action(WindowAction::Kind::Select, Dlg::kLevel,
+                              "--lod " + std::to_string(request.lod), {}, request.lod));
+    }
+    ui.QueueAction(Action(WindowAction::Kind::Wait, 0, "Import"));
+    ui.QueueAction(Click(Dlg::kImport, "Import"));
+}
+
+struct Made {
+    int meshes = 0, triangles = 0, markers = 0;
+};
+
+}  // namespace
+
+int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
+    ImportRequest request;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        std::string text;
+        if (a == "-o" || a == "--keep-model" || a == "--filter" || a == "--game-dir" ||
+            a == "--lod") {
+            if (!value(text)) {
+                return UsageError(ctx, "import", a + " needs a value");
+            }
+            if (a == "-o") {
+                request.output = text;
+            } else if (a == "--keep-model") {
+                request.keepModel = text;
+            } else if (a == "--filter") {
+                request.filter = text;
+                request.filterGiven = true;
+            } else if (a == "--game-dir") {
+                request.gameDir = text;
+            } else if (!ParseLevel(text, request.lod)) {
+                return UsageError(ctx, "import", "--lod needs a level number, 0 or more");
+            }
+        } else if (a == "--no-hardpoints") {
+            request.noHardpoints = true;
+        } else if (a == "--hardpoints-after-model") {
+            request.afterModel = true;
+        } else if (a == "--no-clear") {
+            request.noClear = true;
+        } else if (a == "--use-my-settings") {
+            request.mySettings = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError(ctx, "import", "unknown option '" + a + "'");
+        } else if (request.input.empty()) {
+            request.input = a;
+        } else {
+            return UsageError(ctx, "import", "unexpected argument '" + a + "'");
+        }
+    }
+    if (request.input.empty()) {
+        return UsageError(ctx, "import", "missing MODEL.cmp");
+    }
+    if (request.output.empty()) {
+        return UsageError(ctx, "import", "missing -o OUT.ms3d");
+    }
+
+    ModelHandle handle;
+    if (!request.keepModel.empty()) {
+        if (auto read = ReadMs3dModel(request.keepModel, handle.model); !read) {
+            return Failure(ctx, read.Reason());
+        }
+    }
+    std::string error;
+
+    HeadlessHost host(ctx.err);
+    std::optional<IniSettingsStore> mine;
+    if (request.mySettings) {
+        mine.emplace(DefaultSettingsPath("Ommel"), host.files);
+        host.services.settings = &*mine;
+    } else {
+        // Nothing is imported or opened before the options apply.
+        WriteOption(host.settings, kAutoLoadKey, false);
+        WriteOption(host.settings, kAutoOpenKey, false);
+    }
+    SettingsStore& store = *host.services.settings;
+    ImporterOptions current;
+    ReadOptions(store, current);
+    QueueRun(request, current, host.ui);
+
+    // The person's meshes, marked; see kOwnMesh.
+    std::vector<byte> ownFlags;
+    for (int i = 0; i < msModel_GetMeshCount(handle.model); ++i) {
+        msMesh* mesh = msModel_GetMeshAt(handle.model, i);
+        ownFlags.push_back(msMesh_GetFlags(mesh));
+        msMesh_SetFlags(mesh, ownFlags.back() | kOwnMesh);
+    }
+
+    int executed = 0;
+    bool ran = false;
+    {
+        GameFolderOverride gameFolder(request.gameDir);
+        ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
+    }
+
+    // The person's meshes kept their place at the front unless Clear model
+    // emptied the model; the importer's come after them.
+    Made made;
+    for (int i = 0; i < msModel_GetMeshCount(handle.model); ++i) {
+        msMesh* mesh = msModel_GetMeshAt(handle.model, i);
+        if ((msMesh_GetFlags(mesh) & kOwnMesh) && static_cast<size_t>(i) < ownFlags.size()) {
+            msMesh_SetFlags(mesh, ownFlags[static_cast<size_t>(i)]);
+            continue;
+        }
+        char name[4] = {};
+        msMesh_GetName(mesh, name, sizeof name);
+        if (std::string_view(name) == "Hp|") {
+            ++made.markers;
+        } else {
+            ++made.meshes;
+            made.triangles += msMesh_GetTriangleCount(mesh);
+        }
+    }
+    if (!ran) {
+        return Failure(ctx, error);
+    }
+    const bool nothing = made.meshes + made.markers == 0;
+    // An option refused by a dialog that holds no model (the file itself was
+    // refused, and said so) is not a usage error.
+    if (host.ui.refused && !(nothing && !host.ui.messages.empty())) {
+        return UsageError(ctx, "import",
+                          RefusedOptionMessage(host.ui.refused->action, host.ui.refused->outcome));
+    }
+    if (nothing) {
+        return Failure(ctx, "nothing was imported from " + request.input);
+    }
+    if (!WriteMs3dModel(request.output, handle.model, error)) {
+        return Failure(ctx, error);
+    }
+    ctx.out << request.output << ": " << made.meshes << " meshes, " << made.triangles
+            << " triangles, " << made.markers << " hardpoint markers imported from "
+            << request.input << '\n';
+    return 0;
+}
+
+}  // namespace kx

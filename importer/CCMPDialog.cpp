@@ -1,0 +1,454 @@
+#include "importer/CCMPDialog.h"
+
+#include <cstdio>
+
+#include "host/SettingsStore.h"
+#include "importer/CCMPFileDialog.h"
+#include "importer/CInputDlg.h"
+#include "importer/ImportPaths.h"
+
+namespace kx {
+
+namespace {
+
+constexpr const char* kModelPattern = "*.cmp; *3db";
+constexpr const char* kMaterialPattern = "*.mat";
+
+struct Command {
+    int id;
+    const char* caption;
+    const char* prompt;
+};
+constexpr Command kCommands[] = {
+    {CCMPDialog::kMenuClear, "Clear", "Clears Current model from Milkshape"},
+    {CCMPDialog::kMenuAutoLoad, "Auto Load", "Automatically Loads LOD 0 without user intervention"},
+    {CCMPDialog::kMenuAutoOpen, "Auto Open", "Automatically Opens the File Dialog Box"},
+    {CCMPDialog::kMenuAutoSearch, "Auto Search", "Searches for material for current model."},
+    {CCMPDialog::kMenuExtract, "Extract", "Extracts textures to textures folder."},
+    {CCMPDialog::kMenuFolder, "Folder", "Destination folder for textures."},
+    {CCMPDialog::kMenuImportHardpoints, "Import", "Import Hard Points"},
+    {CCMPDialog::kMenuAfterPart, "Part", "Import hard points After Each Part"},
+    {CCMPDialog::kMenuAfterModel, "Model", "Import hard points After The Model"},
+    {CCMPDialog::kMenuFilter, "Filter", "Import Only hard points matching this criteria."},
+    {CCMPDialog::kMenuTooltips, "Tooltips", "Enable/Disable Tool Tips."},
+};
+
+struct TipText {
+    int id;
+    const char* title;
+    const char* text;
+};
+constexpr TipText kTips[] = {
+    {CCMPDialog::kModel, "Model File", "Selects Kaltrix Model File"},
+    {CCMPDialog::kMaterial, "Material File", "Selects Material File for this Model"},
+    {CCMPDialog::kLevel, "Level Of Detail", "Selects Level Of Detail to import"},
+    {CCMPDialog::kImport, "Import", "Imports current model to Milkshape"},
+    {kIdCancel, "Cancel", "Closes this Dialog without importing a model."},
+    {CCMPDialog::kTextures, "Textures",
+     "Displays textures for the current model and textures found."},
+};
+
+const char* const kPaneTitles[] = {"Materials", "Meshes", "Triangles", "Vertices"};
+
+std::string Hex(uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", id);
+    return text;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+CCMPDialog::CCMPDialog(HostServices& host, msModel* model, MaterialSearch& search,
+                       ImporterOptions& options)
+    : Window(*host.ui, kTitle), host_(host), model_(model), search_(search), options_(options) {
+    AddControl(kModel, "Model");
+    AddControl(kLevel);
+    AddControl(kMaterial, "Material");
+    // Its column headers, separated by a tab.
+    AddControl(kTextures, "Texture\tFilename");
+    AddControl(kImport, "Import");
+    AddControl(kIdCancel, "Cancel");
+    AddControl(kStatusBar);
+    AddControl(kPromptBar, "Ready");
+    for (const Command& c : kCommands) {
+        AddControl(c.id, c.caption);
+    }
+}
+
+CCMPDialog::~CCMPDialog() {
+    // Workers are stopped before the data they use goes.
+    StopSearch();
+}
+
+void CCMPDialog::OnInit() {
+    ResetModel();
+    caption_ = kTitle;
+    gameFolder_ = GameFolder(Store());
+    textureFolder_ = Store().GetString(kTexturePathKey.section, kTexturePathKey.key,
+                                       DefaultTextureFolder(gameFolder_));
+    ReadOptions(Store(), options_);
+    RefreshMenu();
+    SetText(kPromptBar, "Ready");
+    if (options_.autoOpen) {
+        OpenModel();
+    }
+}
+
+void CCMPDialog::OnCommand(int id) {
+    switch (id) {
+        case kModel:
+            OpenModel();
+            break;
+        case kMaterial:
+            if (meshesLoaded_) {
+                const std::string path = ChooseFile(kMaterialPattern);
+                if (!path.empty()) {
+                    search_.LoadLibrary(path, Job());
+                }
+            }
+            break;
+        case kImport:
+            Import();
+            break;
+        case kIdCancel:
+            StopSearch();
+            End(kIdCancel);
+            break;
+        case kMenuFilter:
+            ChooseFilter();
+            break;
+        case kMenuFolder:
+            ChooseTextureFolder();
+            break;
+        default:
+            ToggleOption(id);
+            break;
+    }
+}
+
+void CCMPDialog::OnClose() {
+    OnCommand(kIdCancel);
+}
+
+void CCMPDialog::OnSelect(int id, int index) {
+    // Picking the level already read changes nothing.
+    if (id != kLevel || index == file_.Level() || !file_.IsOpen()) {
+        return;
+    }
+    StopSearch();
+    stop_ = false;
+    meshesLoaded_ = false;
+    LoadModelData(index, false);
+}
+
+void CCMPDialog::OnPosted(const PostedMessage& message) {
+    if (message.id == kPostStatusText) {
+        SetPane(static_cast<size_t>(message.first), message.text);
+    } else if (message.id == kPostAutoLoadCheck) {
+        AutoLoadCheck();
+    }
+}
+
+std::string CCMPDialog::ChooseFile(const std::string& pattern) {
+    const std::string folder = Store().GetString(kLastFolderKey.section, kLastFolderKey.key,
+                                                 DefaultLastFolder(gameFolder_));
+    CCMPFileDialog dialog(ui(), pattern, folder, options_);
+    const bool ok = ui().RunFileDialog(dialog) == kIdOk;
+
+    // The boxes and the folder are kept however the dialog ended; Auto Open
+    // is written only when a file was chosen.
+    options_.importHardpoints = dialog.Checked(CCMPFileDialog::kImportHardpoints);
+    options_.autoLoad = dialog.Checked(CCMPFileDialog::kAutoLoad);
+    options_.extract = dialog.Checked(CCMPFileDialog::kExtract);
+    options_.clearModel = dialog.Checked(CCMPFileDialog::kClearModel);
+    options_.hardpointsAfterModel = dialog.Checked(CCMPFileDialog::kAfterModel);
+    options_.autoOpen = dialog.Checked(CCMPFileDialog::kAutoOpen);
+    WriteOption(Store(), kImportHardpointsKey, options_.importHardpoints);
+    WriteOption(Store(), kAutoLoadKey, options_.autoLoad);
+    WriteOption(Store(), kExtractKey, options_.extract);
+    WriteOption(Store(), kClearKey, options_.clearModel);
+    WriteOption(Store(), kAfterModelKey, options_.hardpointsAfterModel);
+    WriteOption(Store(), kLastFolderKey, dialog.ShownFolder());
+    if (ok) {
+        WriteOption(Store(), kAutoOpenKey, options_.autoOpen);
+    }
+    RefreshMenu();
+
+    const std::optional<std::string> chosen = dialog.Chosen();
+    if (!ok || !chosen || chosen->empty()) {
+        return {};
+    }
+    caption_ = TitleOf(*chosen);
+    const std::string shown = DisplayedPath(*chosen, gameFolder_);
+    // The extension decides which button shows the path.
+    const size_t dot = chosen->rfind('.');
+    const bool material = dot != std::string::npos && dot > FolderOf(*chosen).size() &&
+                          Lower(chosen->substr(dot + 1)).find("mat") != std::string::npos;
+    SetText(material ? kMaterial : kModel, shown);
+    if (!material) {
+        shownPath_ = shown;
+    }
+    return *chosen;
+}
+
+void CCMPDialog::OpenModel() {
+    const std::string chosen = ChooseFile(kModelPattern);
+    if (chosen.empty()) {
+        return;
+    }
+    ResetModel();
+    modelPath_ = ResolveInGameFolder(gameFolder_, chosen);
+
+    std::vector<uint8_t> image;
+    if (host_.Files().Read(modelPath_, image) != FileOutcome::Done) {
+        Refuse(modelPath_ + " is not a Kaltrix model file", "File Open Error");
+        return;
+    }
+    const Status opened = file_.Open(std::move(image));
+    if (!opened) {
+        if (opened.GetFault() == Fault::WrongKind) {
+            Refuse(modelPath_ + " is not a Kaltrix model file", "File Open Error");
+        } else {
+            Refuse(modelPath_ + "\nis damaged and cannot be imported\n\n" + opened.Reason(),
+                   "Malformed File");
+        }
+        return;
+    }
+
+    ControlState& levels = State(kLevel);
+    levels.items.clear();
+    for (const std::string& name : file_.Levels()) {
+        levels.items.push_back({name, {}, 0});
+    }
+    levels.selection = levels.items.empty() ? -1 : 0;
+    levels.enabled = levels.items.size() >= 2;
+    LoadModelData(levels.selection, true);
+}
+
+bool CCMPDialog::LoadModelData(int level, bool fresh) {
+    State(kTextures).items.clear();
+    const Status read = file_.LoadLevel(level);
+    if (read.GetFault() == Fault::Refused) {
+        ui().Message(shownPath_ + "\nDoes not seem to contain useable data.\n\nAborting Import",
+                     "Malformed File: No Data", MessageIcon::Error);
+        abort_ = true;
+        stop_ = true;
+        End(kIdCancel);
+        return false;
+    }
+    // The parts are checked now, with every hardpoint, so that a damaged
+    // file is refused before Clear model empties the person's model.
+    Status checked = read;
+    if (checked) {
+        auto plan = file_.Plan({true, ""});
+        checked = plan.GetStatus();
+    }
+    if (!checked) {
+        Refuse(modelPath_ + "\nis damaged and cannot be imported\n\n" + checked.Reason(),
+               "Malformed File");
+        return false;
+    }
+    if (fresh && options_.clearModel) {
+        msModel_Destroy(model_);
+    }
+    meshesLoaded_ = true;
+    hostMaterialsAtLoad_ = msModel_GetMaterialCount(model_);
+    for (const CMPMaterial& material : file_.Arrays().materials) {
+        State(kTextures).items.push_back({Hex(material.id), {material.name}, 0});
+    }
+    ShowCounts();
+    search_.Start(Job());
+    return true;
+}
+
+void CCMPDialog::Import() {
+    StopSearch();
+    if (meshesLoaded_ && !abort_) {
+        auto plan = file_.Plan({options_.importHardpoints, options_.filter});
+        if (!plan) {
+            Refuse(modelPath_ + "\nis damaged and cannot be imported\n\n" + plan.Reason(),
+                   "Malformed File");
+            End(kIdCancel);
+            return;
+        }
+        imported_ = {};
+        const Status made = ImportModel(model_, plan.Value(), file_.Arrays(),
+                                        options_.hardpointsAfterModel, imported_);
+        if (!made) {
+            ui().Message("The import stopped: " + made.Reason() + ".", "Error", MessageIcon::Error);
+        }
+    }
+    End(kIdOk);
+}
+
+void CCMPDialog::AutoLoadCheck() {
+    if ((options_.extract && !search_.Finished()) || !options_.autoLoad) {
+        return;
+    }
+    Import();
+}
+
+void CCMPDialog::ToggleOption(int command) {
+    auto toggle = [&](bool& option, OptionKey key) {
+        option = !option;
+        WriteOption(Store(), key, option);
+    };
+    switch (command) {
+        case kMenuClear:
+            toggle(options_.clearModel, kClearKey);
+            break;
+        case kMenuAutoLoad:
+            toggle(options_.autoLoad, kAutoLoadKey);
+            break;
+        case kMenuAutoOpen:
+            toggle(options_.autoOpen, kAutoOpenKey);
+            break;
+        case kMenuAutoSearch:
+            toggle(options_.autoSearch, kAutoSearchKey);
+            break;
+        case kMenuExtract:
+            toggle(options_.extract, kExtractKey);
+            break;
+        case kMenuImportHardpoints:
+            toggle(options_.importHardpoints, kImportHardpointsKey);
+            break;
+        case kMenuTooltips:
+            toggle(options_.tooltips, kTooltipKey);
+            break;
+        case kMenuAfterPart:
+        case kMenuAfterModel:
+            options_.hardpointsAfterModel = command == kMenuAfterModel;
+            WriteOption(Store(), kAfterModelKey, options_.hardpointsAfterModel);
+            break;
+        default:
+            return;
+    }
+    RefreshMenu();
+}
+
+void CCMPDialog::ChooseFilter() {
+    CInputDlg dialog(ui(), options_.filter);
+    if (ui().RunModal(dialog) == kIdOk) {
+        options_.filter = dialog.Filter();
+        WriteOption(Store(), kFilterKey, options_.filter);
+        RefreshMenu();
+    }
+}
+
+void CCMPDialog::ChooseTextureFolder() {
+    const std::optional<std::string> folder =
+        ui().BrowseFolder(Prompt(kMenuFolder), textureFolder_);
+    if (folder) {
+        textureFolder_ = *folder;
+        WriteOption(Store(), kTexturePathKey, textureFolder_);
+        RefreshMenu();
+    }
+}
+
+void CCMPDialog::ResetModel() {
+    StopSearch();
+    file_.Close();
+    modelPath_.clear();
+    abort_ = false;
+    meshesLoaded_ = false;
+    stop_ = false;
+    hostMaterialsAtLoad_ = 0;
+    ControlState& levels = State(kLevel);
+    levels.items.clear();
+    levels.selection = -1;
+    levels.enabled = false;
+    State(kTextures).items.clear();
+    ControlState& bar = State(kStatusBar);
+    bar.items.clear();
+    for (const char* title : kPaneTitles) {
+        bar.items.push_back({title, {}, 0});
+    }
+}
+
+void CCMPDialog::StopSearch() {
+    stop_ = true;
+    search_.Stop();
+}
+
+MaterialSearchJob CCMPDialog::Job() {
+    MaterialSearchJob job;
+    job.modelPath = modelPath_;
+    job.textureFolder = textureFolder_;
+    job.autoSearch = options_.autoSearch;
+    job.extract = options_.extract;
+    job.model = model_;
+    job.hostMaterialsAtLoad = hostMaterialsAtLoad_;
+    job.arrays = &file_.Arrays();
+    job.dialog = this;
+    job.stop = &stop_;
+    return job;
+}
+
+void CCMPDialog::ShowCounts() {
+    const MeshArrays& arrays = file_.Arrays();
+    SetPane(0, "Materials: " + std::to_string(search_.Found()) + "/" +
+                   std::to_string(arrays.materials.size()));
+    SetPane(1, "Mesh: " + std::to_string(arrays.meshes.size()));
+    SetPane(2, "Triangle: " + std::to_string(arrays.triangles.size()));
+    SetPane(3, "Vertex: " + std::to_string(arrays.vertices.size()));
+}
+
+void CCMPDialog::SetPane(size_t pane, std::string text) {
+    ControlState& bar = State(kStatusBar);
+    if (pane < bar.items.size()) {
+        bar.items[pane].text = std::move(text);
+    }
+}
+
+void CCMPDialog::RefreshMenu() {
+    SetChecked(kMenuClear, options_.clearModel);
+    SetChecked(kMenuAutoLoad, options_.autoLoad);
+    SetChecked(kMenuAutoOpen, options_.autoOpen);
+    SetChecked(kMenuAutoSearch, options_.autoSearch);
+    SetChecked(kMenuExtract, options_.extract);
+    SetChecked(kMenuImportHardpoints, options_.importHardpoints);
+    SetChecked(kMenuAfterPart, !options_.hardpointsAfterModel);
+    SetChecked(kMenuAfterModel, options_.hardpointsAfterModel);
+    SetChecked(kMenuTooltips, options_.tooltips);
+    SetText(kMenuFilter, options_.filter);
+    SetText(kMenuFolder, textureFolder_);
+}
+
+void CCMPDialog::Refuse(const std::string& text, const char* caption) {
+    ui().Message(text, caption, MessageIcon::Error);
+    ResetModel();
+}
+
+void CCMPDialog::MenuSelect(int command) {
+    const char* prompt = Prompt(command);
+    SetText(kPromptBar, prompt ? prompt : "Ready");
+}
+
+const char* CCMPDialog::Prompt(int command) {
+    for (const Command& c : kCommands) {
+        if (c.id == command) {
+            return c.prompt;
+        }
+    }
+    return nullptr;
+}
+
+CCMPDialog::Tip CCMPDialog::Tooltip(int id) const {
+    for (const TipText& tip : kTips) {
+        if (tip.id == id) {
+            return options_.tooltips ? Tip{tip.title, tip.text} : Tip{};
+        }
+    }
+    return {};
+}
+
+}  // namespace kx
