@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -100,6 +101,11 @@ class Window {
     // The driver, on the window's thread: handles messages as they come
     // until no worker runs and none is queued, or the window ends.
     void WaitForWorkers();
+    // The driver: `waker` is called on the posting thread right after each
+    // message is queued, with the message's id, so that a window system can
+    // wake the window's thread (null: none). It must not block or call back
+    // into the window.
+    void SetPostWaker(std::function<void(int)> waker);
 
   protected:
     virtual void OnInit() {}
@@ -146,6 +152,7 @@ class Window {
     std::deque<PostedMessage> posted_;
     bool accepting_ = true;
     int workers_ = 0;
+    std::function<void(int)> waker_;
 };
 
 // What a person does to a window, by control id. Text form, one per line:
