@@ -137,6 +137,9 @@ void Window::OnClose() {
 }
 
 ControlState& Window::AddControl(int id, std::string text) {
+    if (!controls_.count(id)) {
+        declared_.push_back(id);
+    }
     ControlState& c = controls_[id];
     c.text = std::move(text);
     return c;

@@ -68,6 +68,9 @@ class Window {
 
     const std::string& Title() const { return title_; }
     bool HasControl(int id) const { return controls_.count(id) != 0; }
+    // The ids of the declared controls, in the order they were declared (a
+    // driver that makes the controls itself places them in this order).
+    const std::vector<int>& ControlIds() const { return declared_; }
     // The state of a control; an unknown id reads as an empty, enabled control.
     const ControlState& Control(int id) const;
 
@@ -144,6 +147,7 @@ class Window {
     Ui& ui_;
     std::string title_;
     std::map<int, ControlState> controls_;
+    std::vector<int> declared_;
     std::optional<int> result_;
 
     // Shared with the workers; everything above belongs to the window's thread.
