@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "win32/DialogIds.h"
+#include "host/Window.h"
 #include "win32/WindowDriver.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -43,9 +43,18 @@ UINT ButtonStyle(MessageButtons buttons) {
     return MB_OK;
 }
 
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM initial) {
+    if (msg == BFFM_INITIALIZED && initial) {
+        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, initial);
+    }
+    return 0;
+}
+
+}  // namespace
+
 // "Text|*.x|Text|*.y" as the common dialogs want it: NUL-separated pairs
 // ending in two NULs.
-std::string DialogFilter(const std::string& filter) {
+std::string CommonDialogFilter(const std::string& filter) {
     std::string out = filter;
     for (char& ch : out) {
         if (ch == '|') {
@@ -56,34 +65,18 @@ std::string DialogFilter(const std::string& filter) {
     return out;
 }
 
-int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM initial) {
-    if (msg == BFFM_INITIALIZED && initial) {
-        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, initial);
-    }
-    return 0;
-}
-
-}  // namespace
-
 HINSTANCE ThisModule() {
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
-int DialogTemplateFor(const std::string& title) {
-    struct Entry {
-        const char* title;
-        int templateId;
-    };
-    static const Entry kTemplates[] = {
-        {"Kaltrix CMP Settings", IDD_EXPORT_SETTINGS},
-        {"Kaltrix CMP Exporter", IDD_EXPORT_RESULT},
-    };
-    for (const Entry& entry : kTemplates) {
-        if (title == entry.title) {
-            return entry.templateId;
+const DialogBinding* FindDialogBinding(std::span<const DialogBinding> bindings,
+                                       const Window& window) {
+    for (const DialogBinding& binding : bindings) {
+        if (window.Title() == binding.title && window.HasControl(binding.markerControl)) {
+            return &binding;
         }
     }
-    return 0;
+    return nullptr;
 }
 
 HWND Win32Ui::Owner() const {
@@ -111,7 +104,7 @@ std::optional<std::string> Win32Ui::FileDialog(const FileDialogRequest& request,
     if (!request.initialPath.empty() && request.initialPath.size() < sizeof path) {
         std::memcpy(path, request.initialPath.data(), request.initialPath.size());
     }
-    std::string filter = DialogFilter(request.filter);
+    std::string filter = CommonDialogFilter(request.filter);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = Owner();
@@ -170,8 +163,8 @@ void Win32Ui::Beep() {
 }
 
 int Win32Ui::RunModal(Window& window) {
-    int templateId = DialogTemplateFor(window.Title());
-    if (templateId == 0 || !FindResourceA(module_, MAKEINTRESOURCEA(templateId), RT_DIALOG)) {
+    const DialogBinding* binding = FindDialogBinding(dialogs_, window);
+    if (!binding || !FindResourceA(module_, MAKEINTRESOURCEA(binding->templateId), RT_DIALOG)) {
         Message("The window \"" + window.Title() + "\" is missing from this library.", "Error",
                 MessageIcon::Error, MessageButtons::Ok);
         return Ui::RunModal(window);
@@ -181,7 +174,7 @@ int Win32Ui::RunModal(Window& window) {
         // The modeller's own window, so the dialog is modal to it.
         owner = GetActiveWindow();
     }
-    return RunWindowDialog(window, module_, templateId, owner);
+    return RunWindowDialog(window, module_, *binding, owner);
 }
 
 }  // namespace kx

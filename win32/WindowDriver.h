@@ -9,10 +9,12 @@
 
 namespace kx {
 
-// Shows `window` from the dialog template `templateId` of `module`, owned by
-// `owner`, until the window ends; gives its result. -1 when the dialog
+struct DialogBinding;
+
+// Shows `window` from the dialog template of `binding` in `module`, owned
+// by `owner`, until the window ends; gives its result. -1 when the dialog
 // cannot be created (the window is then closed as cancelled).
-int RunWindowDialog(Window& window, HINSTANCE module, int templateId, HWND owner);
+int RunWindowDialog(Window& window, HINSTANCE module, const DialogBinding& binding, HWND owner);
 
 // The innermost dialog this thread is running, or null: the owner of the
 // message boxes and file dialogs a window opens.

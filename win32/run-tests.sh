@@ -77,6 +77,9 @@ runwin() {
 echo "== Windows: raw vtable of each plug-in object"
 runwin "$bin/win32_vtable_test.exe"
 
+echo "== Windows: registry settings and the Direct3D device"
+runwin "$bin/win32_services_test.exe"
+
 echo "== Windows: exports through the real windows equal the Linux command line's"
 model=$linux_build/sample_ship.ms3d
 kaltrix=$linux_build/bin/kaltrix
@@ -88,6 +91,13 @@ run_plugin() {  # PLUGIN SCRIPT ARGS...
   shift 2
   runwin "$bin/win32_plugin_run.exe" "$plugin.dll" "$(winpath "$model")" \
     "$(winpath "$scripts/$script")" "$@"
+}
+# The importer starts from an empty model and saves what it built.
+run_import() {  # SCRIPT OUT.ms3d ARGS...
+  local script=$1 saved=$2
+  shift 2
+  runwin "$bin/win32_plugin_run.exe" Ommel.dll none "$(winpath "$scripts/$script")" \
+    --save "$(winpath "$saved")" "$@"
 }
 same() {
   cmp "$1" "$2" || { echo "FAIL $(basename "$2") differs from the Linux build's"; exit 1; }
@@ -109,3 +119,28 @@ same "$out/lin-lod1.cmp" "$out/win-lod1.cmp"
 run_plugin Tarrow export_refusals.txt "$(winpath "$out/missing.cmp")" missing.cmp
 [ ! -e "$out/missing.cmp" ] || { echo "FAIL a cancelled export wrote a file"; exit 1; }
 echo "ok the settings window's refusals reach the person and a cancel writes nothing"
+
+echo "== Windows: the collision exporter through its window and Direct3D"
+"$kaltrix" sur "$model" -o "$out/lin.sur" --settings "$out/lin.ces" \
+  --orientation upside-down --wrap --mass 250 >/dev/null
+run_plugin Brasket sur_export.txt "$(winpath "$out/win.sur")" "$(winpath "$out/win.ces")" win.sur
+same "$out/lin.sur" "$out/win.sur"
+run_plugin Brasket sur_refusals.txt
+[ -z "$(find "$out" -newer "$out/win.sur" -name '*.sur')" ] ||
+  { echo "FAIL a cancelled surface export wrote a file"; exit 1; }
+echo "ok the collision window corrects what is typed and a cancel writes nothing"
+
+echo "== Windows: the importer through its menu, dialogs and posted messages"
+"$kaltrix" import "$out/lin.cmp" -o "$out/lin-import.ms3d" >/dev/null
+run_import import_auto.txt "$out/win-import.ms3d" "$(winpath "$out/lin.cmp")"
+same "$out/lin-import.ms3d" "$out/win-import.ms3d"
+"$kaltrix" import "$out/lin.cmp" -o "$out/lin-weapons.ms3d" --filter HpWeapon \
+  --hardpoints-after-model >/dev/null
+run_import import_options.txt "$out/win-weapons.ms3d" "$(winpath "$out/lin.cmp")" lin
+same "$out/lin-weapons.ms3d" "$out/win-weapons.ms3d"
+timeout 120 "$wine" reg query 'HKCU\Software\Dorvish\Ommel\Hardpoints' /v Filter 2>/dev/null |
+  grep -q 'REG_SZ *HpWeapon' || { echo "FAIL the filter is not kept in the registry"; exit 1; }
+echo "ok the importer keeps its options under HKCU\Software\Dorvish\Ommel"
+cmp -s "$out/lin-import.ms3d" "$out/lin-weapons.ms3d" &&
+  { echo "FAIL the filter changed nothing"; exit 1; }
+echo "ok the filter took effect"

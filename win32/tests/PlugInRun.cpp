@@ -1,9 +1,10 @@
 // A stand-in for the modeller: loads a model file into our model library,
 // loads a plug-in DLL and runs its Execute with real windows, while a
 // WindowRobot answers them from a script.
-//   win32_plugin_run PLUGIN.dll MODEL.ms3d SCRIPT [--expect N] [ARG...]
-// "$1", "$2", ... in the script stand for the ARGs. Exit 0 when the whole
-// script ran and Execute gave N (0 unless said).
+//   win32_plugin_run PLUGIN.dll MODEL.ms3d|none SCRIPT [--expect N] [--save OUT.ms3d] [ARG...]
+// "$1", "$2", ... in the script stand for the ARGs; "none" starts from an
+// empty model; --save writes the model as Execute left it. Exit 0 when the
+// whole script ran and Execute gave N (0 unless said).
 
 #include <windows.h>
 
@@ -47,10 +48,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     int expected = 0;
+    std::string save;
     std::vector<std::string> args;
     for (int i = 4; i < argc; ++i) {
         if (std::string(argv[i]) == "--expect" && i + 1 < argc) {
             expected = std::atoi(argv[++i]);
+        } else if (std::string(argv[i]) == "--save" && i + 1 < argc) {
+            save = argv[++i];
         } else {
             args.push_back(argv[i]);
         }
@@ -62,7 +66,8 @@ int main(int argc, char** argv) {
     }
 
     msModel* model = kxModel_Create();
-    if (auto read = kx::ReadMs3dModel(argv[2], model); !read) {
+    if (std::string(argv[2]) == "none") {
+    } else if (auto read = kx::ReadMs3dModel(argv[2], model); !read) {
         std::printf("FAIL %s\n", read.Reason().c_str());
         return 2;
     }
@@ -82,11 +87,16 @@ int main(int argc, char** argv) {
     bool scripted = robot.Finish(120000);
     DestroyPlugIn(plugIn);
     FreeLibrary(library);
+    std::string error;
+    bool saved = save.empty() || kx::WriteMs3dModel(save, model, error);
     kxModel_Free(model);
+    if (!saved) {
+        std::printf("FAIL %s\n", error.c_str());
+    }
 
     std::printf("Execute gave %d\n", result);
     if (result != expected) {
         std::printf("FAIL expected %d\n", expected);
     }
-    return scripted && result == expected ? 0 : 1;
+    return scripted && saved && result == expected ? 0 : 1;
 }

@@ -147,37 +147,66 @@ DWORD WINAPI WindowRobot::ThreadMain(void* param) {
         }
     }
     self->ok_ = self->WaitForHandled();
+    if (!self->ok_) {
+        std::printf("FAIL the plug-in did not finish after the script\n");
+        EnumThreadWindows(self->uiThread_, &List, 0);
+        std::fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
     return 0;
 }
 
-void CALLBACK WindowRobot::Handled(HWND, UINT, ULONG_PTR self, LRESULT) {
-    --reinterpret_cast<WindowRobot*>(self)->pending_;
+void CALLBACK WindowRobot::Handled(HWND to, UINT, ULONG_PTR self, LRESULT) {
+    auto* robot = reinterpret_cast<WindowRobot*>(self);
+    --robot->pending_;
+    if (--robot->pendingTo_[to] == 0) {
+        robot->pendingTo_.erase(to);
+    }
 }
 
 // Sent, not posted, so the messages arrive in the script's order; without
 // waiting, because a click may open a modal window the next line answers.
 void WindowRobot::SendAsync(HWND to, UINT msg, WPARAM wParam, LPARAM lParam) {
     ++pending_;
+    ++pendingTo_[to];
     if (!SendMessageCallbackA(to, msg, wParam, lParam, &WindowRobot::Handled,
                               reinterpret_cast<ULONG_PTR>(this))) {
         --pending_;
+        if (--pendingTo_[to] == 0) {
+            pendingTo_.erase(to);
+        }
         std::printf("  message %#x could not be sent (error %lu)\n", msg, GetLastError());
     }
 }
 
 // Until every message sent so far has been handled (callbacks arrive while
 // this thread takes its messages).
-bool WindowRobot::WaitForHandled() {
+long WindowRobot::Pending(HWND scope) const {
+    if (!scope) {
+        return pending_;
+    }
+    long count = 0;
+    for (const auto& [to, n] : pendingTo_) {
+        if (to == scope || IsChild(scope, to)) {
+            count += n;
+        }
+    }
+    return count;
+}
+
+bool WindowRobot::WaitForHandled(DWORD timeoutMs, HWND scope) {
     DWORD start = GetTickCount();
-    while (pending_ > 0 && GetTickCount() - start < kWaitMs) {
+    while (Pending(scope) > 0 && GetTickCount() - start < timeoutMs) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageA(&msg);
         }
         Sleep(5);
     }
-    if (pending_ > 0) {
-        std::printf("  %ld messages still not handled\n", pending_);
+    if (Pending(scope) > 0) {
+        if (timeoutMs == kWaitMs) {
+            std::printf("  %ld messages still not handled\n", Pending(scope));
+        }
         return false;
     }
     return true;
@@ -208,8 +237,33 @@ bool WindowRobot::RunLine(const std::string& line) {
     std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
 
     if (verb == "window") {
+        // A dialog that was just told to end may still show for a moment; a
+        // click that opened a modal window is not handled until it ends.
+        WaitForHandled(1000);
         current_ = WaitForWindow("window \"" + rest + "\"", &TitleIs, rest);
         return current_ != nullptr;
+    }
+    if (verb == "filedialog") {
+        current_ = WaitForWindow("file dialog", &IsFileDialog, "");
+        return current_ != nullptr;
+    }
+    if (verb == "menu") {
+        if (!current_ || !WaitForHandled(kWaitMs, current_)) {
+            return false;
+        }
+        SendAsync(current_, WM_COMMAND, MAKEWPARAM(std::atoi(rest.c_str()), 0), 0);
+        return true;
+    }
+    if (verb == "title") {
+        if (!WaitForHandled(kWaitMs, current_)) {
+            return false;
+        }
+        std::string shown = current_ ? Text(current_) : "";
+        if (shown != rest) {
+            std::printf("  the caption is \"%s\"\n", shown.c_str());
+            return false;
+        }
+        return true;
     }
     if (verb == "file" || verb == "cancel-file") {
         HWND dialog = WaitForWindow("file dialog", &IsFileDialog, "");
@@ -245,7 +299,7 @@ bool WindowRobot::RunLine(const std::string& line) {
     }
     if (verb == "expect") {
         // The text a control shows once everything sent so far is handled.
-        if (!WaitForHandled()) {
+        if (!WaitForHandled(kWaitMs, current_)) {
             return false;
         }
         size_t gap = rest.find(' ');
@@ -259,7 +313,7 @@ bool WindowRobot::RunLine(const std::string& line) {
         return true;
     }
     if (verb == "shot") {
-        if (!WaitForHandled()) {
+        if (!WaitForHandled(kWaitMs, current_)) {
             return false;
         }
         Sleep(300);  // let the dialog paint
@@ -267,7 +321,7 @@ bool WindowRobot::RunLine(const std::string& line) {
     }
 
     std::optional<WindowAction> action = ParseWindowAction(line);
-    if (!action || !current_ || !WaitForHandled()) {
+    if (!action || !current_ || !WaitForHandled(kWaitMs, current_)) {
         return false;
     }
     HWND control = GetDlgItem(current_, action->id);
@@ -314,6 +368,9 @@ bool WindowRobot::RunLine(const std::string& line) {
             break;
         case WindowAction::Kind::Close:
             SendAsync(current_, WM_CLOSE, 0, 0);
+            break;
+        case WindowAction::Kind::Wait:
+            // Workers report through posted messages, which the driver handles.
             break;
     }
     return true;

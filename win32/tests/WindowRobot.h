@@ -5,6 +5,10 @@
 //   window TITLE          the dialog with this title is open and ready
 //   click ID | type ID TEXT | scroll ID POS | select ID INDEX | close
 //                         an action on that dialog's control ID
+//   menu ID               the current dialog's menu command ID
+//   title TEXT            the current dialog's caption is exactly TEXT
+//   filedialog            the open common file dialog becomes the current
+//                         dialog, for clicks on controls of its own
 //   file PATH             the open common file dialog: the name typed, then OK
 //   cancel-file           the open common file dialog: Cancel
 //   message CAPTION: TEXT a message box with exactly this caption and text; OK
@@ -14,6 +18,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,7 +39,12 @@ class WindowRobot {
     bool RunLine(const std::string& line);
     HWND WaitForWindow(const std::string& what, bool (*match)(HWND, const std::string&),
                        const std::string& key);
-    bool WaitForHandled();
+    // Until everything sent so far (to `scope` and its controls, when given)
+    // is handled, or the time is up (false). A click that opened a modal
+    // window is handled only when that window ends, so the actions on a
+    // window wait only for what was sent to it.
+    bool WaitForHandled(DWORD timeoutMs = 60000, HWND scope = nullptr);
+    long Pending(HWND scope) const;
     void SendAsync(HWND to, UINT msg, WPARAM wParam, LPARAM lParam);
     static void CALLBACK Handled(HWND, UINT, ULONG_PTR self, LRESULT);
 
@@ -43,6 +53,7 @@ class WindowRobot {
     HANDLE thread_ = nullptr;
     HWND current_ = nullptr;
     long pending_ = 0;
+    std::map<HWND, long> pendingTo_;
     bool ok_ = false;
 };
 

@@ -1,7 +1,9 @@
-// The resource scripts use these ids through the preprocessor; a window model
-// that renumbers a control fails to build here instead of losing its events.
+// The model exporter's windows and their dialog templates. The resource
+// scripts use these ids through the preprocessor; a window model that
+// renumbers a control fails to build here instead of losing its events.
 
 #include "win32/DialogIds.h"
+#include "win32/Win32Ui.h"
 
 #include "exporter/ExportResultDlg.h"
 #include "exporter/ExportSettingsDlg.h"
@@ -30,4 +32,13 @@ static_assert(S::kShip == IDC_EXP_SHIP && S::kCockpit == IDC_EXP_COCKPIT &&
               S::kWeapon == IDC_EXP_WEAPON);
 static_assert(kx::CExportResultDlg::kTree == IDC_RES_TREE);
 
+const kx::DialogBinding kDialogs[] = {
+    {"Kaltrix CMP Settings", S::kNew, IDD_EXPORT_SETTINGS},
+    {"Kaltrix CMP Exporter", kx::CExportResultDlg::kTree, IDD_EXPORT_RESULT},
+};
+
 }  // namespace
+
+std::span<const kx::DialogBinding> kx::LibraryDialogs() {
+    return kDialogs;
+}
