@@ -36,9 +36,19 @@ export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 timeout 600 "$wine" wineboot -i >/dev/null 2>&1
 
 winpath() { echo "Z:${1//\//\\}"; }
-timeout 300 "$wine" "$bin/win32_plugin_run.exe" Tarrow.dll "$(winpath "$root/build/sample_ship.ms3d")" \
-  "$(winpath "$root/win32/tests/scripts/screenshots.txt")" "$(winpath "$out")" \
-  "$(winpath "$work/shots.cmp")" 2>&1 | grep -v 'FS volume label' || true
+shoot() {  # PLUGIN MODEL SCRIPT ARGS...
+  local plugin=$1 model=$2 script=$3
+  shift 3
+  timeout 300 "$wine" "$bin/win32_plugin_run.exe" "$plugin.dll" "$model" \
+    "$(winpath "$root/win32/tests/scripts/$script")" "$(winpath "$out")" "$@" 2>&1 |
+    grep -v 'FS volume label' || true
+}
+sample=$(winpath "$root/build/sample_ship.ms3d")
+shoot Tarrow "$sample" screenshots.txt "$(winpath "$work/shots.cmp")"
+shoot Brasket "$sample" screenshots_sur.txt
+"$root/build/bin/kaltrix" export "$root/build/sample_ship.ms3d" -o "$work/ship.cmp" \
+  --groups 1,2,1 >/dev/null
+shoot Ommel none screenshots_import.txt "$(winpath "$work/ship.cmp")" ship
 python3 "$root/win32/bmp2png.py" "$out"/*.bmp
 rm -f "$out"/*.bmp
 ls "$out"
