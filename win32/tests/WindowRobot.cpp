@@ -254,6 +254,16 @@ bool WindowRobot::RunLine(const std::string& line) {
         SendAsync(current_, WM_COMMAND, MAKEWPARAM(std::atoi(rest.c_str()), 0), 0);
         return true;
     }
+    if (verb == "hover") {
+        // The pointer over a menu command; 0: the menu closes.
+        if (!current_ || !WaitForHandled(kWaitMs, current_)) {
+            return false;
+        }
+        int id = std::atoi(rest.c_str());
+        SendAsync(current_, WM_MENUSELECT, MAKEWPARAM(id, id ? MF_STRING : 0xFFFF),
+                  id ? reinterpret_cast<LPARAM>(GetMenu(current_)) : 0);
+        return true;
+    }
     if (verb == "title") {
         if (!WaitForHandled(kWaitMs, current_)) {
             return false;

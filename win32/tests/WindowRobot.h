@@ -6,6 +6,7 @@
 //   click ID | type ID TEXT | scroll ID POS | select ID INDEX | close
 //                         an action on that dialog's control ID
 //   menu ID               the current dialog's menu command ID
+//   hover ID              the pointer moves over menu command ID (0: the menu closes)
 //   title TEXT            the current dialog's caption is exactly TEXT
 //   filedialog            the open common file dialog becomes the current
 //                         dialog, for clicks on controls of its own
