@@ -103,6 +103,35 @@ bool SaveShot(HWND hwnd, const std::string& path) {
     return static_cast<bool>(out);
 }
 
+BOOL CALLBACK FindTooltip(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(param);
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0 && GetWindow(hwnd, GW_OWNER) == search->first) {
+        search->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The text the dialog's tooltip gives for a control, as it would show it.
+std::string TipText(HWND dialog, int id) {
+    std::pair<HWND, HWND> search{dialog, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), &FindTooltip,
+                      reinterpret_cast<LPARAM>(&search));
+    if (!search.second) {
+        return "(no tooltip)";
+    }
+    char text[512] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+    tool.lpszText = text;
+    SendMessageA(search.second, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
 }  // namespace
 
 WindowRobot::WindowRobot(std::vector<std::string> script, DWORD uiThread)
@@ -262,6 +291,20 @@ bool WindowRobot::RunLine(const std::string& line) {
         int id = std::atoi(rest.c_str());
         SendAsync(current_, WM_MENUSELECT, MAKEWPARAM(id, id ? MF_STRING : 0xFFFF),
                   id ? reinterpret_cast<LPARAM>(GetMenu(current_)) : 0);
+        return true;
+    }
+    if (verb == "tip") {
+        if (!current_ || !WaitForHandled(kWaitMs, current_)) {
+            return false;
+        }
+        size_t gap = rest.find(' ');
+        int id = std::atoi(rest.substr(0, gap).c_str());
+        std::string want = gap == std::string::npos ? "" : rest.substr(gap + 1);
+        std::string shown = TipText(current_, id);
+        if (shown != want) {
+            std::printf("  the tip of %d says \"%s\"\n", id, shown.c_str());
+            return false;
+        }
         return true;
     }
     if (verb == "title") {

@@ -7,6 +7,7 @@
 //                         an action on that dialog's control ID
 //   menu ID               the current dialog's menu command ID
 //   hover ID              the pointer moves over menu command ID (0: the menu closes)
+//   tip ID TEXT           the tip the current dialog gives for control ID
 //   title TEXT            the current dialog's caption is exactly TEXT
 //   filedialog            the open common file dialog becomes the current
 //                         dialog, for clicks on controls of its own
