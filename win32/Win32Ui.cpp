@@ -143,7 +143,13 @@ std::optional<std::string> Win32Ui::BrowseFolder(const std::string& title,
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = &BrowseCallback;
-    info.lParam = initialFolder.empty() ? 0 : reinterpret_cast<LPARAM>(initialFolder.c_str());
+    // The browser selects a folder named without a separator at its end
+    // (a drive's root keeps its own).
+    std::string start = initialFolder;
+    while (start.size() > 3 && (start.back() == '\\' || start.back() == '/')) {
+        start.pop_back();
+    }
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
     std::optional<std::string> folder;
     if (PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info)) {
         char path[MAX_PATH] = {};

@@ -144,3 +144,21 @@ echo "ok the importer keeps its options under HKCU\Software\Dorvish\Ommel"
 cmp -s "$out/lin-import.ms3d" "$out/lin-weapons.ms3d" &&
   { echo "FAIL the filter changed nothing"; exit 1; }
 echo "ok the filter took effect"
+
+echo "== Windows: the importer's refusals, the game folder and the folder browser"
+# The game on drive C: the folder browser finds its way down a short
+# folder tree reliably (under wine, a first walk through a crowded /tmp may
+# stop half-way).
+timeout 120 "$wine" cmd /c mkdir 'C:\Games\Kaltrix\Textures' >/dev/null 2>&1 || true
+timeout 120 "$wine" reg add 'HKLM\SOFTWARE\Microsoft\Microsoft Games\Kaltrix\1.0' /v AppPath \
+  /t REG_SZ /d 'C:\Games\Kaltrix' /f /reg:32 >/dev/null
+runwin "$bin/win32_plugin_run.exe" Ommel.dll none "$(winpath "$scripts/import_browse_cancel.txt")"
+timeout 120 "$wine" reg query 'HKCU\Software\Dorvish\Ommel\Directories' /v TexturePath \
+  >/dev/null 2>&1 && { echo "FAIL a cancelled folder browser kept a folder"; exit 1; }
+runwin "$bin/win32_plugin_run.exe" Ommel.dll none "$(winpath "$scripts/import_refusals.txt")" \
+  "$(winpath "$out/lin.ces")" lin
+kept=$(timeout 120 "$wine" reg query 'HKCU\Software\Dorvish\Ommel\Directories' /v TexturePath \
+  2>/dev/null | tr -d '\r' | awk '/TexturePath/ {print $3}')
+[ "$kept" = 'C:\Games\Kaltrix\Textures' ] ||
+  { echo "FAIL the texture folder kept is '$kept', not the game's Textures folder"; exit 1; }
+echo "ok a file that is no model is refused; the folder browser starts in the game's Textures folder"

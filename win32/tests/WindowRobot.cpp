@@ -40,6 +40,42 @@ bool IsFileDialog(HWND hwnd, const std::string&) {
     return GetDlgItem(hwnd, kFileNameCombo) != nullptr;
 }
 
+BOOL CALLBACK FindTree(HWND hwnd, LPARAM found) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, WC_TREEVIEWA) == 0) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FolderTree(HWND dialog) {
+    HWND tree = nullptr;
+    EnumChildWindows(dialog, &FindTree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+// The shell's folder browser: a dialog with a folder tree and no file box.
+bool IsFolderBrowser(HWND hwnd, const std::string&) {
+    return FolderTree(hwnd) && !GetDlgItem(hwnd, kFileNameCombo);
+}
+
+// The label of the folder the browser's tree has selected.
+std::string SelectedFolder(HWND tree) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = {};
+    TVITEMA probe{};
+    probe.mask = TVIF_TEXT;
+    probe.hItem = item;
+    probe.pszText = text;
+    probe.cchTextMax = sizeof text;
+    if (item) {
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&probe));
+    }
+    return text;
+}
+
 bool IsMessageBox(HWND hwnd, const std::string& caption) {
     return GetDlgItem(hwnd, kMessageText) != nullptr && Text(hwnd) == caption;
 }
@@ -316,6 +352,29 @@ bool WindowRobot::RunLine(const std::string& line) {
             std::printf("  the caption is \"%s\"\n", shown.c_str());
             return false;
         }
+        return true;
+    }
+    if (verb == "folder" || verb == "cancel-folder") {
+        HWND dialog = WaitForWindow("folder browser", &IsFolderBrowser, "");
+        if (!dialog) {
+            return false;
+        }
+        if (verb == "folder") {
+            // The browser fills its tree and selects the first folder on
+            // its own time; OK only once it shows the one named.
+            HWND tree = FolderTree(dialog);
+            DWORD start = GetTickCount();
+            while (SelectedFolder(tree) != rest && GetTickCount() - start < kWaitMs) {
+                Sleep(50);
+            }
+            if (SelectedFolder(tree) != rest) {
+                std::printf("  the browser shows \"%s\"\n", SelectedFolder(tree).c_str());
+                return false;
+            }
+        }
+        int button = verb == "folder" ? IDOK : IDCANCEL;
+        SendAsync(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
         return true;
     }
     if (verb == "file" || verb == "cancel-file") {

@@ -13,6 +13,9 @@
 //                         dialog, for clicks on controls of its own
 //   file PATH             the open common file dialog: the name typed, then OK
 //   cancel-file           the open common file dialog: Cancel
+//   folder NAME           the shell's folder browser, once it shows the
+//                         folder NAME selected: OK
+//   cancel-folder         the shell's folder browser: Cancel
 //   message CAPTION: TEXT a message box with exactly this caption and text; OK
 //   expect ID TEXT        control ID of the dialog shows exactly TEXT
 //   shot FILE.bmp         a picture of the current dialog
