@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "host/HeadlessUi.h"
 #include "win32/D3D9DeviceService.h"
@@ -127,6 +128,24 @@ void TestDevice() {
         ui.messages.clear();
     }
 
+    // A class of that name already registered by this module: refused, and
+    // nothing is left behind.
+    WNDCLASSEXA taken{};
+    taken.cbSize = sizeof taken;
+    taken.lpfnWndProc = &DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = kx::kDeviceWindowClass;
+    RegisterClassExA(&taken);
+    Check(service.CreateDevice(ui, "Kaltrix SUR Export V1.1") == nullptr &&
+              ui.messages == std::vector<kx::RecordedMessage>{{kx::kRegisterWindowFailed, "Error",
+                                                               kx::MessageIcon::Error,
+                                                               kx::MessageButtons::Ok}},
+          "a window class that cannot be registered is reported");
+    Check(!FindWindowA(kx::kDeviceWindowClass, nullptr) && ClassRegistered(),
+          "that failure leaves no window and the other's class alone");
+    UnregisterClassA(kx::kDeviceWindowClass, GetModuleHandleA(nullptr));
+    ui.messages.clear();
+
     // With a main window the device lives on it, and nothing is made.
     HWND main = CreateWindowExA(0, "STATIC", "Modeller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                 200, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -141,7 +160,25 @@ void TestDevice() {
 
 }  // namespace
 
-int main() {
+// Run with Direct3D switched off: the job is told why it cannot run, and
+// nothing it made is left behind.
+void TestWithoutDirect3D() {
+    kx::D3D9DeviceService service;
+    kx::HeadlessUi ui;
+    Check(service.CreateDevice(ui, "Kaltrix SUR Export V1.1") == nullptr &&
+              ui.messages.size() == 1 && ui.messages[0].text == kx::kDirect3DFailed &&
+              ui.messages[0].caption == "Error",
+          "without Direct3D the device is refused with its message");
+    Check(!FindWindowA(kx::kDeviceWindowClass, nullptr) && !ClassRegistered() && !QuitPosted(),
+          "the refused device leaves no window or class behind");
+}
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--without-direct3d") {
+        TestWithoutDirect3D();
+        std::printf("services test without Direct3D: %d failures\n", g_failures);
+        return g_failures == 0 ? 0 : 1;
+    }
     TestRegistryStore();
     TestDevice();
     std::printf("services test: %d failures\n", g_failures);
