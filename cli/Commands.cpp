@@ -86,10 +86,13 @@ std::span<const Command> Commands() {
          "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
          surHelp.c_str(), RunSur},
         {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
-        {"info", "FILE.ms3d|FILE.sur",
+        {"info", "FILE.ms3d|FILE.cmp|FILE.3db|FILE.sur",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
          "number of joints, fields separated by tabs.\n"
+         "Describes a game model as the importer reads it: per level of detail its mesh,\n"
+         "triangle and vertex counts, its parts (name, id, parent, meshes) and the\n"
+         "material ids its meshes use; then its hardpoints (part, kind, name).\n"
          "Describes a collision surface file after checking its structure: a line per\n"
          "part (id, chunk count, box, centre, radius, inertia), then its hulls (type,\n"
          "owner, triangles), its vertex and node counts and its hardpoint ids. A damaged\n"

@@ -3,29 +3,10 @@
 
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
-#include "cli/HeadlessHost.h"
+#include "cli/ExporterRun.h"
 #include "exporter/ExportSettingsDlg.h"  // the window's control ids only
-#include "host/HeadlessModel.h"
-#include "ms3d/Ms3dIo.h"
 
 namespace kx {
-
-namespace {
-
-WindowAction Click(int id, std::string label = {}) {
-    WindowAction action;
-    action.kind = WindowAction::Kind::Click;
-    action.id = id;
-    action.label = std::move(label);
-    return action;
-}
-
-struct ModelHandle {
-    msModel* model = kxModel_Create();
-    ~ModelHandle() { kxModel_Free(model); }
-};
-
-}  // namespace
 
 int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
     std::string input, output, loadSettings, saveSettings;
@@ -66,43 +47,25 @@ int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
         return UsageError(ctx, "export", "missing -o OUT");
     }
 
-    ModelHandle handle;
-    if (auto read = ReadMs3dModel(input, handle.model); !read) {
-        return Failure(ctx, read.Reason());
-    }
-
     // The file dialogs are answered in the order the clicks open them.
-    HeadlessHost host(ctx.err);
-    CliUi& ui = host.ui;
-    if (!loadSettings.empty()) {
-        ui.QueueFile(loadSettings);
-        ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
-    }
-    ui.QueueFile(output);
-    ui.QueueAction(Click(update ? CExportSettingsDlg::kUpdate : CExportSettingsDlg::kNew));
-    for (WindowAction& action : options) {
-        ui.QueueAction(std::move(action));
-    }
-    if (!saveSettings.empty()) {
-        ui.QueueFile(saveSettings);
-        ui.QueueAction(Click(CExportSettingsDlg::kSaveSettings, "--save-settings " + saveSettings));
-    }
-    ui.QueueAction(Click(kIdOk, "Continue"));
-    // The result window is then closed, which is its "Continue".
-
-    int executed = 0;
-    std::string error;
-    if (!RunPlugInLibrary(ctx.programDir, "Tarrow", host, handle.model, executed, error)) {
-        return Failure(ctx, error);
-    }
-    if (ui.SettingsFileFailed()) {
-        return 1;
-    }
-    if (ui.refused) {
-        return UsageError(ctx, "export",
-                          RefusedOptionMessage(ui.refused->action, ui.refused->outcome));
-    }
-    return host.files.WasWritten(output) ? 0 : 1;
+    return RunExporterLibrary(ctx, "export", "Tarrow", input, output, [&](CliUi& ui) {
+        if (!loadSettings.empty()) {
+            ui.QueueFile(loadSettings);
+            ui.QueueAction(Click(CExportSettingsDlg::kLoadSettings, "--settings " + loadSettings));
+        }
+        ui.QueueFile(output);
+        ui.QueueAction(Click(update ? CExportSettingsDlg::kUpdate : CExportSettingsDlg::kNew));
+        for (WindowAction& action : options) {
+            ui.QueueAction(std::move(action));
+        }
+        if (!saveSettings.empty()) {
+            ui.QueueFile(saveSettings);
+            ui.QueueAction(
+                Click(CExportSettingsDlg::kSaveSettings, "--save-settings " + saveSettings));
+        }
+        ui.QueueAction(Click(kIdOk, "Continue"));
+        // The result window is then closed, which is its "Continue".
+    });
 }
 
 }  // namespace kx

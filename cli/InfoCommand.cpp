@@ -1,5 +1,7 @@
 // info: what a model file holds, one line per group and per material; what
-// a collision surface file holds, one line per part, hull and list.
+// a game model holds, per level its parts and material ids, then its
+// hardpoints; what a collision surface file holds, one line per part, hull
+// and list.
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +12,7 @@
 #include "cli/CliCommands.h"
 #include "container/FileIo.h"
 #include "host/HeadlessModel.h"
+#include "importer/CMPModel.h"
 #include "ms3d/Ms3dIo.h"
 #include "surface/SurReader.h"
 
@@ -83,14 +86,90 @@ void PrintSurface(const SurFile& file, std::ostream& out) {
     }
 }
 
-int SurfaceInfo(const std::string& path, CliContext& ctx) {
-    std::vector<uint8_t> bytes;
+bool ReadInput(const std::string& path, std::vector<uint8_t>& bytes, CliContext& ctx) {
     const FileOutcome read = ReadFileBytes(path, bytes);
     if (read == FileOutcome::NotRegularFile) {
-        return Failure(ctx, NotRegularFileMessage(path));
+        Failure(ctx, NotRegularFileMessage(path));
+        return false;
     }
     if (read != FileOutcome::Done) {
-        return Failure(ctx, path + ": could not be read");
+        Failure(ctx, path + ": could not be read");
+        return false;
+    }
+    return true;
+}
+
+std::string PartNameOf(const PartList& list, uint32_t id) {
+    for (const CMPPart& part : list.parts) {
+        if (part.id == id) {
+            return Printable(part.name);
+        }
+    }
+    return Hex(id);
+}
+
+void PrintLevel(const std::string& name, const MeshArrays& arrays, const PartList& list,
+                std::ostream& out) {
+    out << "level\t" << Printable(name) << "\tmeshes=" << arrays.meshes.size()
+        << "\ttriangles=" << arrays.triangles.size() << "\tvertices=" << arrays.vertices.size()
+        << "\tparts=" << list.parts.size() << '\n';
+    for (const CMPPart& part : list.parts) {
+        out << "  part\t" << Printable(part.name) << '\t' << Hex(part.id) << "\tparent="
+            << (part.parent < 0 ? std::string("-")
+                                : Printable(list.parts[static_cast<size_t>(part.parent)].name))
+            << "\tmeshes=" << part.meshCount << '\n';
+    }
+    out << "  materials=" << arrays.materials.size();
+    for (const CMPMaterial& material : arrays.materials) {
+        out << '\t' << Hex(material.id);
+    }
+    out << '\n';
+}
+
+// Reads every level as the importer would offer it; the first level that
+// does not read whole is the fault reported.
+int GameModelInfo(const std::string& path, CliContext& ctx) {
+    std::vector<uint8_t> bytes;
+    if (!ReadInput(path, bytes, ctx)) {
+        return 1;
+    }
+    CMPModel model;
+    if (Status opened = model.Open(std::move(bytes)); !opened) {
+        return Failure(ctx, path + ": " + opened.Reason());
+    }
+    std::vector<std::string> levels = model.Levels();
+    ctx.out << "model\tlevels=" << levels.size() << '\n';
+    const bool noLevels = levels.empty();
+    if (noLevels) {
+        levels.push_back("-");
+    }
+    std::vector<HARDPOINT> hardpoints;
+    PartList firstParts;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const int level = noLevels ? -1 : static_cast<int>(i);
+        const Status read = model.LoadLevel(level);
+        Result<ImportPlan> plan = read ? model.Plan(ImportOptions{true, ""}) : read;
+        if (!plan) {
+            return Failure(ctx, path + ": " + Printable(levels[i]) + ": " + plan.Reason());
+        }
+        PrintLevel(levels[i], model.Arrays(), plan->parts, ctx.out);
+        if (i == 0) {
+            hardpoints = std::move(plan->hardpoints);
+            firstParts = std::move(plan->parts);
+        }
+    }
+    ctx.out << "hardpoints=" << hardpoints.size() << '\n';
+    for (const HARDPOINT& hp : hardpoints) {
+        ctx.out << "  hardpoint\t" << PartNameOf(firstParts, hp.partId) << '\t'
+                << Printable(hp.group) << '\t' << Printable(hp.name) << '\n';
+    }
+    return 0;
+}
+
+int SurfaceInfo(const std::string& path, CliContext& ctx) {
+    std::vector<uint8_t> bytes;
+    if (!ReadInput(path, bytes, ctx)) {
+        return 1;
     }
     auto file = ReadSurFile(bytes);
     if (!file) {
@@ -116,8 +195,11 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
     if (extension == ".sur") {
         return SurfaceInfo(path, ctx);
     }
+    if (extension == ".cmp" || extension == ".3db") {
+        return GameModelInfo(path, ctx);
+    }
     if (extension != ".ms3d") {
-        return Failure(ctx, path + ": not a file info reads (.ms3d, .sur)");
+        return Failure(ctx, path + ": not a file info reads (.ms3d, .cmp, .3db, .sur)");
     }
     std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
     auto skipped = ReadMs3dModel(path, model.get());

@@ -3,25 +3,15 @@
 
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
-#include "cli/HeadlessHost.h"
+#include "cli/ExporterRun.h"
 #include "exporter/ExportSettingsDlg.h"  // the shared options' control ids only
-#include "host/HeadlessModel.h"
-#include "ms3d/Ms3dIo.h"
-#include "surface/SurExportDlg.h"  // the window's control ids only
+#include "surface/SurExportDlg.h"        // the window's control ids only
 
 namespace kx {
 
 namespace {
 
 using Sur = CSurExportDlg;
-
-WindowAction Click(int id, std::string label) {
-    WindowAction action;
-    action.kind = WindowAction::Kind::Click;
-    action.id = id;
-    action.label = std::move(label);
-    return action;
-}
 
 // The options both exporters share are parsed once, for the model
 // exporter's window; their controls here have other ids.
@@ -48,11 +38,6 @@ bool IsMass(const std::string& text) {
     return !text.empty() && text.size() <= 9 &&
            text.find_first_not_of("0123456789") == std::string::npos;
 }
-
-struct ModelHandle {
-    msModel* model = kxModel_Create();
-    ~ModelHandle() { kxModel_Free(model); }
-};
 
 }  // namespace
 
@@ -110,38 +95,19 @@ int RunSur(const std::vector<std::string>& args, CliContext& ctx) {
         return UsageError(ctx, "sur", "missing -o OUT.sur");
     }
 
-    ModelHandle handle;
-    if (auto read = ReadMs3dModel(input, handle.model); !read) {
-        return Failure(ctx, read.Reason());
-    }
-
     // The file dialogs are answered in the order the clicks open them.
-    HeadlessHost host(ctx.err);
-    CliUi& ui = host.ui;
-    if (!loadSettings.empty()) {
-        ui.QueueFile(loadSettings);
-        ui.QueueAction(Click(Sur::kLoadSettings, "--settings " + loadSettings));
-    }
-    ui.QueueFile(output);
-    ui.QueueAction(Click(Sur::kBrowse, "-o " + output));
-    for (WindowAction& action : options) {
-        ui.QueueAction(std::move(action));
-    }
-    ui.QueueAction(Click(kIdOk, "OK"));
-
-    int executed = 0;
-    std::string error;
-    if (!RunPlugInLibrary(ctx.programDir, "Brasket", host, handle.model, executed, error)) {
-        return Failure(ctx, error);
-    }
-    if (ui.SettingsFileFailed()) {
-        return 1;
-    }
-    if (ui.refused) {
-        return UsageError(ctx, "sur",
-                          RefusedOptionMessage(ui.refused->action, ui.refused->outcome));
-    }
-    return host.files.WasWritten(output) ? 0 : 1;
+    return RunExporterLibrary(ctx, "sur", "Brasket", input, output, [&](CliUi& ui) {
+        if (!loadSettings.empty()) {
+            ui.QueueFile(loadSettings);
+            ui.QueueAction(Click(Sur::kLoadSettings, "--settings " + loadSettings));
+        }
+        ui.QueueFile(output);
+        ui.QueueAction(Click(Sur::kBrowse, "-o " + output));
+        for (WindowAction& action : options) {
+            ui.QueueAction(std::move(action));
+        }
+        ui.QueueAction(Click(kIdOk, "OK"));
+    });
 }
 
 }  // namespace kx

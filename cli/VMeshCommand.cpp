@@ -151,11 +151,11 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
             message = result.Reason();
         } else {
             auto result = DecodeVMeshRef(bytes);
-            if (result.ok) {
+            if (result) {
                 ctx.out << "ref " << path << '\n';
-                PrintRef(ctx, result.ref);
+                PrintRef(ctx, *result);
             }
-            message = result.message;
+            message = result.Reason();
         }
         if (!message.empty()) {
             ctx.err << "kaltrix: " << OneLine(files[0] + ": " + path + ": " + message) << '\n';

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!result.Ok()) {
         return 0;
     }
-    if (ref.ok) {
-        (void)kx::SelectVMeshRange(*result, ref.ref);
+    if (ref) {
+        (void)kx::SelectVMeshRange(*result, *ref);
     }
     std::vector<uint8_t> again;
     if (!kx::EncodeVMeshData(*result, again) || !kx::DecodeVMeshData(again).Ok()) {

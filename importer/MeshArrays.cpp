@@ -71,11 +71,11 @@ Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays) 
     if (!index[ref].leaf) {
         return Damaged("its first VMeshRef is a folder");
     }
-    VMeshRefDecodeResult decoded = DecodeVMeshRef(index[ref].data);
-    if (!decoded.ok) {
-        return Damaged("its first VMeshRef: " + decoded.message);
+    Result<VMeshRef> decoded = DecodeVMeshRef(index[ref].data);
+    if (!decoded) {
+        return Damaged("its first VMeshRef: " + decoded.Reason());
     }
-    if (decoded.ref.libraryId == 0) {
+    if (decoded->libraryId == 0) {
         return Status::Failure(Fault::Refused, "its first mesh reference names no mesh library");
     }
 

@@ -105,12 +105,12 @@ class PartBuilder {
         if (!index_[refNode].leaf) {
             return Damaged("a VMeshRef of part " + std::string(fileName) + " is a folder");
         }
-        VMeshRefDecodeResult decoded = DecodeVMeshRef(index_[refNode].data);
-        if (!decoded.ok) {
+        Result<VMeshRef> decoded = DecodeVMeshRef(index_[refNode].data);
+        if (!decoded) {
             return Damaged("the VMeshRef of part " + std::string(fileName) + ": " +
-                           decoded.message);
+                           decoded.Reason());
         }
-        const VMeshRef& ref = decoded.ref;
+        const VMeshRef& ref = *decoded;
         for (const LoadedBlock& block : arrays_.blocks) {
             if (block.id != ref.libraryId) {
                 continue;

@@ -2,14 +2,14 @@
 
 namespace kx {
 
-VMeshRangeResult SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref) {
-    VMeshRangeResult result;
+Result<std::vector<VMeshRangeMesh>> SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref) {
+    std::vector<VMeshRangeMesh> meshes;
     const size_t endMesh = size_t{ref.startMesh} + ref.meshCount;
     if (endMesh > block.meshes.size()) {
-        result.message = "The mesh reference selects meshes " + std::to_string(ref.startMesh) +
-                         " to " + std::to_string(endMesh - 1) + " of a block of " +
-                         std::to_string(block.meshes.size());
-        return result;
+        return Status::Failure(Fault::Damaged, "The mesh reference selects meshes " +
+                                                   std::to_string(ref.startMesh) + " to " +
+                                                   std::to_string(endMesh - 1) + " of a block of " +
+                                                   std::to_string(block.meshes.size()));
     }
     size_t triangle = ref.startIndex / 3u;
     for (size_t m = ref.startMesh; m < endMesh; ++m) {
@@ -18,11 +18,9 @@ VMeshRangeResult SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref) 
         mesh.materialId = record.materialId;
         const size_t end = triangle + record.indexCount / 3u;
         if (end > block.triangles.size()) {
-            result.message = "The mesh reference selects triangles up to " +
-                             std::to_string(end - 1) + " of a block of " +
-                             std::to_string(block.triangles.size());
-            result.meshes.clear();
-            return result;
+            return Status::Failure(Fault::Damaged, "The mesh reference selects triangles up to " +
+                                                       std::to_string(end - 1) + " of a block of " +
+                                                       std::to_string(block.triangles.size()));
         }
         const uint32_t base = uint32_t{ref.startVertex} + record.startVertex;
         for (; triangle < end; ++triangle) {
@@ -30,19 +28,17 @@ VMeshRangeResult SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref) 
             for (size_t k = 0; k < 3; ++k) {
                 corners[k] = base + block.triangles[triangle][k];
                 if (corners[k] >= block.vertices.size()) {
-                    result.message = "The mesh reference selects vertex " +
-                                     std::to_string(corners[k]) + " of a block of " +
-                                     std::to_string(block.vertices.size());
-                    result.meshes.clear();
-                    return result;
+                    return Status::Failure(Fault::Damaged,
+                                           "The mesh reference selects vertex " +
+                                               std::to_string(corners[k]) + " of a block of " +
+                                               std::to_string(block.vertices.size()));
                 }
             }
             mesh.triangles.push_back(corners);
         }
-        result.meshes.push_back(std::move(mesh));
+        meshes.push_back(std::move(mesh));
     }
-    result.ok = true;
-    return result;
+    return meshes;
 }
 
 }  // namespace kx

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "meshdata/VMeshData.h"
 #include "meshdata/VMeshRef.h"
 
@@ -18,15 +19,10 @@ struct VMeshRangeMesh {
     std::vector<std::array<uint32_t, 3>> triangles;
 };
 
-struct VMeshRangeResult {
-    bool ok = false;
-    std::string message;  // what lies outside the block, for a person
-    std::vector<VMeshRangeMesh> meshes;
-};
-
 // Mesh records startMesh .. startMesh + meshCount - 1; their triangles from
 // startIndex / 3 on, each mesh taking its own index count / 3; corner k of a
 // triangle of mesh m is vertex startVertex + (start vertex of m) + k.
-VMeshRangeResult SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref);
+// Fault::Damaged, naming what lies outside the block, when any does.
+Result<std::vector<VMeshRangeMesh>> SelectVMeshRange(const VMeshBlock& block, const VMeshRef& ref);
 
 }  // namespace kx

@@ -23,9 +23,8 @@ std::vector<uint8_t> EncodeVMeshRef(const VMeshRef& ref) {
     return w.Take();
 }
 
-VMeshRefDecodeResult DecodeVMeshRef(std::span<const uint8_t> bytes) {
-    VMeshRefDecodeResult result;
-    VMeshRef& ref = result.ref;
+Result<VMeshRef> DecodeVMeshRef(std::span<const uint8_t> bytes) {
+    VMeshRef ref;
     ByteReader r(bytes);
     r.U32(ref.recordSize);
     r.U32(ref.libraryId);
@@ -34,10 +33,9 @@ VMeshRefDecodeResult DecodeVMeshRef(std::span<const uint8_t> bytes) {
         r.U16(*v);
     }
     if (!r.Ok()) {
-        result.message = "The mesh reference is too short (" + std::to_string(bytes.size()) +
-                         " of " + std::to_string(kVMeshRefSize) + " bytes)";
-        result.ref = VMeshRef{};
-        return result;
+        return Status::Failure(Fault::Damaged, "The mesh reference is too short (" +
+                                                   std::to_string(bytes.size()) + " of " +
+                                                   std::to_string(kVMeshRefSize) + " bytes)");
     }
     ref.hasBounds = bytes.size() >= kVMeshRefSize;
     if (ref.hasBounds) {
@@ -49,8 +47,7 @@ VMeshRefDecodeResult DecodeVMeshRef(std::span<const uint8_t> bytes) {
         }
         r.F32(ref.radius);
     }
-    result.ok = true;
-    return result;
+    return ref;
 }
 
 }  // namespace kx

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
+
 namespace kx {
 
 inline constexpr uint32_t kVMeshRefSize = 60;
@@ -36,14 +38,8 @@ struct VMeshRef {
 
 std::vector<uint8_t> EncodeVMeshRef(const VMeshRef& ref);
 
-struct VMeshRefDecodeResult {
-    bool ok = false;
-    std::string message;
-    VMeshRef ref;
-};
-
-// Needs the 20 bytes of the range; the bounds are read when all 60 bytes are
-// there (`hasBounds`).
-VMeshRefDecodeResult DecodeVMeshRef(std::span<const uint8_t> bytes);
+// Needs the 20 bytes of the range (Fault::Damaged with fewer); the bounds are
+// read when all 60 bytes are there (`hasBounds`).
+Result<VMeshRef> DecodeVMeshRef(std::span<const uint8_t> bytes);
 
 }  // namespace kx

@@ -227,10 +227,56 @@ TEST(Cli, InfoRefusesDamagedAndUnknownFiles) {
     EXPECT_EQ(r.rc, 1);
     EXPECT_TRUE(r.out.empty());
     EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": not a model file (no MS3D000000 header)\n");
-    r = Kaltrix({"info", "model.cmp"});
+    r = Kaltrix({"info", "model.lod"});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "kaltrix: model.cmp: not a file info reads (.ms3d, .sur)\n");
+    EXPECT_EQ(r.err, "kaltrix: model.lod: not a file info reads (.ms3d, .cmp, .3db, .sur)\n");
     EXPECT_EQ(Kaltrix({"info"}).rc, 2);
+}
+
+// Game models as the exporter writes them: every level with its parts and
+// material ids, the hardpoints once, each under the part that carries it.
+TEST(Cli, InfoDescribesGameModels) {
+    const std::string ship = KALTRIX_BIN_DIR "/../sample_ship.ms3d";
+    TempFile cmp("info.cmp");
+    ASSERT_EQ(Kaltrix({"export", ship, "-o", cmp.path(), "--groups", "1,2,1"}).rc, 0);
+    ASSERT_EQ(
+        Kaltrix({"export", ship, "-o", cmp.path(), "--update", "--lod", "1", "--groups", "1,2,1"})
+            .rc,
+        0);
+    auto r = Kaltrix({"info", cmp.path()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string level =
+        "\tmeshes=4\ttriangles=28\tvertices=84\tparts=3\n"
+        "  part\thull\t0x12688F2D\tparent=-\tmeshes=1\n"
+        "  part\twing_left\t0x14441416\tparent=-\tmeshes=2\n"
+        "  part\tengine\t0x1DD2CE19\tparent=-\tmeshes=1\n"
+        "  materials=2\t0x040CAC4B\t0xF8A2ECB2\n";
+    EXPECT_EQ(r.out,
+              "model\tlevels=2\n"
+              "level\thull.lod0.vms" +
+                  level + "level\thull.lod1.vms" + level +
+                  "hardpoints=4\n"
+                  "  hardpoint\thull\tRevolute\tHpTurret01\n"
+                  "  hardpoint\twing_left\tFixed\tHpWeapon01\n"
+                  "  hardpoint\twing_left\tFixed\tHpWeapon02\n"
+                  "  hardpoint\tengine\tFixed\tHpEngine01\n");
+
+    TempFile single("info.3db");
+    ASSERT_EQ(Kaltrix({"export", ship, "-o", single.path()}).rc, 0);
+    r = Kaltrix({"info", single.path()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("\tparts=1\n  part\thull.3db\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nhardpoints=4\n"), std::string::npos) << r.out;
+
+    // A damaged file is refused with the reader's reason and prints nothing.
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(ReadFileBytes(cmp.path(), bytes), FileOutcome::Done);
+    bytes.resize(300);
+    ASSERT_TRUE(WriteWholeFile(cmp.path(), bytes));
+    r = Kaltrix({"info", cmp.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err, "kaltrix: " + cmp.path() + ": node block runs past the end of the file\n");
 }
 
 }  // namespace

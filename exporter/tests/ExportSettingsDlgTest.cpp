@@ -11,6 +11,7 @@
 #include "host/HeadlessUi.h"
 #include "testsupport/LittleEndian.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/WindowFixture.h"
 
 namespace kx {
 namespace {
@@ -18,24 +19,12 @@ namespace {
 using Dlg = CExportSettingsDlg;
 
 // The settings window, open, driven by control id as a person would.
-class SettingsWindow : public ::testing::Test {
+class SettingsWindow : public test::WindowFixture<SettingsWindow> {
+    friend class WindowFixture;
+
   protected:
-    void SetUp() override { dlg.Open(); }
+    SettingsWindow() : WindowFixture("settings_window") {}
 
-    ActionOutcome Do(std::string_view line) {
-        auto action = ParseWindowAction(line);
-        EXPECT_TRUE(action) << line;
-        return ApplyAction(dlg, *action);
-    }
-    void Act(std::string_view line) { ASSERT_EQ(Do(line), ActionOutcome::Applied) << line; }
-    const ControlState& C(int id) { return dlg.Control(id); }
-
-    std::string TempPath(const std::string& name) { return dir_.File(name); }
-    std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::string p = TempPath(name);
-        EXPECT_TRUE(WriteWholeFile(p, bytes));
-        return p;
-    }
     void Load(const std::string& path) {
         ui.QueueFile(path);
         Act("click 1012");
@@ -52,9 +41,6 @@ class SettingsWindow : public ::testing::Test {
 
     HeadlessUi ui;
     Dlg dlg{ui};
-
-  private:
-    test::TempDir dir_{"settings_window"};
 };
 
 using test::PutU32;

@@ -225,15 +225,16 @@ TEST(MeshPartition, EachPartsRangeReadsBackItsOwnMeshes) {
         ref.startMesh = ep.startMesh;
         ref.meshCount = ep.meshCount;
         auto range = SelectVMeshRange(b, ref);
-        ASSERT_TRUE(range.ok) << range.message;
-        ASSERT_EQ(range.meshes.size(), expected[part].size());
-        for (size_t m = 0; m < range.meshes.size(); ++m) {
+        ASSERT_TRUE(range) << range.Reason();
+        const std::vector<VMeshRangeMesh>& meshes = *range;
+        ASSERT_EQ(meshes.size(), expected[part].size());
+        for (size_t m = 0; m < meshes.size(); ++m) {
             const ExportMesh& source = *expected[part][m];
-            ASSERT_EQ(range.meshes[m].triangles.size(), source.triangles.size());
-            EXPECT_EQ(range.meshes[m].materialId, NameHash(source.materialName));
+            ASSERT_EQ(meshes[m].triangles.size(), source.triangles.size());
+            EXPECT_EQ(meshes[m].materialId, NameHash(source.materialName));
             for (size_t t = 0; t < source.triangles.size(); ++t) {
                 for (size_t k = 0; k < 3; ++k) {
-                    EXPECT_EQ(b.vertices[range.meshes[m].triangles[t][k]].position,
+                    EXPECT_EQ(b.vertices[meshes[m].triangles[t][k]].position,
                               source.vertices[source.triangles[t][k]].position);
                 }
             }

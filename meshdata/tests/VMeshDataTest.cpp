@@ -220,19 +220,19 @@ TEST(VMeshRef, HandWrittenReferenceDecodesAndEncodesBack) {
     expected.radius = 2;
 
     auto result = DecodeVMeshRef(kRef);
-    ASSERT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(result.ref, expected);
+    ASSERT_TRUE(result) << result.Reason();
+    EXPECT_EQ(*result, expected);
     EXPECT_EQ(EncodeVMeshRef(expected), kRef);
 }
 
 TEST(VMeshRef, TheRangeAloneIsEnoughButLessIsRefused) {
     auto range = DecodeVMeshRef({kRef.data(), 20});
-    ASSERT_TRUE(range.ok);
-    EXPECT_FALSE(range.ref.hasBounds);
-    EXPECT_EQ(range.ref.meshCount, 2);
+    ASSERT_TRUE(range);
+    EXPECT_FALSE(range->hasBounds);
+    EXPECT_EQ(range->meshCount, 2);
     auto shorter = DecodeVMeshRef({kRef.data(), 19});
-    EXPECT_FALSE(shorter.ok);
-    EXPECT_EQ(shorter.message, "The mesh reference is too short (19 of 60 bytes)");
+    EXPECT_FALSE(shorter);
+    EXPECT_EQ(shorter.Reason(), "The mesh reference is too short (19 of 60 bytes)");
 }
 
 }  // namespace

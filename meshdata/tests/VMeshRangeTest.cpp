@@ -29,29 +29,28 @@ VMeshRef Ref(uint16_t startVertex, uint16_t startIndex, uint16_t startMesh, uint
 
 TEST(VMeshRange, CornersAreOffsetByTheReferenceAndTheMesh) {
     auto r = SelectVMeshRange(Block(), Ref(3, 3, 1, 1));
-    ASSERT_TRUE(r.ok) << r.message;
-    ASSERT_EQ(r.meshes.size(), 1u);
-    EXPECT_EQ(r.meshes[0].materialId, 9u);
+    ASSERT_TRUE(r) << r.Reason();
+    ASSERT_EQ(r->size(), 1u);
+    EXPECT_EQ((*r)[0].materialId, 9u);
     using T = std::array<uint32_t, 3>;
-    EXPECT_EQ(r.meshes[0].triangles, (std::vector<T>{{4, 5, 6}, {6, 7, 4}}));
+    EXPECT_EQ((*r)[0].triangles, (std::vector<T>{{4, 5, 6}, {6, 7, 4}}));
 
     auto whole = SelectVMeshRange(Block(), Ref(0, 0, 0, 1));
-    ASSERT_TRUE(whole.ok);
-    EXPECT_EQ(whole.meshes[0].triangles, (std::vector<T>{{0, 1, 2}}));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ((*whole)[0].triangles, (std::vector<T>{{0, 1, 2}}));
 }
 
 TEST(VMeshRange, RangesOutsideTheBlockAreRefused) {
     auto meshes = SelectVMeshRange(Block(), Ref(0, 0, 1, 2));
-    EXPECT_FALSE(meshes.ok);
-    EXPECT_EQ(meshes.message, "The mesh reference selects meshes 1 to 2 of a block of 2");
+    EXPECT_FALSE(meshes);
+    EXPECT_EQ(meshes.Reason(), "The mesh reference selects meshes 1 to 2 of a block of 2");
     auto triangles = SelectVMeshRange(Block(), Ref(0, 6, 1, 1));
-    EXPECT_FALSE(triangles.ok);
-    EXPECT_EQ(triangles.message, "The mesh reference selects triangles up to 3 of a block of 3");
+    EXPECT_FALSE(triangles);
+    EXPECT_EQ(triangles.Reason(), "The mesh reference selects triangles up to 3 of a block of 3");
     auto vertices = SelectVMeshRange(Block(), Ref(4, 3, 1, 1));
-    EXPECT_FALSE(vertices.ok);
-    EXPECT_EQ(vertices.message, "The mesh reference selects vertex 8 of a block of 8");
-    EXPECT_TRUE(vertices.meshes.empty());
-    EXPECT_FALSE(SelectVMeshRange(Block(), Ref(0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF)).ok);
+    EXPECT_FALSE(vertices);
+    EXPECT_EQ(vertices.Reason(), "The mesh reference selects vertex 8 of a block of 8");
+    EXPECT_FALSE(SelectVMeshRange(Block(), Ref(0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "surface/SurfaceExport.h"
 #include "testsupport/LittleEndian.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/WindowFixture.h"
 
 namespace kx {
 namespace {
@@ -18,30 +19,19 @@ using Dlg = CSurExportDlg;
 namespace w = settings_word;
 
 // The options window, open, driven by control id as a person would.
-class SurWindow : public ::testing::Test {
+class SurWindow : public test::WindowFixture<SurWindow> {
+    friend class WindowFixture;
+
   protected:
-    void SetUp() override { dlg.Open(); }
+    SurWindow() : WindowFixture("sur_window") {}
 
-    ActionOutcome Do(std::string_view line) {
-        auto action = ParseWindowAction(line);
-        EXPECT_TRUE(action) << line;
-        return ApplyAction(dlg, *action);
-    }
-    void Act(std::string_view line) { ASSERT_EQ(Do(line), ActionOutcome::Applied) << line; }
-    const ControlState& C(int id) { return dlg.Control(id); }
-
-    std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::string p = dir_.File(name);
-        EXPECT_TRUE(WriteWholeFile(p, bytes));
-        return p;
-    }
     void Load(const std::string& path) {
         ui.QueueFile(path);
         Act("click 6006");
     }
     // Chooses the target and presses OK.
     void Finish() {
-        ui.QueueFile(dir_.File("out.sur"));
+        ui.QueueFile(TempPath("out.sur"));
         Act("click 6001");
         Act("click 1");
         ASSERT_TRUE(dlg.Ended());
@@ -52,9 +42,6 @@ class SurWindow : public ::testing::Test {
     HeadlessUi ui;
     RecordingFileService files;
     Dlg dlg{ui, files};
-
-  private:
-    test::TempDir dir_{"sur_window"};
 };
 
 // A settings file of `size` bytes with the given words.

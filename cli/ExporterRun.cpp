@@ -1,0 +1,51 @@
+#include "cli/ExporterRun.h"
+
+#include "cli/ExportSettingsOptions.h"
+#include "cli/HeadlessHost.h"
+#include "host/HeadlessModel.h"
+#include "ms3d/Ms3dIo.h"
+
+namespace kx {
+
+namespace {
+
+struct ModelHandle {
+    msModel* model = kxModel_Create();
+    ~ModelHandle() { kxModel_Free(model); }
+};
+
+}  // namespace
+
+WindowAction Click(int id, std::string label) {
+    WindowAction action;
+    action.kind = WindowAction::Kind::Click;
+    action.id = id;
+    action.label = std::move(label);
+    return action;
+}
+
+int RunExporterLibrary(CliContext& ctx, const std::string& command, const std::string& library,
+                       const std::string& input, const std::string& output,
+                       const std::function<void(CliUi&)>& answer) {
+    ModelHandle handle;
+    if (auto read = ReadMs3dModel(input, handle.model); !read) {
+        return Failure(ctx, read.Reason());
+    }
+    HeadlessHost host(ctx.err);
+    answer(host.ui);
+    int executed = 0;
+    std::string error;
+    if (!RunPlugInLibrary(ctx.programDir, library, host, handle.model, executed, error)) {
+        return Failure(ctx, error);
+    }
+    if (host.ui.SettingsFileFailed()) {
+        return 1;
+    }
+    if (host.ui.refused) {
+        return UsageError(ctx, command,
+                          RefusedOptionMessage(host.ui.refused->action, host.ui.refused->outcome));
+    }
+    return host.files.WasWritten(output) ? 0 : 1;
+}
+
+}  // namespace kx
