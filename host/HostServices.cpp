@@ -13,15 +13,24 @@
 
 namespace kx {
 
+#if defined(_WIN32)
+// The Windows build's services (win32/Win32Services.cpp).
+HostServices& PlatformDefaultHost();
+#endif
+
 namespace {
 
 HostServices& DefaultHost() {
+#if defined(_WIN32)
+    return PlatformDefaultHost();
+#else
     // Without a window system a dialog can only be cancelled; messages still
     // reach the person on stderr.
     static HeadlessUi ui(&std::cerr);
     static IniSettingsStore settings(DefaultSettingsPath(ThisLibraryBaseName()), DiskFiles());
     static HostServices host{&ui, nullptr, &settings, nullptr};
     return host;
+#endif
 }
 
 HostServices* g_attached = nullptr;

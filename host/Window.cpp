@@ -41,8 +41,18 @@ void Window::Post(int id, std::int64_t first, std::int64_t second, std::string t
             return;
         }
         posted_.push_back({id, first, second, std::move(text)});
+        // Under the lock, so that a driver clearing the waker as its window
+        // goes is never called afterwards.
+        if (waker_) {
+            waker_(id);
+        }
     }
     postChanged_.notify_all();
+}
+
+void Window::SetPostWaker(std::function<void(int)> waker) {
+    std::lock_guard lock(postMutex_);
+    waker_ = std::move(waker);
 }
 
 void Window::BeginWork() {
@@ -127,6 +137,9 @@ void Window::OnClose() {
 }
 
 ControlState& Window::AddControl(int id, std::string text) {
+    if (!controls_.count(id)) {
+        declared_.push_back(id);
+    }
     ControlState& c = controls_[id];
     c.text = std::move(text);
     return c;

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -67,6 +68,9 @@ class Window {
 
     const std::string& Title() const { return title_; }
     bool HasControl(int id) const { return controls_.count(id) != 0; }
+    // The ids of the declared controls, in the order they were declared (a
+    // driver that makes the controls itself places them in this order).
+    const std::vector<int>& ControlIds() const { return declared_; }
     // The state of a control; an unknown id reads as an empty, enabled control.
     const ControlState& Control(int id) const;
 
@@ -100,6 +104,11 @@ class Window {
     // The driver, on the window's thread: handles messages as they come
     // until no worker runs and none is queued, or the window ends.
     void WaitForWorkers();
+    // The driver: `waker` is called on the posting thread right after each
+    // message is queued, with the message's id, so that a window system can
+    // wake the window's thread (null: none). It must not block or call back
+    // into the window.
+    void SetPostWaker(std::function<void(int)> waker);
 
   protected:
     virtual void OnInit() {}
@@ -138,6 +147,7 @@ class Window {
     Ui& ui_;
     std::string title_;
     std::map<int, ControlState> controls_;
+    std::vector<int> declared_;
     std::optional<int> result_;
 
     // Shared with the workers; everything above belongs to the window's thread.
@@ -146,6 +156,7 @@ class Window {
     std::deque<PostedMessage> posted_;
     bool accepting_ = true;
     int workers_ = 0;
+    std::function<void(int)> waker_;
 };
 
 // What a person does to a window, by control id. Text form, one per line:

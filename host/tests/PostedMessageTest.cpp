@@ -146,5 +146,30 @@ TEST(PostedMessages, AreHandledBetweenActionsAndDroppedWhenTheScriptEnds) {
     EXPECT_FALSE(idle.Ended());
 }
 
+TEST(PostedMessages, WakeTheDriverOncePerQueuedMessageAndNeverAfterTheEnd) {
+    HeadlessUi ui;
+    WorkerWindow w(ui, 0, 0);
+    std::vector<int> wakes;
+    w.SetPostWaker([&](int id) { wakes.push_back(id); });
+    w.Open();
+    w.Post(0x401, 1);
+    w.Post(0x402);
+    EXPECT_EQ(wakes, (std::vector<int>{0x401, 0x402}));
+    EXPECT_TRUE(w.HandlePosted());
+    ASSERT_EQ(w.handled.size(), 2u);
+
+    // An ended window takes nothing more, so nothing wakes its driver.
+    w.Click(kIdOk);
+    w.Post(0x401);
+    EXPECT_EQ(wakes.size(), 2u);
+
+    // A cleared waker is never called again.
+    w.Open();
+    w.SetPostWaker(nullptr);
+    w.Post(0x401);
+    EXPECT_EQ(wakes.size(), 2u);
+    EXPECT_TRUE(w.HandlePosted());
+}
+
 }  // namespace
 }  // namespace kx

@@ -63,6 +63,23 @@ WindowAction Act(std::string_view line) {
     return a.value_or(WindowAction{});
 }
 
+TEST(HeadlessWindow, KeepsTheOrderItsControlsWereDeclaredIn) {
+    // A driver that makes controls itself places them in this order, which
+    // need not be the order of their ids.
+    struct Boxes : Window {
+        explicit Boxes(Ui& ui) : Window(ui, "Boxes") {
+            AddControl(1022, "first");
+            AddControl(1023, "second");
+            AddControl(1021, "third");
+            AddControl(1022, "first, renamed");
+        }
+    };
+    HeadlessUi ui;
+    Boxes w(ui);
+    EXPECT_EQ(w.ControlIds(), (std::vector<int>{1022, 1023, 1021}));
+    EXPECT_EQ(w.Control(1022).text, "first, renamed");
+}
+
 TEST(WindowAction, ParsesTheTextForm) {
     auto expect = [](std::string_view line, WindowAction::Kind kind, int id, std::string text,
                      int value) {
