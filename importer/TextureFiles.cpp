@@ -1,23 +1,265 @@
 #include "importer/TextureFiles.h"
 
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "container/ByteReader.h"
+#include "importer/ImportPaths.h"
 #include "importer/NodeIndex.h"
 
 namespace kx {
 
-std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::string&) {
-    if (!index.Has(nameNode))
-        return {};
-    return std::string(LeafText(index[nameNode]));
+namespace {
+
+bool IsFolderSeparator(char c) {
+#if defined(_WIN32)
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
 }
 
-void CreateFolderChain(const std::string&) {}
-
-std::string SafeTextureName(std::string_view) {
-    return {};
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool ReverseTgaRows(std::vector<uint8_t>&) {
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Windows opens a device, not a file, for these names whatever follows the
+// first '.', so a texture named CON.tga would never reach the folder.
+bool IsReservedDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.remove_suffix(1);
+    }
+    static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
+    for (std::string_view reserved : kPlain) {
+        if (SameIgnoringCase(stem, reserved)) {
+            return true;
+        }
+    }
+    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
+        return SameIgnoringCase(stem.substr(0, 3), "COM") ||
+               SameIgnoringCase(stem.substr(0, 3), "LPT");
+    }
     return false;
+}
+
+// The name a "MIPS" image is written under: lower case, and a DDS file
+// whatever the material calls it.
+std::string DdsFileName(std::string_view name) {
+    std::string lower;
+    for (char c : name) {
+        lower += Lower(c);
+    }
+    std::string out;
+    for (size_t i = 0; i < lower.size();) {
+        if (lower.compare(i, 4, ".tga") == 0) {
+            out += ".dds";
+            i += 4;
+        } else {
+            out += lower[i++];
+        }
+    }
+    return out;
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+// Creates the file only when nothing is at the path yet, so an existing file
+// is never replaced, not even by a second thread extracting the same texture
+// at the same moment. A file left half written is removed again.
+enum class Written { Done, Exists, Failed };
+Written WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    if (!file) {
+        return Exists(path) ? Written::Exists : Written::Failed;
+    }
+    const bool wrote =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!wrote || !closed) {
+        std::remove(path.c_str());
+        return Written::Failed;
+    }
+    return Written::Done;
+}
+
+}  // namespace
+
+std::string SafeTextureName(std::string_view stored) {
+    // Only the last component counts: separators of either kind and a drive
+    // letter's colon never lead out of the texture folder.
+    size_t start = 0;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i] == '/' || stored[i] == '\\' || stored[i] == ':') {
+            start = i + 1;
+        }
+    }
+    std::string_view name = stored.substr(start);
+    bool onlyDotsAndSpaces = true;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f) {
+            return {};
+        }
+        if (c != '.' && c != ' ') {
+            onlyDotsAndSpaces = false;
+        }
+    }
+    // ".", ".." and the like name a folder (Windows also drops trailing dots
+    // and spaces, leaving nothing).
+    if (onlyDotsAndSpaces || IsReservedDeviceName(name)) {
+        return {};
+    }
+    return std::string(name);
+}
+
+bool ReverseTgaRows(std::vector<uint8_t>& image) {
+    ByteReader header(image);
+    uint8_t idLength = 0, mapType = 0, mapEntryBits = 0, depth = 0;
+    uint16_t mapLength = 0, width = 0, height = 0;
+    header.U8(idLength);
+    header.U8(mapType);
+    header.Seek(5);
+    header.U16(mapLength);
+    header.U8(mapEntryBits);
+    header.Seek(12);
+    header.U16(width);
+    header.U16(height);
+    header.U8(depth);
+    if (!header.Ok() || image.size() < 18) {
+        return false;
+    }
+    // The fields are signed in the format: a negative size is inconsistent.
+    if (mapLength > 0x7fff || width > 0x7fff || height > 0x7fff) {
+        return false;
+    }
+    uint64_t start = 18u + uint64_t{idLength};
+    if (mapType == 1) {
+        start += uint64_t{mapEntryBits / 8u} * mapLength;
+    }
+    const uint64_t rowBytes = uint64_t{depth / 8u} * width;
+    if (start + rowBytes * height > image.size()) {
+        return false;
+    }
+    // Rows r and height-1-r swap; the middle row of an odd height stays.
+    for (uint64_t r = 0; r < height / 2u; ++r) {
+        auto a = image.begin() + static_cast<ptrdiff_t>(start + r * rowBytes);
+        auto b = image.begin() + static_cast<ptrdiff_t>(start + (height - 1u - r) * rowBytes);
+        std::swap_ranges(a, a + static_cast<ptrdiff_t>(rowBytes), b);
+    }
+    return true;
+}
+
+std::vector<std::string> FolderChain(std::string_view path) {
+    // A last part with a '.' names a file, not a folder. Only the last part
+    // is looked at: a dot in a parent's name must not stop the folder itself
+    // from being made.
+    size_t last = std::string_view::npos;
+    for (size_t i = path.size(); i-- > 0;) {
+        if (IsFolderSeparator(path[i])) {
+            last = i;
+            break;
+        }
+    }
+    const std::string_view lastPart = last == std::string_view::npos ? path : path.substr(last + 1);
+    if (lastPart.find('.') != std::string_view::npos) {
+        path = last == std::string_view::npos ? std::string_view{} : path.substr(0, last);
+    }
+    // Leading separators stay: they make the path absolute (or a network
+    // path on Windows).
+    std::string built;
+    size_t i = 0;
+    while (i < path.size() && IsFolderSeparator(path[i])) {
+        built += PathSeparator();
+        ++i;
+    }
+    const size_t rootLength = built.size();
+    std::vector<std::string> chain;
+    while (i < path.size()) {
+        size_t end = i;
+        while (end < path.size() && !IsFolderSeparator(path[end])) {
+            ++end;
+        }
+        if (end > i) {
+            if (built.size() > rootLength) {
+                built += PathSeparator();
+            }
+            built.append(path.substr(i, end - i));
+            chain.push_back(built);
+        }
+        i = end + 1;
+    }
+    return chain;
+}
+
+void CreateFolderChain(const std::string& path) {
+    for (const std::string& folder : FolderChain(path)) {
+        std::error_code ec;
+        std::filesystem::create_directory(folder, ec);
+    }
+}
+
+std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::string& textureFolder) {
+    if (!index.Has(nameNode)) {
+        return {};
+    }
+    const std::string stored(LeafText(index[nameNode]));
+    const std::string safe = SafeTextureName(stored);
+    // Without a folder the file would land in whatever the current folder is.
+    if (safe.empty() || textureFolder.empty()) {
+        return stored;
+    }
+    const int library = index.FindPath("exture library", 1);
+    const int first = index.FirstChild(library);
+    if (first < 0) {
+        return stored;
+    }
+    int image = index.FindPath(stored + "\nMIP", first);
+    if (image < 0) {
+        return stored;
+    }
+    std::string fileName = safe;
+    if (index[image].name == "MIPS") {
+        fileName = DdsFileName(safe);
+    } else {
+        image = index.FindPath(stored + "\nMIP0", first);
+        if (image < 0) {
+            return stored;
+        }
+    }
+    if (!index[image].leaf) {
+        return stored;
+    }
+    const std::string path = JoinPath(textureFolder, fileName);
+    if (Exists(path)) {
+        return path;
+    }
+    // The loaded image stays as it was read; only what is written is turned.
+    std::vector<uint8_t> bytes(index[image].data.begin(), index[image].data.end());
+    const bool dds = bytes.size() >= 3 && bytes[0] == 'D' && bytes[1] == 'D' && bytes[2] == 'S';
+    if (!dds) {
+        // An image whose header does not fit its bytes is written unchanged.
+        ReverseTgaRows(bytes);
+    }
+    return WriteNewFile(path, bytes) == Written::Failed ? stored : path;
 }
 
 }  // namespace kx

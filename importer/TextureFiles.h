@@ -20,6 +20,8 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
 // Makes every folder of `path` exist, outermost first. A last part with a
 // '.' is taken as a file name and left out. Failures are passed over.
 void CreateFolderChain(const std::string& path);
+// The folders CreateFolderChain makes, in the order it makes them.
+std::vector<std::string> FolderChain(std::string_view path);
 
 // A stored texture name reduced to a plain file name (its last path
 // component); empty when nothing usable is left or the name is a reserved
