@@ -1,6 +1,7 @@
 #include "importer/MaterialLibrary.h"
 
 #include <array>
+#include <unordered_map>
 
 #include "container/ByteReader.h"
 #include "container/NameHash.h"
@@ -49,13 +50,14 @@ bool Set(std::atomic<bool>* flag) {
     return flag && flag->load();
 }
 
-CMPMaterial* EntryFor(MeshArrays& arrays, uint32_t id) {
-    for (CMPMaterial& entry : arrays.materials) {
-        if (entry.id == id) {
-            return &entry;
-        }
+// The list entries by id: a library may define far more materials than
+// the model uses, and each is looked up once.
+std::unordered_map<uint32_t, size_t> EntriesById(const MeshArrays& arrays) {
+    std::unordered_map<uint32_t, size_t> byId;
+    for (size_t i = 0; i < arrays.materials.size(); ++i) {
+        byId.try_emplace(arrays.materials[i].id, i);
     }
-    return nullptr;
+    return byId;
 }
 
 void SendToHost(msMaterial* material, Working& w) {
@@ -84,6 +86,7 @@ bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
         return false;
     }
     MeshArrays& arrays = *job.arrays;
+    const std::unordered_map<uint32_t, size_t> byId = EntriesById(arrays);
     // Every texture searches the tree again; a file with very many texture
     // names must not keep the import searching.
     const SearchBudget budget(index);
@@ -96,11 +99,12 @@ bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
         if (node.leaf) {
             continue;
         }
-        CMPMaterial* entry = EntryFor(arrays, NameHash(node.name));
+        const auto at = byId.find(NameHash(node.name));
         // The model does not use it, or an earlier library defined it first.
-        if (!entry || entry->matched) {
+        if (at == byId.end() || arrays.materials[at->second].matched) {
             continue;
         }
+        CMPMaterial* entry = &arrays.materials[at->second];
         entry->matched = true;
         const int hostIndex = job.model ? msModel_AddMaterial(job.model) : -1;
         msMaterial* material =

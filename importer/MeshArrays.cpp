@@ -20,7 +20,9 @@ void MeshArrays::Clear() {
 int MeshArrays::MaterialFor(uint32_t id) {
     auto [it, added] = materialById_.try_emplace(id, static_cast<int>(materials.size()));
     if (added) {
-        materials.push_back({id, {}, -1});
+        CMPMaterial entry;
+        entry.id = id;
+        materials.push_back(entry);
     }
     return it->second;
 }
