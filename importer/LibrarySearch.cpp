@@ -143,8 +143,12 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
             }
         });
     }
+    // A bare file name has no folder of its own to climb from (the process's
+    // current folder is no part of the search).
     const std::string folder = FolderOf(modelPath);
-    Spawn([this, folder] { SearchUpwardFrom(folder); });
+    if (!folder.empty()) {
+        Spawn([this, folder] { SearchUpwardFrom(folder); });
+    }
 
     const std::string& game = job_.gameFolder;
     if (!game.empty() && modelPath.find(Lower(game)) == std::string::npos) {
