@@ -374,7 +374,10 @@ void CCMPDialog::ChooseTextureFolder() {
 void CCMPDialog::ResetModel() {
     StopSearch();
     search_.Reset();
-    file_.Close();
+    {
+        std::lock_guard held(modelLock_);
+        file_.Close();
+    }
     modelPath_.clear();
     abort_ = false;
     meshesLoaded_ = false;
