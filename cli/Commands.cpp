@@ -67,7 +67,10 @@ std::span<const Command> Commands() {
         "                         game's data folder when it lies inside DIR)\n"
         "  --no-search            do not look for material libraries in folders (the\n"
         "                         default, unless your settings or --search-top say so)\n"
-        "Materials come from the model file, then FILE.mat, then the search; every\n"
+        "Materials come from the model file, then from the search (which starts as\n"
+        "soon as the model is read) and FILE.mat; the first file read that defines a\n"
+        "material wins, so when a search could find other definitions than FILE.mat,\n"
+        "add --no-search for a result that never depends on which came first. Every\n"
         "search has ended before Import is pressed.\n";
     static const Command commands[] = {
         {"hash", "NAME...",
