@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <utility>
 
 #include "host/FileService.h"
@@ -212,17 +214,24 @@ bool LibrarySearch::LoadMaterialFile(const std::string& path, const MaterialSear
         !std::equal(kMagic, kMagic + sizeof kMagic, image.begin())) {
         return false;
     }
-    if (files.Read(path, image) != FileOutcome::Done) {
+    // A file too big to hold is passed over like one that cannot be read;
+    // the search goes on with the next.
+    std::optional<Result<NodeIndex>> index;
+    try {
+        if (files.Read(path, image) != FileOutcome::Done) {
+            return false;
+        }
+        index.emplace(NodeIndex::Build(image));
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    Result<NodeIndex> index = NodeIndex::Build(image);
-    if (!index) {
+    if (!*index) {
         return false;
     }
     MaterialImport import = ImportFor(job);
     auto held = Hold(job.lock);
     const int before = found_;
-    const bool complete = ImportMaterialLibrary(index.Value(), import);
+    const bool complete = ImportMaterialLibrary(index->Value(), import);
     if (found_ > before) {
         // The index goes with this call; the bytes stay where they are.
         kept_.push_back(std::move(image));
