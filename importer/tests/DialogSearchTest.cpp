@@ -216,6 +216,39 @@ TEST_F(DialogSearch, TheTextureFolderIsChosenAndKeptAtOnce) {
     EXPECT_EQ(dialog.Control(Dlg::kMenuFolder).text, chosen);
 }
 
+TEST_F(DialogSearch, ALevelChangeReadsTheKeptLibraryAgain) {
+    const auto level = [](const char* name) {
+        return Folder(
+            name,
+            {Folder("VMeshPart",
+                    {Leaf("VMeshRef", Ref(std::string("s.lod") + name[5] + ".vms", 0, 0, 0, 1))})});
+    };
+    const uint32_t hull = NameHash("Hull.mat");
+    const std::string path = Write(
+        "levels/ship.cmp",
+        FileOf(Folder(
+            "\\",
+            {Folder("VMeshLibrary", {Folder("s.lod0.vms", {Leaf("VMeshData", Block({2}, hull))}),
+                                     Folder("s.lod1.vms", {Leaf("VMeshData", Block({1}, hull))})}),
+             Folder("s.3db", {Folder("MultiLevel", {level("Level0"), level("Level1")})})})));
+    Write("levels/ship.mat", HullLibrary());
+    Dlg dialog(host, model, search, options);
+    Open(path);
+    Wait();
+    ui.QueueAction(Act(WindowAction::Kind::Select, Dlg::kLevel, {}, 1));
+    Wait();
+    Click(Dlg::kImport);
+    EXPECT_EQ(ui.RunModal(dialog), kIdOk);
+    // The search found ship.mat and turned Extract off; the second level
+    // read the kept file again instead of searching.
+    EXPECT_FALSE(options.extract);
+    EXPECT_EQ(Rows(dialog)[0].text, "Hull.mat");
+    EXPECT_EQ(dialog.Control(Dlg::kStatusBar).items[0].text, "Textures: 1/1");
+    EXPECT_EQ(dialog.Imported().triangles, 1u);
+    ASSERT_EQ(msModel_GetMaterialCount(model), 2);  // once per level read
+    EXPECT_EQ(MeshMaterial(0), 1);
+}
+
 TEST_F(DialogSearch, CancelEndsARunningSearchAndLeavesTheModel) {
     for (int i = 0; i < 200; ++i) {
         Write("big/d" + std::to_string(i % 20) + "/x" + std::to_string(i) + ".3db", Ship());
