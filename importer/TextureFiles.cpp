@@ -1,8 +1,10 @@
 #include "importer/TextureFiles.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 #include "container/ByteReader.h"
