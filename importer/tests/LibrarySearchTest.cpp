@@ -288,6 +288,28 @@ TEST_F(SearchTree, LooksBesideTheModelAboveItAndUnderTheGamesDataFolder) {
     EXPECT_FALSE(search.TakeExtractOff());
 }
 
+TEST_F(SearchTree, AModelInsideTheGameFolderIsNotSearchedForTwice) {
+    std::vector<uint8_t> image = NoLibrary();
+    const NodeIndex modelIndex = NodeIndex::Build(image).Value();
+    std::vector<std::string> referenced = Referenced();
+    referenced.push_back("Nowhere");
+    Dialog d(referenced);
+    RecordingFiles files;
+    d.job.files = &files;
+    LibrarySearch search;
+    game = fs::path(dir.path()) / "mods";
+    // The model's path is compared with the game folder in lower case.
+    const std::string folder = game.string();
+    if (std::any_of(folder.begin(), folder.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+        GTEST_SKIP() << "the temporary folder's name has capitals";
+    }
+    Start(search, d, modelIndex);
+    d.WaitForWorkers();
+    search.Stop();
+    // The file beside the model and the climb from its folder only.
+    EXPECT_EQ(files.Sequences().size(), 2u);
+}
+
 // Counts reads; the test waits on it to stop a search in mid-run.
 class CountingFiles : public DiskFileService {
   public:
