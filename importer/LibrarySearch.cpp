@@ -60,21 +60,21 @@ LibrarySearch::~LibrarySearch() {
 }
 
 MaterialImport LibrarySearch::ImportFor(const MaterialSearchJob& job) {
-    MaterialImport import;
-    import.model = job.model;
-    import.arrays = job.arrays;
-    import.textureFolder = job.textureFolder;
-    import.stop = job.stop;
-    import.finished = &finished_;
-    import.extract = &extract_;
-    import.found = &found_;
+    MaterialImport work;
+    work.model = job.model;
+    work.arrays = job.arrays;
+    work.textureFolder = job.textureFolder;
+    work.stop = job.stop;
+    work.finished = &finished_;
+    work.extract = &extract_;
+    work.found = &found_;
     Window* dialog = job.dialog;
-    import.status = [dialog](std::string text) {
+    work.status = [dialog](std::string text) {
         if (dialog) {
             dialog->Post(kPostStatusText, 0, 0, std::move(text));
-}
-};  // namespace kx
-return import;
+        }
+    };
+    return work;
 }
 
 void LibrarySearch::Post(const MaterialSearchJob& job, int id, std::string text) const {
@@ -102,7 +102,7 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
         return;
     }
 
-    MaterialImport import = ImportFor(job_);
+    MaterialImport work = ImportFor(job_);
     if (!job.extract) {
         // The files that helped before, in the order they were kept; the
         // model's own library was among the first.
@@ -112,7 +112,7 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
                 continue;
             }
             auto held = Hold(job_.lock);
-            ImportMaterialLibrary(index.Value(), import);
+            ImportMaterialLibrary(index.Value(), work);
         }
         Post(job_, kPostAutoLoadCheck);
         return;
@@ -121,7 +121,7 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
     bool complete = false;
     if (job.modelIndex) {
         auto held = Hold(job_.lock);
-        complete = ImportMaterialLibrary(*job.modelIndex, import);
+        complete = ImportMaterialLibrary(*job.modelIndex, work);
     }
     if (complete) {
         Post(job_, kPostMaterialCaption, WithoutGameFolder(currentMaterialFile_, job_.gameFolder));
@@ -228,10 +228,10 @@ bool LibrarySearch::LoadMaterialFile(const std::string& path, const MaterialSear
     if (!*index) {
         return false;
     }
-    MaterialImport import = ImportFor(job);
+    MaterialImport work = ImportFor(job);
     auto held = Hold(job.lock);
     const int before = found_;
-    const bool complete = ImportMaterialLibrary(index->Value(), import);
+    const bool complete = ImportMaterialLibrary(index->Value(), work);
     if (found_ > before) {
         // The index goes with this call; the bytes stay where they are.
         kept_.push_back(std::move(image));
