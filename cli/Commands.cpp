@@ -56,7 +56,22 @@ std::span<const Command> Commands() {
         "  --keep-model IN.ms3d   import into this model instead of an empty one\n"
         "  --no-clear             keep that model's meshes (Clear model empties it)\n"
         "  --use-my-settings      start from your stored importer options, which the\n"
-        "                         options above then change, as the dialog does\n";
+        "                         options above then change, as the dialog does\n"
+        "  --textures DIR         write the textures here (default: OUT's folder's\n"
+        "                         textures folder)\n"
+        "  --materials FILE.mat   load this material library (the Material button)\n"
+        "  --no-extract           Extract textures off: the model's own material library\n"
+        "                         and the search are not read (FILE.mat still is)\n"
+        "  --search-top DIR       look for material libraries beside the model, below\n"
+        "                         it and in each folder above it up to DIR (and in the\n"
+        "                         game's data folder when it lies inside DIR)\n"
+        "  --no-search            do not look for material libraries in folders (the\n"
+        "                         default, unless your settings or --search-top say so)\n"
+        "Materials come from the model file, then from the search (which starts as\n"
+        "soon as the model is read) and FILE.mat; the first file read that defines a\n"
+        "material wins, so when a search could find other definitions than FILE.mat,\n"
+        "add --no-search for a result that never depends on which came first. Every\n"
+        "search has ended before Import is pressed.\n";
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},

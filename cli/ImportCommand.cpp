@@ -14,6 +14,7 @@
 #include "importer/CCMPDialog.h"  // the dialogs' control ids only
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
+#include "importer/ImportPaths.h"
 #include "importer/ImporterOptions.h"
 #include "ms3d/Ms3dIo.h"
 
@@ -41,42 +42,47 @@ struct ModelHandle {
     ~ModelHandle() { kxModel_Free(model); }
 };
 
-// The game folder the library sees for this run, given back afterwards.
-class GameFolderOverride {
+// An environment variable the library reads, set for this run and given
+// back afterwards (nothing given: left as it is).
+class EnvironmentOverride {
   public:
-    explicit GameFolderOverride(const std::optional<std::string>& folder) {
-        if (!folder) {
+    EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (!value) {
             return;
         }
-        const char* old = std::getenv(kVariable);
-        if (old) {
+        if (const char* old = std::getenv(name_)) {
             old_ = old;
         }
         active_ = true;
-        Set(folder->c_str());
+        Set(value->c_str());
     }
-    ~GameFolderOverride() {
-        if (!active_) {
-            return;
+    ~EnvironmentOverride() {
+        if (active_) {
+            Set(old_ ? old_->c_str() : nullptr);
         }
-        Set(old_ ? old_->c_str() : nullptr);
     }
-    GameFolderOverride(const GameFolderOverride&) = delete;
-    GameFolderOverride& operator=(const GameFolderOverride&) = delete;
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
 
   private:
-    static constexpr const char* kVariable = "KALTRIX_GAME_DIR";
     // Null removes the variable.
-    static void Set(const char* value) {
+    void Set(const char* value) {
 #if defined(_WIN32)
-        _putenv_s(kVariable, value ? value : "");
+        _putenv_s(name_, value ? value : "");
 #else
-        value ? ::setenv(kVariable, value, 1) : ::unsetenv(kVariable);
+        value ? ::setenv(name_, value, 1) : ::unsetenv(name_);
 #endif
     }
+    const char* name_;
     std::optional<std::string> old_;
     bool active_ = false;
 };
+
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    return ec ? path : absolute;
+}
 
 // The person's meshes carry this flag while the importer runs, so the meshes
 // it made are told from them even when Clear model emptied the model and
@@ -84,12 +90,12 @@ class GameFolderOverride {
 constexpr byte kOwnMesh = 0x80;
 
 struct ImportRequest {
-    std::string input, output, keepModel, filter;
+    std::string input, output, keepModel, filter, textures, materials, searchTop;
     std::optional<std::string> gameDir;
     int lod = 0;
     // Only the options given change what the settings say.
     bool noHardpoints = false, afterModel = false, noClear = false, filterGiven = false,
-         mySettings = false;
+         mySettings = false, noExtract = false, noSearch = false;
 };
 
 bool ParseLevel(const std::string& text, int& level) {
@@ -117,10 +123,20 @@ void QueueRun(const ImportRequest& request, const ImporterOptions& current, Head
                               "--filter " + request.filter, request.filter));
         ui.QueueAction(Click(kIdOk, "--filter"));
     }
+    if (request.noExtract && current.extract) {
+        ui.QueueAction(Click(Dlg::kMenuExtract, "--no-extract"));
+    }
+    // --search-top asks for the search; --no-search wins over it.
+    const bool search = !request.noSearch && (current.autoSearch || !request.searchTop.empty());
+    if (search != current.autoSearch) {
+        ui.QueueAction(Click(Dlg::kMenuAutoSearch, search ? "--search-top" : "--no-search"));
+    }
+    if (!request.textures.empty()) {
+        ui.QueueFile(Absolute(request.textures));
+        ui.QueueAction(Click(Dlg::kMenuFolder, "--textures"));
+    }
     // A person's file dialog names the file with its whole path.
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(request.input, ec).string();
-    ui.QueueFile(ec ? request.input : path);
+    ui.QueueFile(Absolute(request.input));
     ui.QueueAction(Click(Dlg::kModel, "MODEL"));
     ui.QueueAction(Click(kIdOk, "MODEL"));
     // The first level is selected when the file is read.
@@ -128,8 +144,33 @@ void QueueRun(const ImportRequest& request, const ImporterOptions& current, Head
         ui.QueueAction(Action(WindowAction::Kind::Select, Dlg::kLevel,
                               "--lod " + std::to_string(request.lod), {}, request.lod));
     }
+    if (!request.materials.empty()) {
+        ui.QueueFile(Absolute(request.materials));
+        ui.QueueAction(Click(Dlg::kMaterial, "--materials"));
+        ui.QueueAction(Click(kIdOk, "--materials"));
+    }
+    // Every search ends before Import, so what is imported never depends on
+    // how far a search got.
     ui.QueueAction(Action(WindowAction::Kind::Wait, 0, "Import"));
     ui.QueueAction(Click(Dlg::kImport, "Import"));
+}
+
+// The host materials the import added, and the texture files they name.
+std::string MaterialsLine(msModel* model, int before) {
+    const int count = msModel_GetMaterialCount(model) - before;
+    if (count <= 0) {
+        return {};
+    }
+    std::string textures;
+    for (int i = before; i < msModel_GetMaterialCount(model); ++i) {
+        char path[MS_MAX_PATH] = {};
+        msMaterial_GetDiffuseTexture(msModel_GetMaterialAt(model, i), path, sizeof path);
+        if (path[0] != 0) {
+            textures += (textures.empty() ? "" : ", ") + std::string(path);
+        }
+    }
+    return std::to_string(count) + " materials" +
+           (textures.empty() ? std::string(", no textures") : ", textures " + textures);
 }
 
 struct Made {
@@ -151,7 +192,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         };
         std::string text;
         if (a == "-o" || a == "--keep-model" || a == "--filter" || a == "--game-dir" ||
-            a == "--lod") {
+            a == "--lod" || a == "--textures" || a == "--materials" || a == "--search-top") {
             if (!value(text)) {
                 return UsageError(ctx, "import", a + " needs a value");
             }
@@ -164,6 +205,13 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
                 request.filterGiven = true;
             } else if (a == "--game-dir") {
                 request.gameDir = text;
+            } else if (a == "--textures" || a == "--materials" || a == "--search-top") {
+                if (text.empty()) {
+                    return UsageError(ctx, "import", a + " needs a non-empty value");
+                }
+                (a == "--textures"    ? request.textures
+                 : a == "--materials" ? request.materials
+                                      : request.searchTop) = text;
             } else if (!ParseLevel(text, request.lod)) {
                 return UsageError(ctx, "import", "--lod needs a level number, 0 or more");
             }
@@ -175,6 +223,10 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
             request.noClear = true;
         } else if (a == "--use-my-settings") {
             request.mySettings = true;
+        } else if (a == "--no-extract") {
+            request.noExtract = true;
+        } else if (a == "--no-search") {
+            request.noSearch = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return UsageError(ctx, "import", "unknown option '" + a + "'");
         } else if (request.input.empty()) {
@@ -204,9 +256,13 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         mine.emplace(DefaultSettingsPath("Ommel"), host.files);
         host.services.settings = &*mine;
     } else {
-        // Nothing is imported or opened before the options apply.
+        // Nothing is imported or opened before the options apply, and no
+        // folder is searched unless asked. Textures go beside the output.
         WriteOption(host.settings, kAutoLoadKey, false);
         WriteOption(host.settings, kAutoOpenKey, false);
+        WriteOption(host.settings, kAutoSearchKey, false);
+        WriteOption(host.settings, kTexturePathKey,
+                    JoinPath(FolderOf(Absolute(request.output)), "textures"));
     }
     SettingsStore& store = *host.services.settings;
     ImporterOptions current;
@@ -221,10 +277,16 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         msMesh_SetFlags(mesh, ownFlags.back() | kOwnMesh);
     }
 
+    // The climbs of the search go no higher than asked, and by default no
+    // higher than the model's own folder.
+    const std::string searchTop =
+        request.searchTop.empty() ? FolderOf(Absolute(request.input)) : Absolute(request.searchTop);
+    const int materialsBefore = msModel_GetMaterialCount(handle.model);
     int executed = 0;
     bool ran = false;
     {
-        GameFolderOverride gameFolder(request.gameDir);
+        EnvironmentOverride gameFolder("KALTRIX_GAME_DIR", request.gameDir);
+        EnvironmentOverride top("KALTRIX_SEARCH_TOP", searchTop);
         ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
     }
 
@@ -265,6 +327,10 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     ctx.out << request.output << ": " << made.meshes << " meshes, " << made.triangles
             << " triangles, " << made.markers << " hardpoint markers imported from "
             << request.input << '\n';
+    if (const std::string materials = MaterialsLine(handle.model, materialsBefore);
+        !materials.empty()) {
+        ctx.out << request.output << ": " << materials << '\n';
+    }
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
 #include "importer/ImportPaths.h"
+#include "importer/LibrarySearch.h"
 
 namespace kx {
 
@@ -151,9 +152,19 @@ void CCMPDialog::OnSelect(int id, int index) {
 }
 
 void CCMPDialog::OnPosted(const PostedMessage& message) {
+    // The search turns Extract textures off once every material is found;
+    // the option itself belongs to this thread.
+    if (search_.TakeExtractOff()) {
+        options_.extract = false;
+        RefreshMenu();
+    }
     if (message.id == kPostStatusText) {
         SetPane(static_cast<size_t>(message.first), message.text);
+        ShowMaterials();
+    } else if (message.id == kPostMaterialCaption) {
+        SetText(kMaterial, message.text);
     } else if (message.id == kPostAutoLoadCheck) {
+        ShowMaterials();
         AutoLoadCheck();
     }
 }
@@ -236,7 +247,9 @@ void CCMPDialog::OpenModel() {
 
 bool CCMPDialog::LoadModelData(int level, bool fresh) {
     State(kTextures).items.clear();
+    std::unique_lock held(modelLock_);
     const Status read = file_.LoadLevel(level);
+    held.unlock();
     if (read.GetFault() == Fault::Refused) {
         ui().Message(shownPath_ + "\nDoes not seem to contain useable data.\n\nAborting Import",
                      "Malformed File: No Data", MessageIcon::Error);
@@ -257,16 +270,18 @@ bool CCMPDialog::LoadModelData(int level, bool fresh) {
                "Malformed File");
         return false;
     }
-    if (fresh && options_.clearModel) {
-        msModel_Destroy(model_);
+    {
+        std::lock_guard held(modelLock_);
+        if (fresh && options_.clearModel) {
+            msModel_Destroy(model_);
+        }
+        hostMaterialsAtLoad_ = msModel_GetMaterialCount(model_);
     }
     meshesLoaded_ = true;
-    hostMaterialsAtLoad_ = msModel_GetMaterialCount(model_);
-    for (const CMPMaterial& material : file_.Arrays().materials) {
-        State(kTextures).items.push_back({Hex(material.id), {material.name}, 0});
-    }
+    ShowMaterials();
     ShowCounts();
     search_.Start(Job());
+    ShowMaterials();
     return true;
 }
 
@@ -281,8 +296,10 @@ void CCMPDialog::Import() {
             return;
         }
         imported_ = {};
+        std::unique_lock held(modelLock_);
         const Status made = ImportModel(model_, plan.Value(), file_.Arrays(),
                                         options_.hardpointsAfterModel, imported_);
+        held.unlock();
         if (!made) {
             ui().Message("The import stopped: " + made.Reason() + ".", "Error", MessageIcon::Error);
         }
@@ -346,7 +363,7 @@ void CCMPDialog::ChooseFilter() {
 
 void CCMPDialog::ChooseTextureFolder() {
     const std::optional<std::string> folder =
-        ui().BrowseFolder(Prompt(kMenuFolder), textureFolder_);
+        ui().BrowseFolder("Select Material Folder", textureFolder_);
     if (folder) {
         textureFolder_ = *folder;
         WriteOption(Store(), kTexturePathKey, textureFolder_);
@@ -356,7 +373,11 @@ void CCMPDialog::ChooseTextureFolder() {
 
 void CCMPDialog::ResetModel() {
     StopSearch();
-    file_.Close();
+    search_.Reset();
+    {
+        std::lock_guard held(modelLock_);
+        file_.Close();
+    }
     modelPath_.clear();
     abort_ = false;
     meshesLoaded_ = false;
@@ -377,26 +398,47 @@ void CCMPDialog::ResetModel() {
 void CCMPDialog::StopSearch() {
     stop_ = true;
     search_.Stop();
+    if (search_.TakeExtractOff()) {
+        options_.extract = false;
+        RefreshMenu();
+    }
 }
 
 MaterialSearchJob CCMPDialog::Job() {
     MaterialSearchJob job;
     job.modelPath = modelPath_;
+    job.gameFolder = gameFolder_;
     job.textureFolder = textureFolder_;
+    job.searchTop = SearchTopFromEnvironment();
     job.autoSearch = options_.autoSearch;
     job.extract = options_.extract;
     job.model = model_;
     job.hostMaterialsAtLoad = hostMaterialsAtLoad_;
     job.arrays = &file_.Arrays();
+    job.modelIndex = &file_.Index();
+    job.files = &host_.Files();
     job.dialog = this;
     job.stop = &stop_;
+    job.lock = &modelLock_;
     return job;
+}
+
+void CCMPDialog::ShowMaterials() {
+    std::lock_guard held(modelLock_);
+    std::vector<ControlItem>& rows = State(kTextures).items;
+    rows.clear();
+    // Once a library has named a material, its row shows that name and
+    // the texture file it stores.
+    for (const CMPMaterial& material : file_.Arrays().materials) {
+        rows.push_back(
+            {material.matched ? material.name : Hex(material.id), {material.texture}, 0});
+    }
 }
 
 void CCMPDialog::ShowCounts() {
     const MeshArrays& arrays = file_.Arrays();
-    SetPane(0, "Materials: " + std::to_string(search_.Found()) + "/" +
-                   std::to_string(arrays.materials.size()));
+    // Nothing of this level is found yet; the search reports as it goes.
+    SetPane(0, "Materials: 0/" + std::to_string(arrays.materials.size()));
     SetPane(1, "Mesh: " + std::to_string(arrays.meshes.size()));
     SetPane(2, "Triangle: " + std::to_string(arrays.triangles.size()));
     SetPane(3, "Vertex: " + std::to_string(arrays.vertices.size()));

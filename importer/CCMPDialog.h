@@ -5,6 +5,7 @@
 // moment a file is chosen until the dialog ends.
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "host/HostServices.h"
@@ -90,6 +91,8 @@ class CCMPDialog : public Window {
     void StopSearch();
     MaterialSearchJob Job();
     void ShowCounts();
+    // The texture list from the material entries, as the search left them.
+    void ShowMaterials();
     void RefreshMenu();
     void SetPane(size_t pane, std::string text);
     // A refused file: `text` names it; the model is left unloaded.
@@ -113,6 +116,9 @@ class CCMPDialog : public Window {
     // Shared with the search's workers.
     std::atomic<bool> meshesLoaded_{false};
     std::atomic<bool> stop_{false};
+    // Held for every call on the host model and every change of the
+    // material entries, here as in the workers.
+    std::mutex modelLock_;
 };
 
 }  // namespace kx

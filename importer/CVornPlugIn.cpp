@@ -1,7 +1,7 @@
 #include "importer/CVornPlugIn.h"
 
 #include "importer/CCMPDialog.h"
-#include "importer/MaterialSearch.h"
+#include "importer/LibrarySearch.h"
 
 namespace kx {
 
@@ -9,7 +9,7 @@ int CVornPlugIn::Run(msModel* model) {
     if (!model) {
         return -1;
     }
-    NoMaterialSearch search;
+    LibrarySearch search;
     CCMPDialog dialog(host_, model, search);
     host_.ui->RunModal(dialog);
     return 0;

@@ -6,31 +6,44 @@
 // messages (a status pane's text, a request to check for auto load).
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "host/ModelLib.h"
 
 namespace kx {
 
+class FileService;
+class NodeIndex;
 class Window;
 struct MeshArrays;
 
 // The dialog's messages from workers.
 inline constexpr int kPostStatusText = 0x0401;  // first: the pane, text: its new text
 inline constexpr int kPostAutoLoadCheck = 0x0402;
+inline constexpr int kPostMaterialCaption = 0x0403;  // text: the Material button's caption
 
 struct MaterialSearchJob {
     std::string modelPath;
+    std::string gameFolder;
     std::string textureFolder;
+    // The upward searches go no higher than this folder (empty: the root).
+    std::string searchTop;
     bool autoSearch = true;
     bool extract = true;
     msModel* model = nullptr;
     // New host materials are numbered from the host's count when the level
     // was read.
     int hostMaterialsAtLoad = 0;
-    MeshArrays* arrays = nullptr;  // the materials to find, and where to note them
+    MeshArrays* arrays = nullptr;           // the materials to find, and where to note them
+    const NodeIndex* modelIndex = nullptr;  // the model file's own nodes
+    FileService* files = nullptr;
     Window* dialog = nullptr;
-    const std::atomic<bool>* stop = nullptr;
+    // Set to end the search; the search sets it too once every material is found.
+    std::atomic<bool>* stop = nullptr;
+    // Taken for every call on the host model and every change of `arrays`,
+    // by the dialog as by the workers.
+    std::mutex* lock = nullptr;
 };
 
 class MaterialSearch {
@@ -42,6 +55,11 @@ class MaterialSearch {
     virtual void LoadLibrary(const std::string& path, const MaterialSearchJob& job) = 0;
     // Ends the workers and waits for them. The job's stop flag is set first.
     virtual void Stop() = 0;
+    // A new model: the material files kept for the old one are let go.
+    virtual void Reset() {}
+    // True once after the search has turned the Extract textures option
+    // off, which the dialog then does in memory (on its own thread).
+    virtual bool TakeExtractOff() { return false; }
     // Whether the search has nothing left to do.
     virtual bool Finished() const = 0;
     // Materials found so far.

@@ -11,6 +11,7 @@
 #include "container/FileIo.h"
 #include "exporter/tests/ExportHarness.h"
 #include "host/HeadlessModel.h"
+#include "importer/tests/ImportFiles.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {
@@ -18,9 +19,13 @@ namespace {
 
 // A two-part ship ("hull", "wing") with a gun on the wing and a decal
 // marker: exported as a compound by kaltrix export.
+// Each in a folder of its own, which a material search may list.
 class ExportedShip {
   public:
-    ExportedShip() : source_("import_ship.ms3d"), cmp_("import_ship.cmp") {
+    ExportedShip()
+        : dir_("import_ship"),
+          source_(dir_.File("import_ship.ms3d")),
+          cmp_(dir_.File("import_ship.cmp")) {
         test::TestModel model;
         const int steel = model.Material("Steel");
         model.Block("hull", {0, 0, 0}, {1, 1, 1}, steel);
@@ -28,14 +33,16 @@ class ExportedShip {
         model.Marker("Hp_Fixed_HpGun01", 2.5f, 0.5f, 0.5f);
         model.Marker("Hp_Fixed_DpConnect", 0.5f, 0.5f, 0.5f);
         std::string error;
-        EXPECT_TRUE(WriteMs3dModel(source_.path(), model.m, error)) << error;
-        auto r = Kaltrix({"export", source_.path(), "-o", cmp_.path(), "--groups", "1,1"});
+        EXPECT_TRUE(WriteMs3dModel(source_, model.m, error)) << error;
+        auto r = Kaltrix({"export", source_, "-o", cmp_, "--groups", "1,1"});
         EXPECT_EQ(r.rc, 0) << r.err;
     }
-    const std::string& path() const { return cmp_.path(); }
+    const std::string& path() const { return cmp_; }
+    const std::string& folder() const { return dir_.path(); }
 
   private:
-    TempFile source_, cmp_;
+    test::TempDir dir_;
+    std::string source_, cmp_;
 };
 
 struct ReadBack {
@@ -188,6 +195,124 @@ TEST(ImportCommand, UsageErrorsExitTwo) {
           {"import", ship.path(), "-o", out.path(), "--lod", "1"}}) {
         auto r = Kaltrix(args);
         EXPECT_EQ(r.rc, 2) << args.back() << ": " << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out.path()));
+}
+
+// A material library defining Steel with a texture the library carries,
+// written where asked.
+std::string SteelLibrary(const std::string& path) {
+    using test::Folder;
+    using test::Leaf;
+    const std::vector<uint8_t> bytes = test::FileOf(Folder(
+        "\\", {Folder("Material library",
+                      {Folder("Steel", {Leaf("Dc", test::Le{}.f32s({0.5f, 0.25f, 1, 1}).bytes),
+                                        Leaf("Dt_name", test::Str("Steel.TGA"))})}),
+               Folder("Texture library",
+                      {Folder("Steel.TGA", {Leaf("MIPS", test::Str("DDS steel"))})})}));
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    EXPECT_TRUE(WriteWholeFile(path, bytes));
+    return path;
+}
+
+// The materials of a written model: name and diffuse texture.
+std::vector<std::pair<std::string, std::string>> Materials(const std::string& path) {
+    ReadBack back(path);
+    EXPECT_TRUE(back.ok);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (int i = 0; i < msModel_GetMaterialCount(back.model.m); ++i) {
+        msMaterial* m = msModel_GetMaterialAt(back.model.m, i);
+        char name[64], texture[MS_MAX_PATH];
+        msMaterial_GetName(m, name, sizeof name);
+        msMaterial_GetDiffuseTexture(m, texture, sizeof texture);
+        out.emplace_back(name, texture);
+    }
+    return out;
+}
+
+TEST(ImportCommand, AChosenLibraryGivesMaterialsAndWritesTheirTextures) {
+    ExportedShip ship;
+    test::TempDir work("import_materials");
+    const std::string library = SteelLibrary(work.File("lib/steel.mat"));
+    const std::string textures = work.File("tex");
+    const std::string out = work.File("out.ms3d");
+    auto r =
+        Kaltrix({"import", ship.path(), "-o", out, "--materials", library, "--textures", textures});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string written = textures + "/steel.dds";
+    EXPECT_EQ(r.out, out + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
+                         ship.path() + "\n" + out + ": 1 materials, textures " + written + "\n");
+    using M = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(Materials(out), (M{{"Steel", written}}));
+    std::vector<uint8_t> dds;
+    ASSERT_TRUE(ReadWholeFile(written, dds));
+    EXPECT_EQ(std::string(dds.begin(), dds.end()), std::string("DDS steel", 10));
+    // Both meshes use it.
+    ReadBack back(out);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(msMesh_GetMaterialIndex(msModel_GetMeshAt(back.model.m, i)), 0);
+    }
+
+    // A texture already there is used as it is.
+    ASSERT_TRUE(WriteWholeFile(written, std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    r = Kaltrix({"import", ship.path(), "-o", out, "--materials", library, "--textures", textures});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(Materials(out), (M{{"Steel", written}}));
+    ASSERT_TRUE(ReadWholeFile(written, dds));
+    EXPECT_EQ(dds, (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+}
+
+TEST(ImportCommand, TexturesGoBesideTheOutputByDefault) {
+    ExportedShip ship;
+    test::TempDir work("import_default_textures");
+    const std::string library = SteelLibrary(work.File("steel.mat"));
+    const std::string out = work.File("o/out.ms3d");
+    std::filesystem::create_directories(work.File("o"));
+    auto r = Kaltrix({"import", ship.path(), "-o", out, "--materials", library});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(work.File("o/textures/steel.dds")));
+}
+
+TEST(ImportCommand, TheSearchRunsWhenAskedAndStaysBelowItsTop) {
+    ExportedShip ship;
+    namespace fs = std::filesystem;
+    // The ship's folder: outer/inner/ship; a library two folders up.
+    test::TempDir outer("import_search");
+    const fs::path inner = fs::path(outer.path()) / "inner";
+    const fs::path model = inner / "ship" / "import_ship.cmp";
+    fs::create_directories(model.parent_path());
+    fs::copy_file(ship.path(), model);
+    SteelLibrary((fs::path(outer.path()) / "shared.mat").string());
+    const std::string out = outer.File("out.ms3d");
+    auto materials = [&](std::vector<std::string> options) {
+        std::vector<std::string> args = {"import", model.string(), "-o",
+                                         out,      "--textures",   outer.File("tex")};
+        args.insert(args.end(), options.begin(), options.end());
+        auto r = Kaltrix(args);
+        EXPECT_EQ(r.rc, 0) << r.err;
+        return Materials(out).size();
+    };
+    EXPECT_EQ(materials({}), 0u);  // no search unless asked
+    EXPECT_EQ(materials({"--search-top", inner.string()}), 0u);
+    EXPECT_EQ(materials({"--search-top", outer.path()}), 1u);
+    EXPECT_EQ(materials({"--search-top", outer.path(), "--no-search"}), 0u);
+    // Extract off: neither the model's own library nor a search is read.
+    EXPECT_EQ(materials({"--search-top", outer.path(), "--no-extract"}), 0u);
+
+    // Beside the model, the same stem: found by the search of the model's
+    // folder without climbing at all.
+    SteelLibrary((model.parent_path() / "import_ship.mat").string());
+    EXPECT_EQ(materials({"--search-top", model.parent_path().string()}), 1u);
+}
+
+TEST(ImportCommand, MaterialOptionsNeedTheirValues) {
+    ExportedShip ship;
+    TempFile out("import_material_usage.ms3d");
+    for (const char* option : {"--textures", "--materials", "--search-top"}) {
+        auto r = Kaltrix({"import", ship.path(), "-o", out.path(), option});
+        EXPECT_EQ(r.rc, 2) << option;
+        r = Kaltrix({"import", ship.path(), "-o", out.path(), option, ""});
+        EXPECT_EQ(r.rc, 2) << option;
     }
     EXPECT_FALSE(std::filesystem::exists(out.path()));
 }
