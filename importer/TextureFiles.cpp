@@ -213,6 +213,10 @@ std::vector<std::string> FolderChain(std::string_view path) {
 }
 
 void CreateFolderChain(const std::string& path) {
+    // A relative folder would be made wherever the host happens to run.
+    if (!IsAbsolutePath(path)) {
+        return;
+    }
     for (const std::string& folder : FolderChain(path)) {
         std::error_code ec;
         std::filesystem::create_directory(folder, ec);
@@ -225,8 +229,9 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
     }
     const std::string stored(LeafText(index[nameNode]));
     const std::string safe = SafeTextureName(stored);
-    // Without a folder the file would land in whatever the current folder is.
-    if (safe.empty() || textureFolder.empty()) {
+    // Without a folder, or with a relative one, the file would land in
+    // whatever the current folder is.
+    if (safe.empty() || !IsAbsolutePath(textureFolder)) {
         return stored;
     }
     const int library = index.FindPath("exture library", 1);

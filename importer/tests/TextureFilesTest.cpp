@@ -123,6 +123,10 @@ TEST(ExtractTexture, NothingToWriteGivesTheStoredName) {
     Library empty("hull.tga", {});
     EXPECT_EQ(empty.Extract(out.path()), "hull.tga");
     EXPECT_TRUE(Listing(out.path()).empty());
+    // A folder that is not absolute (no game folder known) takes nothing.
+    Library found("hull.tga", {Folder("hull.tga", {Leaf("MIPS", Dds("pixels"))})});
+    EXPECT_EQ(found.Extract("kaltrix_relative_textures"), "hull.tga");
+    EXPECT_FALSE(fs::exists("kaltrix_relative_textures"));
 }
 
 TEST(ExtractTexture, ShortOrInconsistentTgaIsWrittenUnchanged) {
@@ -245,6 +249,14 @@ TEST(FolderChain, MakesEveryFolderOutermostFirst) {
               (std::vector<std::string>{"/game 1.0", "/game 1.0/tex"}));
     EXPECT_TRUE(FolderChain("").empty());
 #endif
+}
+
+// Relative folders are never made or written to: they would land wherever
+// the host runs.
+TEST(FolderChain, RelativeFoldersAreLeftAlone) {
+    const std::string relative = "kaltrix_relative_textures";
+    CreateFolderChain(relative + "/tex");
+    EXPECT_FALSE(fs::exists(relative));
 }
 
 TEST(FolderChain, CreatesTheFoldersAndPassesOverFailures) {
