@@ -2,19 +2,9 @@
 
 #include "cli/ExportSettingsOptions.h"
 #include "cli/HeadlessHost.h"
-#include "host/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {
-
-namespace {
-
-struct ModelHandle {
-    msModel* model = kxModel_Create();
-    ~ModelHandle() { kxModel_Free(model); }
-};
-
-}  // namespace
 
 WindowAction Click(int id, std::string label) {
     WindowAction action;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/CliUi.h"
+#include "host/HeadlessModel.h"
 #include "host/HostServices.h"
 #include "host/ModelLib.h"
 
@@ -28,6 +29,15 @@ class HeadlessHost {
     IniSettingsStore settings;
     PlainDeviceService devices;
     HostServices services;
+};
+
+// A model of the in-memory model library for one run, freed with it.
+struct ModelHandle {
+    ModelHandle() = default;
+    ModelHandle(const ModelHandle&) = delete;
+    ModelHandle& operator=(const ModelHandle&) = delete;
+    ~ModelHandle() { kxModel_Free(model); }
+    msModel* model = kxModel_Create();
 };
 
 // Loads the library `baseName` from `programDir`, attaches `host`, creates

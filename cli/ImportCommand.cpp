@@ -8,6 +8,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
+#include "cli/ExporterRun.h"
 #include "cli/HeadlessHost.h"
 #include "host/HeadlessModel.h"
 #include "host/SettingsStore.h"
@@ -32,15 +33,6 @@ WindowAction Action(WindowAction::Kind kind, int id, std::string label, std::str
     action.label = std::move(label);
     return action;
 }
-
-WindowAction Click(int id, std::string label = {}) {
-    return Action(WindowAction::Kind::Click, id, std::move(label));
-}
-
-struct ModelHandle {
-    msModel* model = kxModel_Create();
-    ~ModelHandle() { kxModel_Free(model); }
-};
 
 // An environment variable the library reads, set for this run and given
 // back afterwards (nothing given: left as it is).
