@@ -233,6 +233,11 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     if (request.output.empty()) {
         return UsageError(ctx, "import", "missing -o OUT.ms3d");
     }
+    // Refused before anything is imported, so no texture is written for a
+    // model that could not be.
+    if (CheckWriteTarget(request.output) == FileOutcome::NotRegularFile) {
+        return Failure(ctx, NotRegularFileMessage(request.output));
+    }
 
     ModelHandle handle;
     if (!request.keepModel.empty()) {

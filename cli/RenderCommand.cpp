@@ -143,7 +143,11 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     if (!png) {
         return Failure(ctx, output + ": " + png.Reason());
     }
-    if (!WriteWholeFile(output, png.Value())) {
+    const FileOutcome written = WriteFileBytes(output, png.Value());
+    if (written == FileOutcome::NotRegularFile) {
+        return Failure(ctx, NotRegularFileMessage(output));
+    }
+    if (written != FileOutcome::Done) {
         return Failure(ctx, output + ": cannot write the file");
     }
     return 0;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -34,9 +35,53 @@ std::string TempPathBeside(const std::string& target) {
 // Symbolic links followed this many times at most: more is a loop.
 constexpr int kMaxLinkHops = 40;
 
+std::string LowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return extension;
+}
+
+// Whether a write named `link` may land on `end`, where its links lead: the
+// extension is what tells a model from a picture or a settings file, and a
+// link without one could lead anywhere.
+bool SameKind(const std::string& link, const std::string& end) {
+    const std::string extension = LowerExtension(link);
+    return !extension.empty() && extension == LowerExtension(end);
+}
+
+// Where the links starting at `path` end (`path` itself when it is no link);
+// nothing for a loop or a link that cannot be read.
+std::optional<std::filesystem::path> LinkEnd(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        if (!fs::is_symlink(fs::symlink_status(target, ec))) {
+            return target;
+        }
+        fs::path link = fs::read_symlink(target, ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string NotRegularFileMessage(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
+        if (const auto end = LinkEnd(path)) {
+            const std::string extension = std::filesystem::path(path).extension().string();
+            return path + " is a symbolic link to " + end->string() + ", not to a " +
+                   (extension.empty() ? "file of its own kind" : extension + " file") +
+                   "; neither was changed";
+        }
+    }
     return path + " is not a regular file";
 }
 
@@ -70,21 +115,29 @@ ssize_t ReadRetrying(int fd, uint8_t* into, size_t size) {
     return n;
 }
 
-// Where a write to `path` lands: symbolic links followed to the end. `exists`
-// tells whether that file is there; `mode` holds its bits when it is.
+// Where a write to `path` lands: symbolic links followed to the end, and
+// refused unless they end at a file of their own kind. `exists` tells
+// whether that file is there; `mode` holds its bits when it is.
 FileOutcome ResolveWriteTarget(const std::string& path, std::string& target, bool& exists,
                                mode_t& mode) {
     target = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        const bool linked = hop > 0;
         struct stat st;
         if (::lstat(target.c_str(), &st) != 0) {
             exists = false;
-            return errno == ENOENT ? FileOutcome::Done : FileOutcome::Failed;
+            if (errno != ENOENT) {
+                return FileOutcome::Failed;
+            }
+            return !linked || SameKind(path, target) ? FileOutcome::Done
+                                                     : FileOutcome::NotRegularFile;
         }
         if (!S_ISLNK(st.st_mode)) {
             exists = true;
             mode = st.st_mode;
-            return S_ISREG(st.st_mode) ? FileOutcome::Done : FileOutcome::NotRegularFile;
+            return S_ISREG(st.st_mode) && (!linked || SameKind(path, target))
+                       ? FileOutcome::Done
+                       : FileOutcome::NotRegularFile;
         }
         std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
@@ -198,6 +251,13 @@ FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> byt
     return FileOutcome::Done;
 }
 
+FileOutcome CheckWriteTarget(const std::string& path) {
+    std::string target;
+    bool exists = false;
+    mode_t mode = 0;
+    return path.empty() ? FileOutcome::Failed : ResolveWriteTarget(path, target, exists, mode);
+}
+
 #else  // _WIN32
 
 FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, size_t limit) {
@@ -236,29 +296,49 @@ FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, si
     return FileOutcome::Done;
 }
 
+namespace {
+
+// Where a write to `path` lands, as on other systems: links followed to a
+// file of their own kind only. `status` is that file's.
+FileOutcome ResolveWriteTarget(const std::string& path, std::filesystem::path& target,
+                               std::filesystem::file_status& status) {
+    namespace fs = std::filesystem;
+    const auto end = LinkEnd(path);
+    if (!end) {
+        return FileOutcome::Failed;
+    }
+    target = *end;
+    std::error_code ec;
+    status = fs::status(target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        return FileOutcome::NotRegularFile;
+    }
+    const bool linked = target != fs::path(path);
+    return !linked || SameKind(path, target.string()) ? FileOutcome::Done
+                                                      : FileOutcome::NotRegularFile;
+}
+
+}  // namespace
+
+FileOutcome CheckWriteTarget(const std::string& path) {
+    std::filesystem::path target;
+    std::filesystem::file_status status;
+    return path.empty() ? FileOutcome::Failed : ResolveWriteTarget(path, target, status);
+}
+
 FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
     namespace fs = std::filesystem;
     if (path.empty()) {
         return FileOutcome::Failed;
     }
+    fs::path target;
+    fs::file_status status;
+    if (FileOutcome resolved = ResolveWriteTarget(path, target, status);
+        resolved != FileOutcome::Done) {
+        return resolved;
+    }
     std::error_code ec;
-    fs::path target = path;
-    int hop = 0;
-    for (; hop <= kMaxLinkHops && fs::is_symlink(fs::symlink_status(target, ec)); ++hop) {
-        fs::path link = fs::read_symlink(target, ec);
-        if (ec) {
-            return FileOutcome::Failed;
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    if (hop > kMaxLinkHops) {
-        return FileOutcome::Failed;
-    }
-    const auto status = fs::status(target, ec);
     const bool exists = fs::exists(status);
-    if (exists && !fs::is_regular_file(status)) {
-        return FileOutcome::NotRegularFile;
-    }
     const std::string temp = TempPathBeside(target.string());
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

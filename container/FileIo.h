@@ -1,7 +1,8 @@
 #pragma once
 // Whole-file reads and writes shared by every reader and writer of files.
 // Only regular files are read or replaced: a folder, pipe or device named as
-// a file is refused and left as it is.
+// a file is refused and left as it is, and so is a symbolic link to anything
+// but a file of its own kind.
 
 #include <cstdint>
 #include <limits>
@@ -15,11 +16,13 @@ namespace kx {
 enum class FileOutcome {
     Done,
     NotFound,        // reading: no such file
-    NotRegularFile,  // a folder, pipe, device or socket: refused, nothing touched
+    NotRegularFile,  // a folder, pipe, device or socket, or a link written
+                     // to that leads elsewhere: refused, nothing touched
     Failed,          // could not be opened, read, written or renamed
 };
 
-// The message a person sees for a refused path (caption kFileErrorCaption).
+// The message a person sees for a refused path (caption kFileErrorCaption);
+// for a symbolic link it names the file the link leads to as well.
 std::string NotRegularFileMessage(const std::string& path);
 inline constexpr const char* kFileErrorCaption = "File Error";
 
@@ -32,10 +35,19 @@ FileOutcome ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
 
 // Writes the bytes to a temporary file beside the target and renames it over
 // the target, so a failed write never leaves a half-written file in its
-// place. A symbolic link is followed: its target is replaced and the link
-// stays. An existing target that is not a regular file is refused; a replaced
-// file keeps its permission bits.
+// place. A symbolic link is followed only to a file of its own kind: where
+// the links end must be a regular file, or nothing yet, with the link's
+// extension (case aside); it is replaced and the link stays. Any other link
+// is refused, so a slip or a planted link never replaces an unrelated file.
+// An existing target that is not a regular file is refused; a replaced file
+// keeps its permission bits.
 FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
+
+// What WriteFileBytes would make of the target, with nothing written: Done
+// when it may be written, NotRegularFile when it would be refused, Failed
+// when it cannot be told (a loop of links). For a caller that reads the
+// target before replacing it.
+FileOutcome CheckWriteTarget(const std::string& path);
 
 // The same, for callers that only need to know whether it worked.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);

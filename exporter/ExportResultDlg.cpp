@@ -37,6 +37,12 @@ bool CExportResultDlg::LoadExisting() {
     const std::string& path = job_.outputPath;
     // Only a file that is missing or empty may receive a whole new model;
     // anything else the reader does not take as a container is left alone.
+    // A link to a file of another kind is refused before it is read, so the
+    // message names where it leads rather than what that file holds.
+    if (CheckWriteTarget(path) == FileOutcome::NotRegularFile) {
+        Warn(NotRegularFileMessage(path), kFileErrorCaption);
+        return false;
+    }
     std::vector<uint8_t> bytes;
     switch (files_.Read(path, bytes)) {
         case FileOutcome::Done:

@@ -38,7 +38,12 @@ bool WriteMs3dModel(const std::string& path, msModel* model, std::string& error)
     if (!FileFromModel(model, file, why)) {
         return Fail(path, why, error);
     }
-    if (!WriteWholeFile(path, SerializeMs3d(file))) {
+    const FileOutcome written = WriteFileBytes(path, SerializeMs3d(file));
+    if (written == FileOutcome::NotRegularFile) {
+        error = NotRegularFileMessage(path);
+        return false;
+    }
+    if (written != FileOutcome::Done) {
         return Fail(path, "cannot write the file", error);
     }
     return true;

@@ -135,7 +135,9 @@ TEST(RenderCommand, UnwritableOutputExitsOne) {
     for (const std::string& output : {std::string("/nonexistent/dir/out.png"), folder.path()}) {
         auto r = Kaltrix({"render", model.path(), "-o", output, "--size", "64x64"});
         EXPECT_EQ(r.rc, 1) << output;
-        EXPECT_EQ(r.err, "kaltrix: " + output + ": cannot write the file\n");
+        EXPECT_EQ(r.err, "kaltrix: " + output +
+                             (output == folder.path() ? " is not a regular file\n"
+                                                      : ": cannot write the file\n"));
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 }

@@ -89,22 +89,50 @@ TEST(FileIo, WritesThroughSymbolicLinks) {
     Scratch dir;
     fs::create_directories(dir / "real");
     ASSERT_EQ(WriteFileBytes(dir / "real/out.cmp", Bytes("old")), FileOutcome::Done);
-    fs::create_symlink("real/out.cmp", dir / "relative");
-    fs::create_symlink(dir / "relative", dir / "chain");
-    ASSERT_EQ(WriteFileBytes(dir / "chain", Bytes("new")), FileOutcome::Done);
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "chain")));
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "relative")));
+    fs::create_symlink("real/out.cmp", dir / "relative.cmp");
+    fs::create_symlink(dir / "relative.cmp", dir / "chain.CMP");
+    ASSERT_EQ(WriteFileBytes(dir / "chain.CMP", Bytes("new")), FileOutcome::Done);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "chain.CMP")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "relative.cmp")));
     EXPECT_EQ(Read(dir / "real/out.cmp"), Bytes("new"));
     // A link to nothing yet: the file it names is made.
-    fs::create_symlink("real/later.cmp", dir / "dangling");
-    ASSERT_EQ(WriteFileBytes(dir / "dangling", Bytes("made")), FileOutcome::Done);
+    fs::create_symlink("real/later.cmp", dir / "dangling.cmp");
+    ASSERT_EQ(WriteFileBytes(dir / "dangling.cmp", Bytes("made")), FileOutcome::Done);
     EXPECT_EQ(Read(dir / "real/later.cmp"), Bytes("made"));
     // A loop of links is no file at all.
-    fs::create_symlink("loop-b", dir / "loop-a");
-    fs::create_symlink("loop-a", dir / "loop-b");
-    EXPECT_EQ(WriteFileBytes(dir / "loop-a", Bytes("x")), FileOutcome::Failed);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain", "dangling", "loop-a", "loop-b",
-                                                     "real", "relative"}));
+    fs::create_symlink("loop-b.cmp", dir / "loop-a.cmp");
+    fs::create_symlink("loop-a.cmp", dir / "loop-b.cmp");
+    EXPECT_EQ(WriteFileBytes(dir / "loop-a.cmp", Bytes("x")), FileOutcome::Failed);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain.CMP", "dangling.cmp", "loop-a.cmp",
+                                                     "loop-b.cmp", "real", "relative.cmp"}));
+}
+
+// A slip or a planted link must not replace an unrelated file: a link is
+// written through only to a file with its own extension.
+TEST(FileIo, RefusesLinksToFilesOfAnotherKind) {
+    Scratch dir;
+    ASSERT_EQ(WriteFileBytes(dir / "notes.txt", Bytes("keep")), FileOutcome::Done);
+    fs::create_symlink(dir / "notes.txt", dir / "ship.cmp");
+    fs::create_symlink("notes.txt", dir / "plain");
+    fs::create_symlink("ship.cmp", dir / "chain.cmp");  // ends at notes.txt too
+    fs::create_symlink("missing/authorized_keys", dir / "planted.png");
+    for (const char* name : {"ship.cmp", "plain", "chain.cmp", "planted.png"}) {
+        EXPECT_EQ(CheckWriteTarget(dir / name), FileOutcome::NotRegularFile) << name;
+        EXPECT_EQ(WriteFileBytes(dir / name, Bytes("model")), FileOutcome::NotRegularFile) << name;
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / name))) << name;
+    }
+    EXPECT_EQ(Read(dir / "notes.txt"), Bytes("keep"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"chain.cmp", "notes.txt", "plain",
+                                                     "planted.png", "ship.cmp"}));
+    EXPECT_EQ(NotRegularFileMessage(dir / "chain.cmp"),
+              (dir / "chain.cmp") + " is a symbolic link to " + (dir / "notes.txt") +
+                  ", not to a .cmp file; neither was changed");
+    EXPECT_EQ(NotRegularFileMessage(dir / "plain"),
+              (dir / "plain") + " is a symbolic link to " + (dir / "notes.txt") +
+                  ", not to a file of its own kind; neither was changed");
+    // What may be written is told the same way.
+    EXPECT_EQ(CheckWriteTarget(dir / "notes.txt"), FileOutcome::Done);
+    EXPECT_EQ(CheckWriteTarget(dir / "new.cmp"), FileOutcome::Done);
 }
 
 TEST(FileIo, AReplacedFileKeepsItsPermissionBits) {
