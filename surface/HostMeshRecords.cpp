@@ -5,6 +5,12 @@
 
 namespace kx {
 
+SurfaceMessage NotFiniteMessage(const std::string& mesh) {
+    return {FormatMessage(
+        "Mesh %s has a position, normal or texture coordinate that is not a finite number.",
+        mesh.c_str())};
+}
+
 namespace {
 
 bool StartsWithNoCase(const std::string& name, const char* prefix) {
@@ -49,10 +55,7 @@ std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions
             msVertex_GetVertex(msMesh_GetVertexAt(mesh, v), p);
             const Vec3 stored{p[0] * inverse, (s * p[1]) * inverse, (s * p[2]) * inverse};
             if (!record.isIgnored && !IsFinite(stored)) {
-                return SurfaceMessage{
-                    FormatMessage("Mesh %s has a position, normal or texture coordinate that is "
-                                  "not a finite number.",
-                                  record.name.c_str())};
+                return NotFiniteMessage(record.name);
             }
             record.vertices.push_back(stored);
             record.box.Extend(stored);

@@ -34,6 +34,10 @@ struct HostModel {
 // Classifies a mesh name as a marker or an ignored mesh.
 void SetRecordName(HostMeshRecord& record, std::string name);
 
+// The refusal of a mesh whose numbers, or what is measured from them, are
+// not finite: the model exporter's words.
+SurfaceMessage NotFiniteMessage(const std::string& mesh);
+
 // Reads every host mesh in host order. Refuses (and says why, for the person)
 // a mesh with a position that is not a finite number after scaling, and an
 // included mesh whose triangle names a vertex it does not have.

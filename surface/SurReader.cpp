@@ -1,6 +1,7 @@
 #include "surface/SurReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -137,6 +138,30 @@ class Parser {
         }
         if (!haveBox || !haveSurface) {
             return Fail(std::string("no \"") + (haveBox ? "surf" : "exts") + "\" chunk");
+        }
+        return AllFinite(part);
+    }
+
+    // An infinite or undefined number is damage: no exporter writes one and
+    // the game cannot place, sort or collide with it.
+    bool AllFinite(const SurPart& part) {
+        const char* what = !IsFinite(part.boxMin) || !IsFinite(part.boxMax) ? "box"
+                           : !IsFinite(part.centre)                         ? "centre"
+                           : !IsFinite(part.inertia)                        ? "inertia"
+                           : !std::isfinite(part.radius)                    ? "radius"
+                                                                            : nullptr;
+        if (what) {
+            return Fail(std::string("the part's ") + what + " is not a finite number");
+        }
+        for (size_t i = 0; i < part.vertices.size(); ++i) {
+            if (!IsFinite(part.vertices[i].position)) {
+                return Fail("vertex " + std::to_string(i) + " is not a finite number");
+            }
+        }
+        for (size_t i = 0; i < part.nodes.size(); ++i) {
+            if (!IsFinite(part.nodes[i].centre) || !std::isfinite(part.nodes[i].radius)) {
+                return Fail("node " + std::to_string(i) + " is not a finite number");
+            }
         }
         return true;
     }

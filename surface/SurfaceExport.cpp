@@ -1,12 +1,58 @@
 #include "surface/SurfaceExport.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "surface/HostMeshRecords.h"
 #include "surface/PartMeshes.h"
 #include "surface/SurfaceHulls.h"
 
 namespace kx {
+
+namespace {
+
+// Whether every number the part stores is finite, and the volume of its box
+// (which its inertia comes from). Positions that are finite one by one can
+// still overflow once subtracted, squared or multiplied.
+bool MeasuresFinite(const SurfacePart& part) {
+    const Vec3 extents = part.box.Extents();
+    if (!IsFinite(part.box.lo) || !IsFinite(part.box.hi) || !IsFinite(extents) ||
+        !std::isfinite(extents[0] * extents[1] * extents[2]) || !IsFinite(part.centre) ||
+        !IsFinite(part.inertia) || !std::isfinite(part.radius)) {
+        return false;
+    }
+    const auto& nodes = part.Nodes();
+    const auto& vertices = part.Vertices();
+    return std::all_of(nodes.begin(), nodes.end(),
+                       [](const BoundingNode& n) {
+                           return IsFinite(n.centre) && std::isfinite(n.radius);
+                       }) &&
+           std::all_of(vertices.begin(), vertices.end(),
+                       [](const SurfaceVertex& v) { return IsFinite(v.position); });
+}
+
+// The mesh reaching farthest from the origin: its size is what overflowed.
+const std::string& FarthestMesh(std::span<const HostMeshRecord> records) {
+    const HostMeshRecord* farthest = &records.front();
+    float reach = -1.0f;
+    for (const HostMeshRecord& record : records) {
+        if (record.isIgnored || record.vertices.empty()) {
+            continue;
+        }
+        for (const Vec3& corner : {record.box.lo, record.box.hi}) {
+            for (float v : corner) {
+                if (std::fabs(v) > reach) {
+                    reach = std::fabs(v);
+                    farthest = &record;
+                }
+            }
+        }
+    }
+    return farthest->name;
+}
+
+}  // namespace
 
 SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
                                        uint32_t shipMass, bool reductionOff) {
@@ -66,6 +112,11 @@ SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
 
     std::vector<SurfacePart> parts = BuildSurfaceParts(meshes, options, whole);
     for (SurfacePart& part : parts) {
+        // Refused as the model exporter refuses it, where the overflow shows.
+        if (!MeasuresFinite(part)) {
+            result.messages.push_back(NotFiniteMessage(FarthestMesh(host.records)));
+            return result;
+        }
         if (auto refusal = part.Finish()) {
             result.messages.push_back(std::move(*refusal));
             return result;

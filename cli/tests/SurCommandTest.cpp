@@ -151,6 +151,31 @@ TEST(SurCommand, InfoPassesEveryFileWrittenForOneToEighteenGroups) {
     }
 }
 
+// Finite positions near the float limit overflow the radii, centres and
+// inertia measured from them: refused as the model exporter refuses them.
+TEST(SurCommand, MeasuresThatOverflowAreRefused) {
+    TempFile in("sur_huge.ms3d"), out("sur_huge.sur");
+    {
+        std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
+        Octahedron(model.get(), "wing", {0, 0, 0}, 2);
+        Octahedron(model.get(), "hull", {0, 0, 0}, 3e38f);
+        std::string error;
+        ASSERT_TRUE(WriteMs3dModel(in.path(), model.get(), error)) << error;
+    }
+    for (std::vector<std::string> options :
+         {std::vector<std::string>{}, {"--wrap"}, {"--groups", "1,1"}}) {
+        std::vector<std::string> args{"sur", in.path(), "-o", out.path()};
+        args.insert(args.end(), options.begin(), options.end());
+        auto r = Kaltrix(args);
+        EXPECT_EQ(r.rc, 1) << args.back();
+        EXPECT_EQ(r.err,
+                  "Error: Mesh hull has a position, normal or texture coordinate that is not a "
+                  "finite number.\n")
+            << args.back();
+        EXPECT_FALSE(std::filesystem::exists(out.path()));
+    }
+}
+
 TEST(SurCommand, ExitCodes) {
     ShipFile ship;
     TempFile out("sur_codes.sur");

@@ -84,6 +84,33 @@ TEST(ReadSurFile, NamesTheFirstFaultOfADamagedFile) {
     }
 }
 
+// No exporter writes an infinite or undefined number, and the game cannot
+// place or collide with one: each is damage, named with where it lies.
+TEST(ReadSurFile, NumbersThatAreNotFiniteAreDamage) {
+    const auto good = TetraFile();
+    const struct {
+        size_t at;
+        uint32_t bits;
+        const char* reason;
+    } cases[] = {
+        {28, 0xFF800000u, "the part's box is not a finite number"},
+        {60, 0x7FC00000u, "the part's centre is not a finite number"},
+        {76, 0x7F800000u, "the part's inertia is not a finite number"},
+        {80, 0x7F800000u, "the part's radius is not a finite number"},
+        {264 + 16 + 8, 0x7FC00000u, "vertex 1 is not a finite number"},
+        {356 + 20, 0x7F800000u, "node 1 is not a finite number"},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bad = good;
+        PutU32(bad, c.at, c.bits);
+        const auto read = ReadSurFile(bad);
+        ASSERT_FALSE(read.Ok()) << c.reason;
+        EXPECT_EQ(read.GetFault(), Fault::Damaged);
+        EXPECT_NE(read.Reason().find(c.reason), std::string::npos) << read.Reason();
+        EXPECT_EQ(read.Reason().rfind("part 0 at byte 8", 0), 0u) << read.Reason();
+    }
+}
+
 TEST(ReadSurFile, EveryCutShortFileIsRefusedUnlessItEndsBetweenParts) {
     TestModel model;
     model.Octahedron("hull", {0, 0, 0}, 2);
