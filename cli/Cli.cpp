@@ -1,7 +1,6 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace kx {
 
@@ -21,28 +20,6 @@ void PrintCommandHelp(std::ostream& os, const Command& c) {
 }
 
 }  // namespace
-
-std::string Printable(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string OneLine(std::string_view message) {
-    std::string out(message);
-    std::replace(out.begin(), out.end(), '\n', ' ');
-    return out;
-}
 
 int UsageError(CliContext& ctx, const std::string& command, const std::string& message) {
     ctx.err << "kaltrix: " << OneLine(message) << " (see 'kaltrix "

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TerminalText.h"  // Printable and OneLine: every name and message printed
+
 namespace kx {
 
 struct CliContext {
@@ -33,13 +35,6 @@ int UsageError(CliContext& ctx, const std::string& command, const std::string& m
 
 // A failure of the command's work: one line on stderr, exit code 1.
 int Failure(CliContext& ctx, const std::string& message);
-
-// A name from a file as printed on stdout: bytes below 0x20 and 0x7F become
-// \xHH, so a hostile name cannot move the cursor or forge a line.
-std::string Printable(std::string_view name);
-
-// A message as printed on stderr: one line, each line feed a space.
-std::string OneLine(std::string_view message);
 
 // Splits a command's arguments into positionals, honouring "--"; any other
 // argument starting with '-' is an unknown option and is reported through

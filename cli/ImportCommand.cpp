@@ -158,7 +158,7 @@ std::string MaterialsLine(msModel* model, int before) {
         char path[MS_MAX_PATH] = {};
         msMaterial_GetDiffuseTexture(msModel_GetMaterialAt(model, i), path, sizeof path);
         if (path[0] != 0) {
-            textures += (textures.empty() ? "" : ", ") + std::string(path);
+            textures += (textures.empty() ? "" : ", ") + Printable(path);
         }
     }
     return std::to_string(count) + " materials" +

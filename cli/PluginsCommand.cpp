@@ -21,14 +21,12 @@ int RunPlugins(const std::vector<std::string>& args, CliContext& ctx) {
         PlugInLibrary library;
         std::string error;
         if (!library.Open(path, error)) {
-            ctx.err << "kaltrix: " << file << ": " << error << '\n';
-            rc = 1;
+            rc = Failure(ctx, file + ": " + error);
             continue;
         }
         cMsPlugIn* plugIn = library.Create();
         if (!plugIn) {
-            ctx.err << "kaltrix: " << file << ": CreatePlugIn gave no object\n";
-            rc = 1;
+            rc = Failure(ctx, file + ": CreatePlugIn gave no object");
             continue;
         }
         ctx.out << file << '\t' << plugIn->GetType() << '\t' << plugIn->GetTitle() << '\n';

@@ -145,21 +145,20 @@ int RunVMesh(const std::vector<std::string>& args, CliContext& ctx) {
         if (isBlock) {
             auto result = DecodeVMeshData(bytes);
             if (result.Ok()) {
-                ctx.out << "block " << path << '\n';
+                ctx.out << "block " << Printable(path) << '\n';
                 PrintBlock(ctx, *result, vertices);
             }
             message = result.Reason();
         } else {
             auto result = DecodeVMeshRef(bytes);
             if (result) {
-                ctx.out << "ref " << path << '\n';
+                ctx.out << "ref " << Printable(path) << '\n';
                 PrintRef(ctx, *result);
             }
             message = result.Reason();
         }
         if (!message.empty()) {
-            ctx.err << "kaltrix: " << OneLine(files[0] + ": " + path + ": " + message) << '\n';
-            rc = 1;
+            rc = Failure(ctx, files[0] + ": " + path + ": " + message);
         }
     }
     return rc;

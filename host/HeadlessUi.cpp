@@ -1,12 +1,14 @@
 #include "host/HeadlessUi.h"
 
+#include "base/TerminalText.h"
+
 namespace kx {
 
 MessageAnswer HeadlessUi::Message(const std::string& text, const std::string& caption,
                                   MessageIcon icon, MessageButtons buttons) {
     messages.push_back({text, caption, icon, buttons});
     if (echo_) {
-        *echo_ << caption << ": " << text << '\n';
+        *echo_ << OneLine(caption) << ": " << OneLine(text) << '\n';
         echo_->flush();
     }
     if (buttons == MessageButtons::Ok) {

@@ -25,7 +25,8 @@ struct RecordedMessage {
 
 class HeadlessUi : public Ui {
   public:
-    // Messages are echoed to `echo` as "Caption: text" lines when given.
+    // Messages are echoed to `echo` as "Caption: text" lines when given, one
+    // line each, control bytes escaped.
     explicit HeadlessUi(std::ostream* echo = nullptr) : echo_(echo) {}
 
     // Scripted answers, taken in order. A dialog with no answer left is

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/CliUi.h"
 #include "cli/tests/CliRun.h"
 #include "container/FileIo.h"
 #include "container/UtfTree.h"
@@ -127,6 +128,34 @@ TEST(Cli, MessagesOnStandardErrorAreOneLine) {
     auto r = Kaltrix({"cat", file.path(), "a\nb"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": no node 'a b'\n");
+}
+
+// A reader's reason and a plug-in's message quote names from the file: on
+// the terminal their control bytes are escaped as names are on stdout.
+TEST(Cli, NamesInMessagesPrintEscaped) {
+    UtfTree tree;
+    UtfNode* root = tree.AddChild(nullptr, "\\");
+    tree.SetData(tree.AddChild(root, "x\x1b]0;owned\x07\rkaltrix: fine"), {1, 2, 3, 4});
+    TempFile file("escaped_reason.cmp");
+    ASSERT_TRUE(tree.Save(file.path()));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(file.path(), bytes));
+    bytes.pop_back();  // the leaf's data now runs past the end
+    ASSERT_TRUE(WriteWholeFile(file.path(), bytes));
+    auto r = Kaltrix({"tree", file.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "kaltrix: " + file.path() +
+                         ": data of node 'x\\x1b]0;owned\\x07\\x0dkaltrix: fine' runs past the end "
+                         "of the file\n");
+
+    // The plug-ins' own line breaks stay spaces; their text is otherwise kept.
+    std::ostringstream err;
+    CliUi ui(err);
+    ui.Message("ship.cmp\nis damaged\n\nnode '\x1b[2J\t'", "Malformed File\x1b", MessageIcon::Error,
+               MessageButtons::Ok);
+    EXPECT_EQ(err.str(), "Malformed File\\x1b: ship.cmp is damaged  node '\\x1b[2J\\x09'\n");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "ship.cmp\nis damaged\n\nnode '\x1b[2J\t'");
 }
 
 // A stream that takes bytes and fails when they are written out, as a full

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -128,6 +129,21 @@ TEST(VMeshCommand, DamagedLeavesAreNamedAndTheRestIsListed) {
               std::string::npos);
     EXPECT_NE(r.err.find(": part.3db/VMeshRef: The mesh reference is too short"),
               std::string::npos);
+}
+
+// Node names are anyone's bytes: an escape sequence or a line feed in one
+// must not reach the terminal as such, on either stream.
+TEST(VMeshCommand, NamesFromTheFilePrintEscaped) {
+    Model m;
+    m.Block(VMeshBlock{}, "a\x1b[2J\nblock forged");
+    m.Leaf({"b\rkaltrix: fine", "VMeshRef"}, {1});
+    auto r = RunOn(m.tree);
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out,
+              "block VMeshLibrary/a\\x1b[2J\\x0ablock forged/VMeshData\n"
+              "  meshes 0 indices 0 format 0x112 vertices 0\n");
+    EXPECT_NE(r.err.find(": b\\x0dkaltrix: fine/VMeshRef: "), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 }
 
 TEST(VMeshCommand, Usage) {

@@ -15,6 +15,11 @@ TEST(HeadlessUi, RecordsAndEchoesMessages) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption, "Error");
     EXPECT_EQ(echo.str(), "Error: No meshes\n");
+    // A name from a file in the text cannot forge a line or move the cursor.
+    echo.str("");
+    ui.Message("Mesh a\x1b[2J\nkaltrix: b", "Error", MessageIcon::Error, MessageButtons::Ok);
+    EXPECT_EQ(echo.str(), "Error: Mesh a\\x1b[2J kaltrix: b\n");
+    EXPECT_EQ(ui.messages[1].text, "Mesh a\x1b[2J\nkaltrix: b");
 }
 
 TEST(HeadlessUi, AnswersFromItsScriptThenDefaults) {
