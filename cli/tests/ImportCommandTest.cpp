@@ -201,15 +201,15 @@ TEST(ImportCommand, UsageErrorsExitTwo) {
 
 // A material library defining Steel with a texture the library carries,
 // written where asked.
-std::string SteelLibrary(const std::string& path) {
+std::string SteelLibrary(const std::string& path, const std::string& texture = "Steel.TGA") {
     using test::Folder;
     using test::Leaf;
     const std::vector<uint8_t> bytes = test::FileOf(Folder(
-        "\\", {Folder("Material library",
-                      {Folder("Steel", {Leaf("Dc", test::Le{}.f32s({0.5f, 0.25f, 1, 1}).bytes),
-                                        Leaf("Dt_name", test::Str("Steel.TGA"))})}),
-               Folder("Texture library",
-                      {Folder("Steel.TGA", {Leaf("MIPS", test::Str("DDS steel"))})})}));
+        "\\",
+        {Folder("Material library",
+                {Folder("Steel", {Leaf("Dc", test::Le{}.f32s({0.5f, 0.25f, 1, 1}).bytes),
+                                  Leaf("Dt_name", test::Str(texture))})}),
+         Folder("Texture library", {Folder(texture, {Leaf("MIPS", test::Str("DDS steel"))})})}));
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     EXPECT_TRUE(WriteWholeFile(path, bytes));
     return path;
@@ -228,6 +228,21 @@ std::vector<std::pair<std::string, std::string>> Materials(const std::string& pa
         out.emplace_back(name, texture);
     }
     return out;
+}
+
+// A texture's name comes from the file: the summary prints it escaped,
+// whether as a bare name or in the path of the file written for it.
+TEST(ImportCommand, TheTextureSummaryPrintsNamesEscaped) {
+    ExportedShip ship;
+    test::TempDir work("import_escaped");
+    const std::string library = SteelLibrary(work.File("steel.mat"), "S\x1b[2J\rx.TGA");
+    const std::string out = work.File("out.ms3d");
+    auto r = Kaltrix(
+        {"import", ship.path(), "-o", out, "--materials", library, "--textures", work.File("tex")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("\n" + out + ": 1 materials, textures "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\\x1b[2"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find_first_of("\x1b\r"), std::string::npos) << r.out;
 }
 
 TEST(ImportCommand, AChosenLibraryGivesMaterialsAndWritesTheirTextures) {
