@@ -107,10 +107,23 @@ echo "== Windows: registry settings and the Direct3D device"
 runwin "$bin/win32_services_test.exe"
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d9=d" runwin "$bin/win32_services_test.exe" --without-direct3d
 
+echo "== Windows: an exception inside a window of ours reaches the barrier"
+# A command, a window opened by one, a file dialog's own box and its OK, a
+# key: each edge of ours to the window system hands the exception on to
+# Execute, which shows its message and gives -1; the process lives on.
+scripts=$root/win32/tests/scripts
+for script in edge_command edge_inner edge_file_box edge_key; do
+  runwin "$bin/win32_plugin_run.exe" win32_edge_test.dll none "$(winpath "$scripts/$script.txt")" \
+    --expect -1
+done
+edge_out=$(mktemp -d -p "$work")
+runwin "$bin/win32_plugin_run.exe" win32_edge_test.dll none "$(winpath "$scripts/edge_file_ok.txt")" \
+  --expect -1 "$(winpath "$edge_out/chosen.txt")"
+echo "ok every exception thrown in a window became the barrier's message and -1"
+
 echo "== Windows: exports through the real windows equal the Linux command line's"
 model=$linux_build/sample_ship.ms3d
 kaltrix=$linux_build/bin/kaltrix
-scripts=$root/win32/tests/scripts
 out=$work/out
 mkdir -p "$out"
 run_plugin() {  # PLUGIN SCRIPT ARGS...
