@@ -24,10 +24,12 @@ struct HARDPOINT {
     Vec3 position{};
     std::string name;
     uint32_t partId = 0;
-    // An arrowhead 1.1 long and 1 wide in the hardpoint's x-z plane: tip on
-    // its -z axis, notch at its origin, facing its +y axis.
+    // An arrowhead 1.125 long and 1 wide in the hardpoint's x-z plane: tip on
+    // its -z axis, notch at its origin, facing its +y axis. The exporters take
+    // a marker's position as the mean of its first three vertices, so tip and
+    // wings balance on the origin: a marker exports where it was read from.
     std::array<Vec3, 4> points{
-        {{0.0f, 0.0f, -0.75f}, {-0.5f, 0.0f, 0.35f}, {0.5f, 0.0f, 0.35f}, {0.0f, 0.0f, 0.0f}}};
+        {{0.0f, 0.0f, -0.75f}, {-0.5f, 0.0f, 0.375f}, {0.5f, 0.0f, 0.375f}, {0.0f, 0.0f, 0.0f}}};
 };
 
 // The hardpoints of every part, in part order, whose names contain `filter`
@@ -39,8 +41,8 @@ Result<std::vector<HARDPOINT>> ReadHardpoints(const NodeIndex& index, const Part
                                               std::string_view filter);
 
 // The markers of one part's hardpoints, in list order, through the part's
-// transform: four vertices, two triangles, a normal per vertex. `ofPart` lists the indices of the hardpoints with its id.
-// False when the host takes no more meshes.
+// transform: four vertices, two triangles, a normal per vertex. `ofPart` lists the indices of the
+// hardpoints with its id. False when the host takes no more meshes.
 bool MakeMarkers(msModel* model, const PartList& list, size_t part,
                  const std::vector<HARDPOINT>& hardpoints, const std::vector<size_t>& ofPart);
 

@@ -1,7 +1,9 @@
 #include "ms3d/Ms3dModel.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <numeric>
 #include <tuple>
 
 namespace kx {
@@ -42,6 +44,32 @@ std::string GroupName(const Ms3dFile& file, size_t g) {
     return "group " + std::to_string(g) + " ('" + file.groups[g].name + "')";
 }
 
+// Puts a planned mesh's vertices in ascending file order, as the modeller
+// keeps a group's vertices: a marker's position is the mean of its first
+// three vertices, so first-use order would move every hardpoint on a round
+// trip. A file vertex used with several texture coordinates keeps its copies
+// in order of first use (the sort is stable).
+void KeepFileOrder(PlannedMesh& mesh) {
+    std::vector<word> order(mesh.vertices.size());
+    std::iota(order.begin(), order.end(), word{0});
+    std::stable_sort(order.begin(), order.end(), [&](word a, word b) {
+        return mesh.vertices[a].fileVertex < mesh.vertices[b].fileVertex;
+    });
+    std::vector<PlannedVertex> sorted;
+    sorted.reserve(order.size());
+    std::vector<word> renumbered(order.size());
+    for (word now : order) {
+        renumbered[now] = static_cast<word>(sorted.size());
+        sorted.push_back(mesh.vertices[now]);
+    }
+    mesh.vertices = std::move(sorted);
+    for (PlannedTriangle& tri : mesh.triangles) {
+        for (word& v : tri.vertices) {
+            v = renumbered[v];
+        }
+    }
+}
+
 // Values are compared by their bits, so a read-back model matches exactly.
 bool PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh, std::string& error) {
     const Ms3dGroup& group = file.groups[g];
@@ -76,6 +104,7 @@ bool PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh, std::string& er
             tri.normals[c] = n->second;
         }
     }
+    KeepFileOrder(mesh);
     return true;
 }
 

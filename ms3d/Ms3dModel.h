@@ -3,9 +3,10 @@
 // model-access calls only.
 //
 // File to model: each group becomes a mesh. Within a group, a mesh vertex is
-// a distinct (file vertex, s, t) in order of first use over the group's
-// triangles as listed, corners in order; the distinct corner normals, in order
-// of first use, become the mesh's normals. Vertices keep no bone: the joints
+// a distinct (file vertex, s, t), in ascending file vertex order (copies of
+// one file vertex with other s, t in order of first use over the group's
+// triangles as listed, corners in order); the distinct corner normals, in
+// order of first use, become the mesh's normals. Vertices keep no bone: the joints
 // are not read into the model, so a bone id would name nothing. Materials are appended after any
 // the model already has, and the meshes' material indices follow them.
 //

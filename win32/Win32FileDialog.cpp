@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/FileDialog.h"
+#include "win32/CallbackEdge.h"
 #include "win32/Win32Ui.h"
 #include "win32/WindowDriver.h"
 
@@ -102,19 +104,41 @@ class HookedDialog {
         }
     }
 
+    // The hook and the frame's subclass are the window system's edge: an
+    // exception cancels the common dialog (which takes no EndDialog from a
+    // hook) and waits for RunFileDialog to rethrow it.
+    bool Failed() const { return edge_.Failed(); }
+    template <class Body, class R>
+    R AtEdge(HWND frame, Body&& body, R fallback) noexcept {
+        return edge_.Run(
+            std::forward<Body>(body),
+            [frame] { PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); },
+            fallback);
+    }
+    void RethrowCaught() { edge_.Rethrow(); }
+
   private:
+    // False when `id` is not one of the model's own boxes.
+    bool BoxClicked(int id) {
+        std::vector<int> own = OwnControls();
+        if (std::find(own.begin(), own.end(), id) == own.end()) {
+            return false;
+        }
+        const ControlState& state = model_.Control(id);
+        if (state.enabled && state.visible) {
+            model_.Click(id);
+            Render();
+        }
+        return true;
+    }
+
     static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR self) {
         auto* dialog = reinterpret_cast<HookedDialog*>(self);
-        if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && lParam) {
-            const int id = LOWORD(wParam);
-            std::vector<int> own = dialog->OwnControls();
-            if (std::find(own.begin(), own.end(), id) != own.end()) {
-                const ControlState& state = dialog->model_.Control(id);
-                if (state.enabled && state.visible) {
-                    dialog->model_.Click(id);
-                    dialog->Render();
-                }
+        if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && lParam && !dialog->Failed()) {
+            const bool own = dialog->AtEdge(
+                hwnd, [&] { return dialog->BoxClicked(LOWORD(wParam)); }, true);
+            if (own) {
                 return 0;
             }
         }
@@ -126,6 +150,7 @@ class HookedDialog {
 
     FileDialog& model_;
     HWND frame_ = nullptr;
+    CallbackEdge edge_;
 };
 
 std::string FolderOf(HWND frame, UINT message) {
@@ -134,28 +159,19 @@ std::string FolderOf(HWND frame, UINT message) {
     return got > 0 ? std::string(path) : std::string();
 }
 
-UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
-    if (msg == WM_INITDIALOG) {
-        auto* ofn = reinterpret_cast<OPENFILENAMEA*>(lParam);
-        SetWindowLongPtrA(hook, DWLP_USER, ofn->lCustData);
-        return TRUE;
-    }
-    auto* dialog = reinterpret_cast<HookedDialog*>(GetWindowLongPtrA(hook, DWLP_USER));
-    if (msg != WM_NOTIFY || !dialog) {
-        return FALSE;
-    }
-    HWND frame = GetParent(hook);
+// What the common dialog tells the hook.
+UINT_PTR Notified(HWND hook, HWND frame, HookedDialog& dialog, LPARAM lParam) {
     switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
         case CDN_INITDONE:
-            dialog->Init(frame);
+            dialog.Init(frame);
             break;
         case CDN_FOLDERCHANGE:
-            dialog->FolderShown(FolderOf(frame, CDM_GETFOLDERPATH));
+            dialog.FolderShown(FolderOf(frame, CDM_GETFOLDERPATH));
             break;
         case CDN_FILEOK: {
             // The dialog has put the whole path in the request's buffer by now.
             const OPENFILENAMEA* ofn = reinterpret_cast<const OFNOTIFYA*>(lParam)->lpOFN;
-            if (!dialog->Accept(ofn && ofn->lpstrFile ? ofn->lpstrFile : "")) {
+            if (!dialog.Accept(ofn && ofn->lpstrFile ? ofn->lpstrFile : "")) {
                 // The model refuses the name: the dialog stays open.
                 SetWindowLongPtrA(hook, DWLP_MSGRESULT, 1);
                 return TRUE;
@@ -166,6 +182,22 @@ UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
             break;
     }
     return FALSE;
+}
+
+UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        auto* ofn = reinterpret_cast<OPENFILENAMEA*>(lParam);
+        SetWindowLongPtrA(hook, DWLP_USER, ofn->lCustData);
+        return TRUE;
+    }
+    auto* dialog = reinterpret_cast<HookedDialog*>(GetWindowLongPtrA(hook, DWLP_USER));
+    if (msg != WM_NOTIFY || !dialog || dialog->Failed()) {
+        return FALSE;
+    }
+    HWND frame = GetParent(hook);
+    return dialog->AtEdge(
+        frame, [&]() -> UINT_PTR { return Notified(hook, frame, *dialog, lParam); },
+        UINT_PTR{FALSE});
 }
 
 }  // namespace
@@ -201,6 +233,7 @@ int Win32Ui::RunFileDialog(kx::FileDialog& dialog) {
     const BOOL chosen = dialog.DialogKind() == kx::FileDialog::Kind::Open ? GetOpenFileNameA(&ofn)
                                                                           : GetSaveFileNameA(&ofn);
     hooked.Detach();
+    hooked.RethrowCaught();
     if (chosen && !dialog.Ended()) {
         dialog.ChooseFile(path);
         dialog.Click(kIdOk);

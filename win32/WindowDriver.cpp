@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "win32/CallbackEdge.h"
 #include "win32/Win32Ui.h"
 
 namespace kx {
@@ -123,6 +125,59 @@ std::string WindowText(HWND hwnd) {
 class Dialog {
   public:
     Dialog(Window& window, const DialogBinding& binding) : window_(window), binding_(binding) {}
+
+    // Every message of the dialog passes here, the window system's edge: an
+    // exception ends the dialog and waits for RunWindowDialog to rethrow it.
+    // A failed dialog's model hears nothing more; it only lets go of it.
+    INT_PTR Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+        if (msg == WM_INITDIALOG) {
+            hwnd_ = hwnd;
+        }
+        if (edge_.Failed() && msg != WM_DESTROY) {
+            return FALSE;
+        }
+        return AtEdge([&] { return Dispatch(msg, wParam, lParam); }, INT_PTR{TRUE});
+    }
+
+    // After the dialog call has returned: what its procedures caught, thrown.
+    void RethrowCaught() { edge_.Rethrow(); }
+
+  private:
+    INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_INITDIALOG) {
+            Init(hwnd_);
+            return TRUE;
+        }
+        if (msg >= WM_USER && msg <= 0x7FFF) {
+            return Posted();
+        }
+        switch (msg) {
+            case WM_COMMAND:
+                return Command(wParam, lParam);
+            case WM_INITMENUPOPUP:
+                return MenuOpening();
+            case WM_MENUSELECT:
+                return MenuSelect(wParam, lParam);
+            case WM_HSCROLL:
+            case WM_VSCROLL:
+                return Scroll(lParam);
+            case WM_NOTIFY:
+                return Notify(reinterpret_cast<const NMHDR*>(lParam));
+            case WM_CLOSE:
+                return Close();
+            case WM_DESTROY:
+                Destroyed();
+                return FALSE;
+            default:
+                return FALSE;
+        }
+    }
+
+    template <class Body, class R>
+    R AtEdge(Body&& body, R fallback) noexcept {
+        return edge_.Run(
+            std::forward<Body>(body), [this] { EndDialog(hwnd_, -1); }, fallback);
+    }
 
     void Init(HWND hwnd) {
         hwnd_ = hwnd;
@@ -350,7 +405,6 @@ class Dialog {
         return accepted;
     }
 
-  private:
     // Runs a call into the model; nested calls (a handler that opens a
     // message box while this dialog still gets messages) keep the mark.
     template <class F>
@@ -459,11 +513,13 @@ class Dialog {
         bool first = true;
     };
 
+    // A window procedure too: the key filter runs at the same edge.
     static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self) {
-        if (msg == WM_CHAR) {
-            char ch = static_cast<char>(wParam);
-            if (!reinterpret_cast<Dialog*>(self)->KeyAccepted(hwnd, ch)) {
+        auto* dialog = reinterpret_cast<Dialog*>(self);
+        if (msg == WM_CHAR && !dialog->edge_.Failed()) {
+            const char ch = static_cast<char>(wParam);
+            if (!dialog->AtEdge([&] { return dialog->KeyAccepted(hwnd, ch); }, false)) {
                 return 0;
             }
         }
@@ -756,6 +812,7 @@ class Dialog {
     bool rendering_ = false;
     bool inModel_ = false;   // a call into the model is under way
     bool deferred_ = false;  // workers posted while it was
+    CallbackEdge edge_;
 };
 
 INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -763,35 +820,8 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         dialog = reinterpret_cast<Dialog*>(lParam);
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        dialog->Init(hwnd);
-        return TRUE;
     }
-    if (!dialog) {
-        return FALSE;
-    }
-    if (msg >= WM_USER && msg <= 0x7FFF) {
-        return dialog->Posted();
-    }
-    switch (msg) {
-        case WM_COMMAND:
-            return dialog->Command(wParam, lParam);
-        case WM_INITMENUPOPUP:
-            return dialog->MenuOpening();
-        case WM_MENUSELECT:
-            return dialog->MenuSelect(wParam, lParam);
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            return dialog->Scroll(lParam);
-        case WM_NOTIFY:
-            return dialog->Notify(reinterpret_cast<const NMHDR*>(lParam));
-        case WM_CLOSE:
-            return dialog->Close();
-        case WM_DESTROY:
-            dialog->Destroyed();
-            return FALSE;
-        default:
-            return FALSE;
-    }
+    return dialog ? dialog->Handle(hwnd, msg, wParam, lParam) : FALSE;
 }
 
 }  // namespace
@@ -808,6 +838,8 @@ int RunWindowDialog(Window& window, HINSTANCE module, const DialogBinding& bindi
     Dialog dialog(window, binding);
     INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(binding.templateId), owner,
                                      &DialogProc, reinterpret_cast<LPARAM>(&dialog));
+    // Before the model is asked anything more: it failed in the middle of an event.
+    dialog.RethrowCaught();
     if (result == -1 || !window.Ended()) {
         // No dialog came up: nothing may go on as if the person had agreed.
         if (!window.Ended()) {

@@ -3,7 +3,7 @@
 # person can check the layouts (not run in CI):
 #   win32/screenshots.sh [OUT_DIR]
 # Needs a Linux build in build/ (for the sample model) and a Windows build in
-# build-win32/ or, where 32-bit programs cannot run, build-win64/ (see
+# build-win32/ or, where 32-bit wine is not installed, build-win64/ (see
 # win32/run-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "cli/tests/CliRun.h"
+#include "container/ByteReader.h"
 #include "container/FileIo.h"
 #include "exporter/tests/ExportHarness.h"
 #include "host/HeadlessModel.h"
@@ -83,8 +84,7 @@ TEST(ImportCommand, AnExportedShipComesBack) {
     EXPECT_NEAR(corner[0], 3, 1e-5);
     EXPECT_NEAR(corner[1], 1, 1e-5);
     EXPECT_NEAR(corner[2], 1, 1e-5);
-    // The notch is the first triangle's last corner (the file keeps
-    // vertices in the order triangles use them).
+    // The notch is the first triangle's last corner.
     word corners[3];
     msTriangle_GetVertexIndices(msMesh_GetTriangleAt(msModel_GetMeshAt(back.model.m, 2), 0),
                                 corners);
@@ -92,6 +92,63 @@ TEST(ImportCommand, AnExportedShipComesBack) {
     EXPECT_NEAR(notch[0], 2.5, 1e-5);
     EXPECT_NEAR(notch[1], 0.5, 1e-5);
     EXPECT_NEAR(notch[2], 0.5, 1e-5);
+}
+
+// Import, save as a model file, export in game units (scale 1, nothing
+// turned over): each hardpoint is written back where the file had it, turned
+// or not, as the exporter reads a marker's place from its first vertices.
+TEST(ImportCommand, HardpointsComeBackWhereTheyWereThroughTheModellersFile) {
+    using namespace test;
+    const std::array<float, 9> aboutX = {1, 0, 0, 0, 0, -1, 0, 1, 0};
+    const std::array<float, 9> tilted = {0.8f, 0, -0.6f, 0, 1, 0, 0.6f, 0, 0.8f};
+    struct Expected {
+        std::string path;
+        std::array<float, 3> position;
+    };
+    const std::vector<Expected> expected = {
+        {"Fixed/HpMount01", {1, 2, 3}},
+        {"Fixed/HpEngine01", {0, 0, -2}},
+        {"Revolute/HpTurret01", {-4, 0.5f, 7.25f}},
+        {"Revolute/HpGun02", {12.5f, -3, 0.125f}},
+    };
+    const HandNode hardpoints =
+        Folder("Hardpoints",
+               {Folder("Fixed", {HardpointNode("HpMount01", expected[0].position, aboutX),
+                                 HardpointNode("HpEngine01", expected[1].position)}),
+                Folder("Revolute", {HardpointNode("HpTurret01", expected[2].position, kQuarterZ),
+                                    HardpointNode("HpGun02", expected[3].position, tilted)})});
+    // The exporter wants a material on every mesh.
+    const HandNode materials =
+        Folder("Material library", {Folder("Steel", {Leaf("Dc", Le{}.f32s({1, 1, 1, 1}).bytes)})});
+    const HandNode root = Folder(
+        "\\", {Folder("VMeshLibrary", {Folder("trip.lod0.vms",
+                                              {Leaf("VMeshData", Block({2}, NameHash("Steel")))})}),
+               PartNode("trip.3db", Ref("trip.lod0.vms", 0, 0, 0, 1), {hardpoints}), materials});
+    TempDir dir("hardpoint_trip");
+    const std::string source = dir.File("trip.3db"), saved = dir.File("trip.ms3d"),
+                      again = dir.File("again.cmp");
+    ASSERT_TRUE(WriteWholeFile(source, FileOf(root)));
+    auto r = Kaltrix({"import", source, "-o", saved});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = Kaltrix({"export", saved, "-o", again, "--scale", "1", "--orientation", "back-to-front"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+
+    WrittenFile written(again);
+    ASSERT_TRUE(written.ok);
+    for (const Expected& hp : expected) {
+        // The part is named after the first mesh, the imported "Root".
+        const std::vector<uint8_t> leaf =
+            written.Leaf("Root.3db/Hardpoints/" + hp.path + "/Position");
+        ByteReader reader(leaf);
+        std::array<float, 3> position{};
+        for (float& v : position) {
+            reader.F32(v);
+        }
+        ASSERT_TRUE(reader.Ok() && reader.Remaining() == 0) << hp.path;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(position[i], hp.position[i], 1e-5f) << hp.path << " coordinate " << i;
+        }
+    }
 }
 
 TEST(ImportCommand, OptionsReachTheDialog) {

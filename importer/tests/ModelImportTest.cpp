@@ -146,7 +146,7 @@ TEST(ModelImport, AMarkerIsAnArrowheadPlacedLikeItsHardpoint) {
     Imported still(
         Single({1}, {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpA", {})})})}));
     ASSERT_EQ(still.Names(), std::vector<std::string>({"Root", "Hp|Fixed|HpA"}));
-    const Vec3 initial[] = {{0, 0, -0.75f}, {-0.5f, 0, 0.35f}, {0.5f, 0, 0.35f}, {0, 0, 0}};
+    const Vec3 initial[] = {{0, 0, -0.75f}, {-0.5f, 0, 0.375f}, {0.5f, 0, 0.375f}, {0, 0, 0}};
     msMesh* marker = still.Mesh(1);
     ASSERT_EQ(msMesh_GetVertexCount(marker), 4);
     for (int i = 0; i < 4; ++i) {
@@ -167,7 +167,14 @@ TEST(ModelImport, AMarkerIsAnArrowheadPlacedLikeItsHardpoint) {
         {1},
         {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpA", {1, 2, 3}, kQuarterZ)})})}));
     EXPECT_EQ(turned.Position(1, 0), (Vec3{1, 2, 2.25f}));
-    EXPECT_EQ(turned.Position(1, 1), (Vec3{1, 1.5f, 3.35f}));
+    EXPECT_EQ(turned.Position(1, 1), (Vec3{1, 1.5f, 3.375f}));
+    // The exporters read a marker's position as the mean of its first three
+    // vertices: that is the hardpoint's own.
+    Vec3 sum{};
+    for (int i = 0; i < 3; ++i) {
+        sum = Add(sum, turned.Position(1, i));
+    }
+    EXPECT_EQ(Scale(sum, 0.33333334f), (Vec3{1, 2, 3}));
 }
 
 TEST(ModelImport, AMeshBeyondTheHostsVertexLimitContinuesInAnotherMesh) {

@@ -308,6 +308,21 @@ bool WindowRobot::RunLine(const std::string& line) {
         current_ = WaitForWindow("window \"" + rest + "\"", &TitleIs, rest);
         return current_ != nullptr;
     }
+    if (verb == "key") {
+        // Keys, unlike "type", pass the box's own window procedure.
+        if (!current_ || !WaitForHandled(kWaitMs, current_)) {
+            return false;
+        }
+        size_t gap = rest.find(' ');
+        HWND box = GetDlgItem(current_, std::atoi(rest.substr(0, gap).c_str()));
+        if (!box || gap == std::string::npos) {
+            return false;
+        }
+        for (char ch : rest.substr(gap + 1)) {
+            SendAsync(box, WM_CHAR, static_cast<unsigned char>(ch), 0);
+        }
+        return true;
+    }
     if (verb == "filedialog") {
         current_ = WaitForWindow("file dialog", &IsFileDialog, "");
         return current_ != nullptr;

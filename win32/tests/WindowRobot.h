@@ -8,6 +8,7 @@
 //   menu ID               the current dialog's menu command ID
 //   hover ID              the pointer moves over menu command ID (0: the menu closes)
 //   tip ID TEXT           the tip the current dialog gives for control ID
+//   key ID TEXT           each character of TEXT typed as a key into box ID
 //   title TEXT            the current dialog's caption is exactly TEXT
 //   filedialog            the open common file dialog becomes the current
 //                         dialog, for clicks on controls of its own
