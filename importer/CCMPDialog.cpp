@@ -7,6 +7,7 @@
 #include "importer/CInputDlg.h"
 #include "importer/ImportPaths.h"
 #include "importer/LibrarySearch.h"
+#include "importer/MaterialLibrary.h"
 
 namespace kx {
 
@@ -303,8 +304,30 @@ void CCMPDialog::Import() {
         if (!made) {
             ui().Message("The import stopped: " + made.Reason() + ".", "Error", MessageIcon::Error);
         }
+        WarnOfShortenedNames();
     }
     End(kIdOk);
+}
+
+void CCMPDialog::WarnOfShortenedNames() {
+    std::string shortened;
+    {
+        std::lock_guard held(modelLock_);
+        for (const CMPMaterial& material : file_.Arrays().materials) {
+            const std::string host = HostMaterialName(material.name);
+            if (material.hostMaterial >= 0 && host != material.name) {
+                shortened += "\n" + material.name + " as " + host;
+            }
+        }
+    }
+    if (!shortened.empty()) {
+        ui().Message("These material names are longer than the modeller's " +
+                         std::to_string(MS_MAX_NAME - 1) +
+                         " characters and were shortened; a model exported from them names "
+                         "other materials:" +
+                         shortened,
+                     "Warning", MessageIcon::Warning);
+    }
 }
 
 void CCMPDialog::AutoLoadCheck() {

@@ -182,6 +182,56 @@ TEST_F(DialogSearch, TheMaterialButtonLoadsAChosenLibrary) {
     EXPECT_EQ(MeshMaterial(0), 0);
 }
 
+TEST_F(DialogSearch, NamesTooLongForTheHostAreCutWithOneWarning) {
+    const std::string cut = "station_interior_panel_0212";
+    const std::string kept = "Panel.dds";
+    const std::vector<std::string> names = {cut + ".dds_glass", cut + ".dds_frame", kept};
+    std::vector<HandNode> materials;
+    for (const std::string& name : names) {
+        materials.push_back(Folder(name, {Leaf("Dc", Colour(1, 1, 1, 1))}));
+    }
+    const std::string path = Write(
+        "long/ship.cmp",
+        FileOf(Folder("\\",
+                      {Folder("VMeshLibrary",
+                              {Folder("s.lod0.vms",
+                                      {Leaf("VMeshData", Block({1}, NameHash(names[0])))}),
+                               Folder("t.lod0.vms",
+                                      {Leaf("VMeshData", Block({1}, NameHash(names[1])))}),
+                               Folder("u.lod0.vms",
+                                      {Leaf("VMeshData", Block({1}, NameHash(names[2])))})}),
+                       Folder("s.3db",
+                              {Folder("MultiLevel",
+                                      {Folder("Level0",
+                                              {Folder("VMeshPart",
+                                                      {Leaf("VMeshRef",
+                                                            Ref("s.lod0.vms", 0, 0, 0, 1)),
+                                                       Leaf("VMeshRef",
+                                                            Ref("t.lod0.vms", 0, 0, 0, 1)),
+                                                       Leaf("VMeshRef",
+                                                            Ref("u.lod0.vms", 0, 0, 0, 1))})})})}),
+                       Folder("Material library", std::move(materials))})));
+    Dlg dialog(host, model, search, options);
+    Open(path);
+    Wait();
+    Click(Dlg::kImport);
+    EXPECT_EQ(ui.RunModal(dialog), kIdOk);
+    ASSERT_EQ(msModel_GetMaterialCount(model), 3);
+    std::vector<std::string> hostNames;
+    for (int i = 0; i < 3; ++i) {
+        char name[MS_MAX_NAME];
+        msMaterial_GetName(msModel_GetMaterialAt(model, i), name, sizeof name);
+        hostNames.push_back(name);
+    }
+    EXPECT_EQ(hostNames, (std::vector<std::string>{cut, cut, kept}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Warning");
+    EXPECT_EQ(ui.messages[0].text,
+              "These material names are longer than the modeller's 31 characters and were "
+              "shortened; a model exported from them names other materials:\n" +
+                  names[0] + " as " + cut + "\n" + names[1] + " as " + cut);
+}
+
 TEST_F(DialogSearch, WithExtractOffNothingIsSearchedOrMade) {
     store.SetInt("Material", "Extract", 0);
     options.extract = false;

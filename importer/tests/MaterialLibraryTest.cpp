@@ -109,7 +109,8 @@ TEST(MaterialLibrary, NamedNodeMatchesItsIdAndCompletesTheSet) {
     Dialog d({"Hull.mat"});
     EXPECT_TRUE(d.Import(MaterialFile({Plain("Hull.mat")})));
     ASSERT_EQ(d.HostCount(), 1);
-    EXPECT_EQ(d.Name(0), "Hull");
+    // The whole name: a model exported again finds the material by it.
+    EXPECT_EQ(d.Name(0), "Hull.mat");
     const CMPMaterial& entry = d.arrays.materials[0];
     EXPECT_TRUE(entry.matched);
     EXPECT_EQ(entry.name, "Hull.mat");
@@ -118,6 +119,18 @@ TEST(MaterialLibrary, NamedNodeMatchesItsIdAndCompletesTheSet) {
     EXPECT_TRUE(d.stop);
     EXPECT_FALSE(d.extract);
     EXPECT_EQ(d.statuses, std::vector<std::string>{"Textures: 1/1"});
+}
+
+TEST(MaterialLibrary, HostNamesKeepTheWholeNameWhenItFits) {
+    EXPECT_EQ(HostMaterialName("debris.TGA"), "debris.TGA");
+    EXPECT_EQ(HostMaterialName("a.b"), "a.b");
+    const std::string fits = "interior_panel_twenty.one.dds_x";  // 31 characters
+    ASSERT_EQ(fits.size(), 31u);
+    EXPECT_EQ(HostMaterialName(fits), fits);
+    EXPECT_EQ(HostMaterialName(fits + "y"), "interior_panel_twenty");
+    // Without a dot, or with the first dot too far in: what the host holds.
+    EXPECT_EQ(HostMaterialName(std::string(40, 'm')), std::string(31, 'm'));
+    EXPECT_EQ(HostMaterialName(std::string(35, 'm') + ".x"), std::string(31, 'm'));
 }
 
 TEST(MaterialLibrary, MaterialWithoutColoursGetsTheDefaults) {
