@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "container/FileIo.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
@@ -67,6 +68,11 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// A material library the person chose that gives no materials.
+std::string MaterialFileRefusal(const std::string& path, const Status& failure) {
+    return path + " " + failure.Reason() + "; no materials were loaded from it";
+}
+
 }  // namespace
 
 CCMPDialog::CCMPDialog(HostServices& host, msModel* model, MaterialSearch& search,
@@ -114,7 +120,13 @@ void CCMPDialog::OnCommand(int id) {
             if (meshesLoaded_) {
                 const std::string path = ChooseFile(kMaterialPattern);
                 if (!path.empty()) {
-                    search_.LoadLibrary(path, Job());
+                    // Chosen, unlike the files a search finds: one that
+                    // gives nothing is said so.
+                    const Status loaded = search_.LoadLibrary(path, Job());
+                    if (!loaded) {
+                        ui().Message(MaterialFileRefusal(path, loaded), kFileErrorCaption,
+                                     MessageIcon::Error);
+                    }
                 }
             }
             break;

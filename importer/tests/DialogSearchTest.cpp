@@ -232,6 +232,41 @@ TEST_F(DialogSearch, NamesTooLongForTheHostAreCutWithOneWarning) {
                   names[0] + " as " + cut + "\n" + names[1] + " as " + cut);
 }
 
+// A file the person chose that gives no materials is said so; the same
+// files found by the search are passed over quietly.
+TEST_F(DialogSearch, AChosenLibraryThatDoesNotLoadIsSaidSo) {
+    const std::string path = Write("c/ship.cmp", Ship());
+    std::vector<uint8_t> damaged = HullLibrary();
+    damaged.resize(60);
+    Write("c/ship.mat", damaged);
+    const std::string missing = dir.File("c/missing.mat");
+    const std::string cut = Write("c/cut.mat", damaged);
+    const std::string text = Write("c/text.mat", {'h', 'e', 'l', 'l', 'o'});
+    const std::string none = Write("c/none.mat", FileOf(Folder("\\", {HullTexture()})));
+    Dlg dialog(host, model, search, options);
+    Open(path);
+    for (const std::string& chosen : {missing, cut, text, none}) {
+        ui.QueueFile(chosen);
+        Click(Dlg::kMaterial);
+        Click(kIdOk);
+    }
+    Wait();
+    Click(Dlg::kImport);
+    EXPECT_EQ(ui.RunModal(dialog), kIdOk);
+    EXPECT_EQ(msModel_GetMaterialCount(model), 0);
+    EXPECT_EQ(msModel_GetMeshCount(model), 2);
+    ASSERT_EQ(ui.messages.size(), 4u);
+    for (const RecordedMessage& message : ui.messages) {
+        EXPECT_EQ(message.caption, "File Error");
+        EXPECT_EQ(message.icon, MessageIcon::Error);
+    }
+    const std::string end = "; no materials were loaded from it";
+    EXPECT_EQ(ui.messages[0].text, missing + " does not exist" + end);
+    EXPECT_EQ(ui.messages[1].text.rfind(cut + " is damaged: ", 0), 0u) << ui.messages[1].text;
+    EXPECT_EQ(ui.messages[2].text, text + " is not a Kaltrix file" + end);
+    EXPECT_EQ(ui.messages[3].text, none + " holds no material library" + end);
+}
+
 TEST_F(DialogSearch, WithExtractOffNothingIsSearchedOrMade) {
     store.SetInt("Material", "Extract", 0);
     options.extract = false;
