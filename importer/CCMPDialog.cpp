@@ -300,6 +300,8 @@ bool CCMPDialog::LoadModelData(int level, bool fresh) {
 
 void CCMPDialog::Import() {
     StopSearch();
+    // The list shows what is imported, whatever reports are still queued.
+    ShowMaterials();
     if (meshesLoaded_ && !abort_) {
         auto plan = file_.Plan({options_.importHardpoints, options_.filter});
         if (!plan) {
