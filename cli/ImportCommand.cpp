@@ -362,15 +362,17 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     if (nothing) {
         return Failure(ctx, "nothing was imported from " + request.input);
     }
-    // The dialog said why (caption and path); the model without the
-    // library's materials is not written.
+    // The dialog said why, naming the file; the model without the library's
+    // materials is not written.
     const std::string chosen = Absolute(request.materials) + " ";
-    for (const RecordedMessage& message : host.ui.messages) {
-        if (!request.materials.empty() && message.caption == kFileErrorCaption &&
-            message.text.rfind(chosen, 0) == 0) {
-            return Failure(ctx, "the material library " + request.materials +
-                                    " did not load; nothing was written to " + request.output);
-        }
+    const bool chosenFailed =
+        !request.materials.empty() &&
+        std::any_of(host.ui.messages.begin(), host.ui.messages.end(), [&](const auto& message) {
+            return message.caption == kFileErrorCaption && message.text.rfind(chosen, 0) == 0;
+        });
+    if (chosenFailed) {
+        return Failure(ctx, "the material library " + request.materials +
+                                " did not load; nothing was written to " + request.output);
     }
     if (!WriteMs3dModel(request.output, handle.model, error)) {
         return Failure(ctx, error);

@@ -207,15 +207,16 @@ Status LibrarySearch::ReadMaterialFile(const std::string& path, const MaterialSe
                                        std::optional<NodeIndex>& index) const {
     FileService& files = job.files ? *job.files : DiskFiles();
     auto unreadable = [](FileOutcome outcome) {
-        return Status::Failure(Fault::Unreadable, outcome == FileOutcome::NotFound ? "does not exist"
-                                                  : outcome == FileOutcome::NotRegularFile
-                                                      ? "is not a regular file"
-                                                      : "could not be read");
+        return Status::Failure(Fault::Unreadable,
+                               outcome == FileOutcome::NotFound         ? "does not exist"
+                               : outcome == FileOutcome::NotRegularFile ? "is not a regular file"
+                                                                        : "could not be read");
     };
     if (FileOutcome read = files.Read(path, image, sizeof kMagic); read != FileOutcome::Done) {
         return unreadable(read);
     }
-    if (image.size() < sizeof kMagic || !std::equal(kMagic, kMagic + sizeof kMagic, image.begin())) {
+    if (image.size() < sizeof kMagic ||
+        !std::equal(kMagic, kMagic + sizeof kMagic, image.begin())) {
         return Status::Failure(Fault::WrongKind, "is not a Kaltrix file");
     }
     // A file too big to hold is passed over like one that cannot be read;

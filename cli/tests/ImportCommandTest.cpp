@@ -82,8 +82,8 @@ TEST(ImportCommand, AnExportedShipComesBack) {
     EXPECT_EQ(r.err, "");
     // No library defines the ship's material: the summary says so.
     EXPECT_EQ(r.out, out.path() + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
-                         ship.path() + "\n" + out.path() + ": materials not loaded: " +
-                         SteelId() + "\n");
+                         ship.path() + "\n" + out.path() + ": materials not loaded: " + SteelId() +
+                         "\n");
     ReadBack back(out.path());
     ASSERT_TRUE(back.ok);
     // The root part first, then the wing and its gun (the filter "Hp" skips
@@ -224,9 +224,9 @@ std::string SteelLibrary(const std::string& path, const std::string& texture = "
         steel.push_back(Leaf("Bt_name", test::Str(alpha)));
         textures.push_back(Folder(alpha, {Leaf("MIPS", test::Str("DDS alpha"))}));
     }
-    const std::vector<uint8_t> bytes = test::FileOf(
-        Folder("\\", {Folder("Material library", {Folder("Steel", std::move(steel))}),
-                       Folder("Texture library", std::move(textures))}));
+    const std::vector<uint8_t> bytes =
+        test::FileOf(Folder("\\", {Folder("Material library", {Folder("Steel", std::move(steel))}),
+                                   Folder("Texture library", std::move(textures))}));
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     EXPECT_TRUE(WriteWholeFile(path, bytes));
     return path;
@@ -314,8 +314,8 @@ TEST(ImportCommand, TheSummaryNamesWhatWasLeftOut) {
     const std::string blocked = work.File("blocked");
     ASSERT_TRUE(WriteWholeFile(blocked, std::vector<uint8_t>{'x'}));
     const std::string out = work.File("out.ms3d");
-    auto r = Kaltrix({"import", ship.path(), "-o", out, "--materials", library, "--textures",
-                      blocked + "/tex"});
+    auto r = Kaltrix(
+        {"import", ship.path(), "-o", out, "--materials", library, "--textures", blocked + "/tex"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, out + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
                          ship.path() + "\n" + out + ": 1 materials, textures Steel.TGA\n" + out +
@@ -334,8 +334,8 @@ TEST(ImportCommand, AMaterialsFileThatDoesNotLoadExitsOne) {
     const std::string truncated = work.File("cut.mat");
     ASSERT_TRUE(WriteWholeFile(truncated, cut));
     for (const std::string& bad : {work.File("missing.mat"), truncated, ship.path()}) {
-        auto r = Kaltrix({"import", ship.path(), "-o", out, "--materials", bad, "--textures",
-                          work.File("tex")});
+        auto r = Kaltrix(
+            {"import", ship.path(), "-o", out, "--materials", bad, "--textures", work.File("tex")});
         EXPECT_EQ(r.rc, 1) << bad;
         EXPECT_NE(r.err.find("File Error: " + bad), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("kaltrix: the material library " + bad +

@@ -192,25 +192,21 @@ TEST_F(DialogSearch, NamesTooLongForTheHostAreCutWithOneWarning) {
     }
     const std::string path = Write(
         "long/ship.cmp",
-        FileOf(Folder("\\",
-                      {Folder("VMeshLibrary",
-                              {Folder("s.lod0.vms",
-                                      {Leaf("VMeshData", Block({1}, NameHash(names[0])))}),
-                               Folder("t.lod0.vms",
-                                      {Leaf("VMeshData", Block({1}, NameHash(names[1])))}),
-                               Folder("u.lod0.vms",
-                                      {Leaf("VMeshData", Block({1}, NameHash(names[2])))})}),
-                       Folder("s.3db",
-                              {Folder("MultiLevel",
-                                      {Folder("Level0",
-                                              {Folder("VMeshPart",
-                                                      {Leaf("VMeshRef",
-                                                            Ref("s.lod0.vms", 0, 0, 0, 1)),
-                                                       Leaf("VMeshRef",
-                                                            Ref("t.lod0.vms", 0, 0, 0, 1)),
-                                                       Leaf("VMeshRef",
-                                                            Ref("u.lod0.vms", 0, 0, 0, 1))})})})}),
-                       Folder("Material library", std::move(materials))})));
+        FileOf(Folder(
+            "\\",
+            {Folder("VMeshLibrary",
+                    {Folder("s.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[0])))}),
+                     Folder("t.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[1])))}),
+                     Folder("u.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[2])))})}),
+             Folder(
+                 "s.3db",
+                 {Folder("MultiLevel",
+                         {Folder("Level0",
+                                 {Folder("VMeshPart",
+                                         {Leaf("VMeshRef", Ref("s.lod0.vms", 0, 0, 0, 1)),
+                                          Leaf("VMeshRef", Ref("t.lod0.vms", 0, 0, 0, 1)),
+                                          Leaf("VMeshRef", Ref("u.lod0.vms", 0, 0, 0, 1))})})})}),
+             Folder("Material library", std::move(materials))})));
     Dlg dialog(host, model, search, options);
     Open(path);
     Wait();
