@@ -105,14 +105,14 @@ struct TextureFile {
     std::string name;
     bool derived = false;
 };
-TextureFile TextureFileName(std::string_view safe, bool dds) {
-    const std::string older = dds ? DdsFileName(safe) : std::string(safe);
+TextureFile TextureFileName(std::string_view safe, bool mips) {
+    const std::string older = mips ? DdsFileName(safe) : std::string(safe);
     const size_t end = ImageExtensionEnd(safe);
     if (end == std::string_view::npos) {
         return {older, false};
     }
     std::string name;
-    if (dds) {
+    if (mips) {
         name = DdsFileName(safe.substr(0, end - 4)) + ".dds";
     } else {
         const std::string_view extension = safe.substr(end - 4, 4);

@@ -92,6 +92,12 @@ class DialogSearch : public ::testing::Test {
         Click(kIdOk);
     }
     void Click(int id) { ui.QueueAction(Act(WindowAction::Kind::Click, id)); }
+    // Material, the file named, OK in the file dialog.
+    void ChooseLibrary(const std::string& path) {
+        ui.QueueFile(path);
+        Click(Dlg::kMaterial);
+        Click(kIdOk);
+    }
     void Wait() { ui.QueueAction(Act(WindowAction::Kind::Wait, 0)); }
     std::vector<ControlItem> Rows(const Dlg& dialog) const {
         return dialog.Control(Dlg::kTextures).items;
@@ -169,9 +175,7 @@ TEST_F(DialogSearch, TheMaterialButtonLoadsAChosenLibrary) {
     Dlg dialog(host, model, search, options);
     Click(Dlg::kMaterial);  // nothing loaded yet: no file dialog
     Open(path);
-    ui.QueueFile(library);
-    Click(Dlg::kMaterial);
-    Click(kIdOk);
+    ChooseLibrary(library);
     Wait();
     Click(Dlg::kImport);
     EXPECT_EQ(ui.RunModal(dialog), kIdOk);
@@ -242,9 +246,7 @@ TEST_F(DialogSearch, AChosenLibraryThatDoesNotLoadIsSaidSo) {
     Dlg dialog(host, model, search, options);
     Open(path);
     for (const std::string& chosen : {missing, cut, text, none}) {
-        ui.QueueFile(chosen);
-        Click(Dlg::kMaterial);
-        Click(kIdOk);
+        ChooseLibrary(chosen);
     }
     Wait();
     Click(Dlg::kImport);
