@@ -4,6 +4,7 @@
 // or "Save Settings" that fails ends the run there, as a person would stop
 // rather than export with settings other than those asked for, or not kept.
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -50,8 +51,15 @@ class CliUi final : public HeadlessUi {
         const int result = HeadlessUi::RunModal(window);
         window_ = outer;
         settingsFileStep_ = false;
+        if (windowEnded) {
+            windowEnded(window);
+        }
         return result;
     }
+
+    // Called with each window as its modal run ends, while what it showed
+    // last is still there to read.
+    std::function<void(const Window&)> windowEnded;
 
   private:
     std::ostream& err_;

@@ -45,7 +45,8 @@ std::span<const Command> Commands() {
         "Auto open off, the options as its menu commands, \"Model\" answered with MODEL,\n"
         "the level picked in its combo box, then \"Import\". Messages print as\n"
         "'Caption: text'. Exit 0 when something was imported and OUT written, 1 when\n"
-        "nothing was, 2 for a usage error or an option the dialog refuses.\n"
+        "nothing was (or FILE.mat did not load: OUT is then not written), 2 for a usage\n"
+        "error or an option the dialog refuses.\n"
         "  --lod N                the N-th entry of the level list, counting from 0\n"
         "  --no-hardpoints        leave the hardpoints out\n"
         "  --hardpoints-after-model  all hardpoint markers after all meshes\n"
@@ -71,7 +72,16 @@ std::span<const Command> Commands() {
         "soon as the model is read) and FILE.mat; the first file read that defines a\n"
         "material wins, so when a search could find other definitions than FILE.mat,\n"
         "add --no-search for a result that never depends on which came first. Every\n"
-        "search has ended before Import is pressed.\n";
+        "search has ended before Import is pressed. The summary names the materials\n"
+        "no file read defined (by id) and the textures that name no file.\n"
+        "Names: a texture file in the textures folder is named by the name its material\n"
+        "stores, up to its first .tga or .dds (any case), ending in the extension of the\n"
+        "data (.dds for a DDS image, all in lower case; .tga for a TGA image), so a date\n"
+        "or a second name some tools append is left off; a stored name without either\n"
+        "is used whole (lower case for a DDS image). A file already there is used as it\n"
+        "is, except that a shortened name whose file holds another image is numbered:\n"
+        "NAME (2).dds. A material keeps its whole name when it fits the modeller's 31\n"
+        "characters; a longer one is cut before its first dot, with a warning.\n";
     static const Command commands[] = {
         {"hash", "NAME...",
          "Prints the name id of each NAME: 0x, eight hex digits, two spaces, the name.\n", RunHash},

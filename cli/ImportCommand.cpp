@@ -1,6 +1,7 @@
 // kaltrix import: runs the model importer library on a game model, driving
 // its main dialog as a person would, and writes the model it built.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "cli/ExportSettingsOptions.h"
 #include "cli/ExporterRun.h"
 #include "cli/HeadlessHost.h"
+#include "container/FileIo.h"
 #include "host/HeadlessModel.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPDialog.h"  // the dialogs' control ids only
@@ -165,6 +167,47 @@ std::string MaterialsLine(msModel* model, int before) {
            (textures.empty() ? std::string(", no textures") : ", textures " + textures);
 }
 
+// The rows of the dialog's texture list that no library named: they still
+// show the material's id ("0x" and lower-case hex digits).
+std::vector<std::string> NotLoaded(const std::vector<ControlItem>& rows) {
+    std::vector<std::string> ids;
+    for (const ControlItem& row : rows) {
+        const std::string_view text = row.text;
+        if (text.size() > 2 && text.size() <= 10 && text.substr(0, 2) == "0x" &&
+            text.find_first_not_of("0123456789abcdef", 2) == std::string_view::npos) {
+            ids.push_back(row.text);
+        }
+    }
+    return ids;
+}
+
+// The texture paths of the import's materials that name no file: the
+// texture was not in the library or could not be written.
+std::vector<std::string> NotWritten(msModel* model, int before) {
+    std::vector<std::string> paths;
+    for (int i = before; i < msModel_GetMaterialCount(model); ++i) {
+        msMaterial* material = msModel_GetMaterialAt(model, i);
+        for (auto get : {msMaterial_GetDiffuseTexture, msMaterial_GetAlphaTexture}) {
+            char path[MS_MAX_PATH] = {};
+            get(material, path, sizeof path);
+            std::error_code ec;
+            if (path[0] != 0 && !std::filesystem::is_regular_file(path, ec) &&
+                std::find(paths.begin(), paths.end(), Printable(path)) == paths.end()) {
+                paths.push_back(Printable(path));
+            }
+        }
+    }
+    return paths;
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        out += (out.empty() ? "" : ", ") + item;
+    }
+    return out;
+}
+
 struct Made {
     int meshes = 0, triangles = 0, markers = 0;
 };
@@ -279,6 +322,12 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     const std::string searchTop =
         request.searchTop.empty() ? FolderOf(Absolute(request.input)) : Absolute(request.searchTop);
     const int materialsBefore = msModel_GetMaterialCount(handle.model);
+    std::vector<std::string> notLoaded;
+    host.ui.windowEnded = [&notLoaded](const Window& window) {
+        if (window.HasControl(CCMPDialog::kTextures)) {
+            notLoaded = NotLoaded(window.Control(CCMPDialog::kTextures).items);
+        }
+    };
     int executed = 0;
     bool ran = false;
     {
@@ -318,6 +367,18 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     if (nothing) {
         return Failure(ctx, "nothing was imported from " + request.input);
     }
+    // The dialog said why, naming the file; the model without the library's
+    // materials is not written.
+    const std::string chosen = Absolute(request.materials) + " ";
+    const bool chosenFailed =
+        !request.materials.empty() &&
+        std::any_of(host.ui.messages.begin(), host.ui.messages.end(), [&](const auto& message) {
+            return message.caption == kFileErrorCaption && message.text.rfind(chosen, 0) == 0;
+        });
+    if (chosenFailed) {
+        return Failure(ctx, "the material library " + request.materials +
+                                " did not load; nothing was written to " + request.output);
+    }
     if (!WriteMs3dModel(request.output, handle.model, error)) {
         return Failure(ctx, error);
     }
@@ -327,6 +388,12 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     if (const std::string materials = MaterialsLine(handle.model, materialsBefore);
         !materials.empty()) {
         ctx.out << request.output << ": " << materials << '\n';
+    }
+    if (!notLoaded.empty()) {
+        ctx.out << request.output << ": materials not loaded: " << Joined(notLoaded) << '\n';
+    }
+    if (const auto paths = NotWritten(handle.model, materialsBefore); !paths.empty()) {
+        ctx.out << request.output << ": textures not written: " << Joined(paths) << '\n';
     }
     return 0;
 }

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "container/FileIo.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
 #include "importer/ImportPaths.h"
 #include "importer/LibrarySearch.h"
+#include "importer/MaterialLibrary.h"
 
 namespace kx {
 
@@ -66,6 +68,11 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// A material library the person chose that gives no materials.
+std::string MaterialFileRefusal(const std::string& path, const Status& failure) {
+    return path + " " + failure.Reason() + "; no materials were loaded from it";
+}
+
 }  // namespace
 
 CCMPDialog::CCMPDialog(HostServices& host, msModel* model, MaterialSearch& search,
@@ -113,7 +120,13 @@ void CCMPDialog::OnCommand(int id) {
             if (meshesLoaded_) {
                 const std::string path = ChooseFile(kMaterialPattern);
                 if (!path.empty()) {
-                    search_.LoadLibrary(path, Job());
+                    // Chosen, unlike the files a search finds: one that
+                    // gives nothing is said so.
+                    const Status loaded = search_.LoadLibrary(path, Job());
+                    if (!loaded) {
+                        ui().Message(MaterialFileRefusal(path, loaded), kFileErrorCaption,
+                                     MessageIcon::Error);
+                    }
                 }
             }
             break;
@@ -287,6 +300,8 @@ bool CCMPDialog::LoadModelData(int level, bool fresh) {
 
 void CCMPDialog::Import() {
     StopSearch();
+    // The list shows what is imported, whatever reports are still queued.
+    ShowMaterials();
     if (meshesLoaded_ && !abort_) {
         auto plan = file_.Plan({options_.importHardpoints, options_.filter});
         if (!plan) {
@@ -303,8 +318,30 @@ void CCMPDialog::Import() {
         if (!made) {
             ui().Message("The import stopped: " + made.Reason() + ".", "Error", MessageIcon::Error);
         }
+        WarnOfShortenedNames();
     }
     End(kIdOk);
+}
+
+void CCMPDialog::WarnOfShortenedNames() {
+    std::string shortened;
+    {
+        std::lock_guard held(modelLock_);
+        for (const CMPMaterial& material : file_.Arrays().materials) {
+            const std::string host = HostMaterialName(material.name);
+            if (material.hostMaterial >= 0 && host != material.name) {
+                shortened += "\n" + material.name + " as " + host;
+            }
+        }
+    }
+    if (!shortened.empty()) {
+        ui().Message("These material names are longer than the modeller's " +
+                         std::to_string(MS_MAX_NAME - 1) +
+                         " characters and were shortened; a model exported from them names "
+                         "other materials:" +
+                         shortened,
+                     "Warning", MessageIcon::Warning);
+    }
 }
 
 void CCMPDialog::AutoLoadCheck() {

@@ -82,6 +82,8 @@ class CCMPDialog : public Window {
     // Clear model comes once it has proved readable.
     bool LoadModelData(int level, bool fresh);
     void Import();
+    // One warning naming the materials whose names the host could not hold.
+    void WarnOfShortenedNames();
     void AutoLoadCheck();
     void ToggleOption(int command);
     void ChooseFilter();

@@ -202,38 +202,48 @@ void LibrarySearch::Spawn(std::function<void()> body) {
     }
 }
 
-bool LibrarySearch::LoadMaterialFile(const std::string& path, const MaterialSearchJob& job) {
-    if (finished_) {
-        return false;
-    }
-    Post(job, kPostMaterialCaption, DisplayedPath(path, job.gameFolder));
+Status LibrarySearch::ReadMaterialFile(const std::string& path, const MaterialSearchJob& job,
+                                       std::vector<uint8_t>& image,
+                                       std::optional<NodeIndex>& index) const {
     FileService& files = job.files ? *job.files : DiskFiles();
-    std::vector<uint8_t> image;
-    if (files.Read(path, image, sizeof kMagic) != FileOutcome::Done ||
-        image.size() < sizeof kMagic ||
+    auto unreadable = [](FileOutcome outcome) {
+        return Status::Failure(Fault::Unreadable,
+                               outcome == FileOutcome::NotFound         ? "does not exist"
+                               : outcome == FileOutcome::NotRegularFile ? "is not a regular file"
+                                                                        : "could not be read");
+    };
+    if (FileOutcome read = files.Read(path, image, sizeof kMagic); read != FileOutcome::Done) {
+        return unreadable(read);
+    }
+    if (image.size() < sizeof kMagic ||
         !std::equal(kMagic, kMagic + sizeof kMagic, image.begin())) {
-        return false;
+        return Status::Failure(Fault::WrongKind, "is not a Kaltrix file");
     }
     // A file too big to hold is passed over like one that cannot be read;
     // the search goes on with the next.
-    std::optional<Result<NodeIndex>> index;
     try {
-        if (files.Read(path, image) != FileOutcome::Done) {
-            return false;
+        if (FileOutcome read = files.Read(path, image); read != FileOutcome::Done) {
+            return unreadable(read);
         }
-        index.emplace(NodeIndex::Build(image));
+        Result<NodeIndex> built = NodeIndex::Build(image);
+        if (!built) {
+            return Status::Failure(Fault::Damaged, "is damaged: " + built.Reason());
+        }
+        index.emplace(std::move(built.Value()));
     } catch (const std::bad_alloc&) {
-        return false;
+        return Status::Failure(Fault::Unreadable, "is too big to be read");
     }
-    if (!*index) {
-        return false;
-    }
+    return Status::Success();
+}
+
+bool LibrarySearch::ImportRead(const std::string& path, const MaterialSearchJob& job,
+                               std::vector<uint8_t> image, const NodeIndex& index) {
     MaterialImport work = ImportFor(job);
     auto held = Hold(job.lock);
     const int before = found_;
-    const bool complete = ImportMaterialLibrary(index->Value(), work);
+    const bool complete = ImportMaterialLibrary(index, work);
     if (found_ > before) {
-        // The index goes with this call; the bytes stay where they are.
+        // The index goes with the caller; the bytes stay where they are.
         kept_.push_back(std::move(image));
     }
     if (complete) {
@@ -242,10 +252,38 @@ bool LibrarySearch::LoadMaterialFile(const std::string& path, const MaterialSear
     return complete;
 }
 
-void LibrarySearch::LoadLibrary(const std::string& path, const MaterialSearchJob& job) {
-    if (LoadMaterialFile(path, job)) {
+bool LibrarySearch::LoadMaterialFile(const std::string& path, const MaterialSearchJob& job) {
+    if (finished_) {
+        return false;
+    }
+    Post(job, kPostMaterialCaption, DisplayedPath(path, job.gameFolder));
+    std::vector<uint8_t> image;
+    std::optional<NodeIndex> index;
+    if (!ReadMaterialFile(path, job, image, index)) {
+        return false;
+    }
+    return ImportRead(path, job, std::move(image), *index);
+}
+
+Status LibrarySearch::LoadLibrary(const std::string& path, const MaterialSearchJob& job) {
+    // The person chose this file: one that gives no materials is said so,
+    // also when the materials are all found already (a wrong name typed).
+    std::vector<uint8_t> image;
+    std::optional<NodeIndex> index;
+    if (Status read = ReadMaterialFile(path, job, image, index); !read) {
+        return read;
+    }
+    if (index->FindPath("aterial library", 1) < 0) {
+        return Status::Failure(Fault::Refused, "holds no material library");
+    }
+    if (finished_) {
+        return Status::Success();
+    }
+    Post(job, kPostMaterialCaption, DisplayedPath(path, job.gameFolder));
+    if (ImportRead(path, job, std::move(image), *index)) {
         Post(job, kPostAutoLoadCheck);
     }
+    return Status::Success();
 }
 
 void LibrarySearch::Stop() {

@@ -9,11 +9,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/Result.h"
 #include "importer/MaterialSearch.h"
+#include "importer/NodeIndex.h"
 
 namespace kx {
 
@@ -31,7 +34,7 @@ class LibrarySearch : public MaterialSearch {
     LibrarySearch& operator=(const LibrarySearch&) = delete;
 
     void Start(const MaterialSearchJob& job) override;
-    void LoadLibrary(const std::string& path, const MaterialSearchJob& job) override;
+    Status LoadLibrary(const std::string& path, const MaterialSearchJob& job) override;
     void Stop() override;
     void Reset() override;
     bool TakeExtractOff() override;
@@ -48,6 +51,12 @@ class LibrarySearch : public MaterialSearch {
 
   private:
     MaterialImport ImportFor(const MaterialSearchJob& job);
+    // The file's bytes and index; the failure says why it gives none.
+    Status ReadMaterialFile(const std::string& path, const MaterialSearchJob& job,
+                            std::vector<uint8_t>& image, std::optional<NodeIndex>& index) const;
+    // Imports a file read; keeps its bytes when they gave a material.
+    bool ImportRead(const std::string& path, const MaterialSearchJob& job,
+                    std::vector<uint8_t> image, const NodeIndex& index);
     // Runs `body` on a worker the dialog counts as running.
     void Spawn(std::function<void()> body);
     void Post(const MaterialSearchJob& job, int id, std::string text = {}) const;

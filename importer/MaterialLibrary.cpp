@@ -1,5 +1,6 @@
 #include "importer/MaterialLibrary.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -79,6 +80,14 @@ void SendToHost(msMaterial* material, Working& w) {
 
 }  // namespace
 
+std::string HostMaterialName(std::string_view name) {
+    constexpr size_t kHostName = MS_MAX_NAME - 1;
+    if (name.size() <= kHostName) {
+        return std::string(name);
+    }
+    return std::string(name.substr(0, std::min(name.find('.'), kHostName)));
+}
+
 bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
     CreateFolderChain(job.textureFolder);
     const int library = index.FindPath("aterial library", 1);
@@ -112,7 +121,7 @@ bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
         entry->hostMaterial = material ? hostIndex : -1;
         const std::string name(node.name);
         if (material) {
-            msMaterial_SetName(material, name.substr(0, name.find('.')).c_str());
+            msMaterial_SetName(material, HostMaterialName(name).c_str());
         }
         entry->name = name;
         const int found = job.found ? job.found->fetch_add(1) + 1 : 0;

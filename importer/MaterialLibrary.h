@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "host/ModelLib.h"
 
@@ -31,6 +32,12 @@ struct MaterialImport {
     // Gets "Textures: found/entries" after each import.
     std::function<void(std::string)> status;
 };
+
+// The name a material takes in the host: the whole name when the host's
+// field holds it (a model exported again names its materials by the hash of
+// the whole name), else the name cut before its first '.', as far as the
+// field holds it.
+std::string HostMaterialName(std::string_view name);
 
 // Imports the library of one loaded container file. Returns the finished
 // flag (true once every entry is matched, by this call or an earlier one);

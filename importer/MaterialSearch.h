@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/Result.h"
 #include "host/ModelLib.h"
 
 namespace kx {
@@ -51,8 +52,10 @@ class MaterialSearch {
     virtual ~MaterialSearch() = default;
     // Looks for the job's materials; may leave workers running.
     virtual void Start(const MaterialSearchJob& job) = 0;
-    // A material library the person picked for the current model.
-    virtual void LoadLibrary(const std::string& path, const MaterialSearchJob& job) = 0;
+    // A material library the person picked for the current model. A file
+    // that does not load, or holds no material library, gives the failure
+    // (its reason completes a sentence that starts with the path).
+    virtual Status LoadLibrary(const std::string& path, const MaterialSearchJob& job) = 0;
     // Ends the workers and waits for them. The job's stop flag is set first.
     virtual void Stop() = 0;
     // A new model: the material files kept for the old one are let go.
@@ -71,7 +74,9 @@ class MaterialSearch {
 class NoMaterialSearch : public MaterialSearch {
   public:
     void Start(const MaterialSearchJob& job) override;
-    void LoadLibrary(const std::string&, const MaterialSearchJob&) override {}
+    Status LoadLibrary(const std::string&, const MaterialSearchJob&) override {
+        return Status::Success();
+    }
     void Stop() override {}
     bool Finished() const override { return true; }
     int Found() const override { return 0; }

@@ -8,12 +8,16 @@
 #include <system_error>
 
 #include "container/ByteReader.h"
+#include "container/FileIo.h"
 #include "importer/ImportPaths.h"
 #include "importer/NodeIndex.h"
 
 namespace kx {
 
 namespace {
+
+// How many files one cut texture name may stand for.
+constexpr int kNumberedCopies = 100;
 
 bool IsFolderSeparator(char c) {
 #if defined(_WIN32)
@@ -60,8 +64,9 @@ bool IsReservedDeviceName(std::string_view name) {
     return false;
 }
 
-// The name a "MIPS" image is written under: lower case, and a DDS file
-// whatever the material calls it.
+// The name a "MIPS" image is written under when the stored name has no
+// image extension to go by: lower case, and a DDS file whatever the
+// material calls it.
 std::string DdsFileName(std::string_view name) {
     std::string lower;
     for (char c : name) {
@@ -79,9 +84,65 @@ std::string DdsFileName(std::string_view name) {
     return out;
 }
 
+// Where the first ".tga" or ".dds" (any case) ends, after at least one
+// character of name; npos when there is none.
+size_t ImageExtensionEnd(std::string_view name) {
+    for (size_t i = 1; i + 4 <= name.size(); ++i) {
+        const std::string_view ext = name.substr(i, 4);
+        if (SameIgnoringCase(ext, ".tga") || SameIgnoringCase(ext, ".dds")) {
+            return i + 4;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The file an image is written under. A stored name with an image extension
+// is cut after it: what some tools append (a date, a second name run on)
+// would leave a file that no program opens, and the extension becomes the
+// one the data has. A name without one keeps the older rule. `derived` when
+// the name differs from what that older rule gives.
+struct TextureFile {
+    std::string name;
+    bool derived = false;
+};
+TextureFile TextureFileName(std::string_view safe, bool mips) {
+    const std::string older = mips ? DdsFileName(safe) : std::string(safe);
+    const size_t end = ImageExtensionEnd(safe);
+    if (end == std::string_view::npos) {
+        return {older, false};
+    }
+    std::string name;
+    if (mips) {
+        name = DdsFileName(safe.substr(0, end - 4)) + ".dds";
+    } else {
+        const std::string_view extension = safe.substr(end - 4, 4);
+        name = std::string(safe.substr(0, end - 4)) +
+               (SameIgnoringCase(extension, ".tga") ? std::string(extension) : ".tga");
+    }
+    return {name, name != older};
+}
+
+// "name (n).ext": another file for a texture whose cut name is taken.
+std::string NumberedName(const std::string& name, int n) {
+    return name.substr(0, name.size() - 4) + " (" + std::to_string(n) + ")" +
+           name.substr(name.size() - 4);
+}
+
 bool Exists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(path, ec);
+}
+
+// Whether the file at `path` holds exactly `bytes`.
+bool Holds(const std::string& path, std::span<const uint8_t> bytes) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size != bytes.size()) {
+        return false;
+    }
+    std::vector<uint8_t> held;
+    return ReadFileBytes(path, held) == FileOutcome::Done &&
+           std::equal(held.begin(), held.end(), bytes.begin(), bytes.end());
 }
 
 // Creates the file only when nothing is at the path yet, so an existing file
@@ -243,10 +304,8 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
     if (image < 0) {
         return stored;
     }
-    std::string fileName = safe;
-    if (index[image].name == "MIPS") {
-        fileName = DdsFileName(safe);
-    } else {
+    const bool mips = index[image].name == "MIPS";
+    if (!mips) {
         image = index.FindPath(stored + "\nMIP0", first);
         if (image < 0) {
             return stored;
@@ -255,8 +314,9 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
     if (!index[image].leaf) {
         return stored;
     }
-    const std::string path = JoinPath(textureFolder, fileName);
-    if (Exists(path)) {
+    const TextureFile file = TextureFileName(safe, mips);
+    const std::string path = JoinPath(textureFolder, file.name);
+    if (!file.derived && Exists(path)) {
         return path;
     }
     // The loaded image stays as it was read; only what is written is turned.
@@ -266,7 +326,28 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
         // An image whose header does not fit its bytes is written unchanged.
         ReverseTgaRows(bytes);
     }
-    return WriteNewFile(path, bytes) == Written::Failed ? stored : path;
+    if (!file.derived) {
+        return WriteNewFile(path, bytes) == Written::Failed ? stored : path;
+    }
+    // Stored names that differ only after their extension cut to one name:
+    // each image gets a file of its own, and a file already holding the same
+    // image (the same texture again, or an earlier import) is used as it is.
+    for (int copy = 1; copy <= kNumberedCopies; ++copy) {
+        const std::string candidate =
+            copy == 1 ? path : JoinPath(textureFolder, NumberedName(file.name, copy));
+        switch (WriteNewFile(candidate, bytes)) {
+            case Written::Done:
+                return candidate;
+            case Written::Failed:
+                return stored;
+            case Written::Exists:
+                if (Holds(candidate, bytes)) {
+                    return candidate;
+                }
+                break;
+        }
+    }
+    return stored;
 }
 
 }  // namespace kx

@@ -14,7 +14,11 @@ class NodeIndex;
 // Writes the texture named by the leaf `nameNode` ("Dt_name" / "Bt_name")
 // into `textureFolder` and gives the path to hand the host: the new file, an
 // existing file at that path (never overwritten), or the stored name itself
-// when nothing could be written.
+// when nothing could be written. The file is named by the stored name up to
+// its first ".tga" / ".dds" (any case), ending in the extension of the data
+// (".dds" for a "MIPS" image, lower case, ".tga" for "MIP0"); a name without
+// either keeps its whole text (lower case for "MIPS"). A cut name already
+// taken by a file holding another image is numbered: "name (2).dds".
 std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::string& textureFolder);
 
 // Makes every folder of `path` exist, outermost first. A last part with a

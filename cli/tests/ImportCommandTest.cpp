@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "cli/tests/CliRun.h"
 #include "container/ByteReader.h"
 #include "container/FileIo.h"
+#include "container/NameHash.h"
 #include "exporter/tests/ExportHarness.h"
 #include "host/HeadlessModel.h"
 #include "importer/tests/ImportFiles.h"
@@ -66,14 +68,23 @@ struct ReadBack {
     bool ok = false;
 };
 
+// The ship's material id as the texture list shows it.
+std::string SteelId() {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%x", NameHash("Steel"));
+    return hex;
+}
+
 TEST(ImportCommand, AnExportedShipComesBack) {
     ExportedShip ship;
     TempFile out("import_back.ms3d");
     auto r = Kaltrix({"import", ship.path(), "-o", out.path()});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.err, "");
+    // No library defines the ship's material: the summary says so.
     EXPECT_EQ(r.out, out.path() + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
-                         ship.path() + "\n");
+                         ship.path() + "\n" + out.path() + ": materials not loaded: " + SteelId() +
+                         "\n");
     ReadBack back(out.path());
     ASSERT_TRUE(back.ok);
     // The root part first, then the wing and its gun (the filter "Hp" skips
@@ -258,15 +269,21 @@ TEST(ImportCommand, UsageErrorsExitTwo) {
 
 // A material library defining Steel with a texture the library carries,
 // written where asked.
-std::string SteelLibrary(const std::string& path, const std::string& texture = "Steel.TGA") {
+std::string SteelLibrary(const std::string& path, const std::string& texture = "Steel.TGA",
+                         const std::string& alpha = {}) {
     using test::Folder;
     using test::Leaf;
-    const std::vector<uint8_t> bytes = test::FileOf(Folder(
-        "\\",
-        {Folder("Material library",
-                {Folder("Steel", {Leaf("Dc", test::Le{}.f32s({0.5f, 0.25f, 1, 1}).bytes),
-                                  Leaf("Dt_name", test::Str(texture))})}),
-         Folder("Texture library", {Folder(texture, {Leaf("MIPS", test::Str("DDS steel"))})})}));
+    std::vector<test::HandNode> steel = {Leaf("Dc", test::Le{}.f32s({0.5f, 0.25f, 1, 1}).bytes),
+                                         Leaf("Dt_name", test::Str(texture))};
+    std::vector<test::HandNode> textures = {
+        Folder(texture, {Leaf("MIPS", test::Str("DDS steel"))})};
+    if (!alpha.empty()) {
+        steel.push_back(Leaf("Bt_name", test::Str(alpha)));
+        textures.push_back(Folder(alpha, {Leaf("MIPS", test::Str("DDS alpha"))}));
+    }
+    const std::vector<uint8_t> bytes =
+        test::FileOf(Folder("\\", {Folder("Material library", {Folder("Steel", std::move(steel))}),
+                                   Folder("Texture library", std::move(textures))}));
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     EXPECT_TRUE(WriteWholeFile(path, bytes));
     return path;
@@ -332,6 +349,73 @@ TEST(ImportCommand, AChosenLibraryGivesMaterialsAndWritesTheirTextures) {
     EXPECT_EQ(Materials(out), (M{{"Steel", written}}));
     ASSERT_TRUE(ReadWholeFile(written, dds));
     EXPECT_EQ(dds, (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+}
+
+// Stored texture names that run on after their extension, as some tools
+// leave them: every texture is written under a name that opens, and the
+// material names those files.
+TEST(ImportCommand, SuffixedTextureNamesGiveFilesThatOpen) {
+    ExportedShip ship;
+    test::TempDir work("import_suffixed");
+    const std::string library = SteelLibrary(
+        work.File("steel.mat"), "2P_S 21.tga0212102031572P_S 21o.tga", "2P_S 07.tga021210203157");
+    const std::string textures = work.File("tex");
+    const std::string out = work.File("out.ms3d");
+    auto r =
+        Kaltrix({"import", ship.path(), "-o", out, "--materials", library, "--textures", textures});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string diffuse = textures + "/2p_s 21.dds";
+    EXPECT_EQ(r.out, out + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
+                         ship.path() + "\n" + out + ": 1 materials, textures " + diffuse + "\n");
+    using M = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(Materials(out), (M{{"Steel", diffuse}}));
+    EXPECT_TRUE(std::filesystem::is_regular_file(diffuse));
+    EXPECT_TRUE(std::filesystem::is_regular_file(textures + "/2p_s 07.dds"));
+    ReadBack back(out);
+    char alpha[MS_MAX_PATH];
+    msMaterial_GetAlphaTexture(msModel_GetMaterialAt(back.model.m, 0), alpha, sizeof alpha);
+    EXPECT_EQ(alpha, textures + "/2p_s 07.dds");
+}
+
+// What the import left out is said: materials no file defined, textures
+// that name no file (not in the library, or the folder takes no file).
+TEST(ImportCommand, TheSummaryNamesWhatWasLeftOut) {
+    ExportedShip ship;
+    test::TempDir work("import_left_out");
+    const std::string library = SteelLibrary(work.File("steel.mat"));
+    const std::string blocked = work.File("blocked");
+    ASSERT_TRUE(WriteWholeFile(blocked, std::vector<uint8_t>{'x'}));
+    const std::string out = work.File("out.ms3d");
+    auto r = Kaltrix(
+        {"import", ship.path(), "-o", out, "--materials", library, "--textures", blocked + "/tex"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, out + ": 2 meshes, 2 triangles, 1 hardpoint markers imported from " +
+                         ship.path() + "\n" + out + ": 1 materials, textures Steel.TGA\n" + out +
+                         ": textures not written: Steel.TGA\n");
+}
+
+// A library named with --materials that does not load is said so, exit 1,
+// and the model without its materials is not written.
+TEST(ImportCommand, AMaterialsFileThatDoesNotLoadExitsOne) {
+    ExportedShip ship;
+    test::TempDir work("import_bad_materials");
+    const std::string out = work.File("out.ms3d");
+    std::vector<uint8_t> cut;
+    ASSERT_TRUE(ReadWholeFile(SteelLibrary(work.File("steel.mat")), cut));
+    cut.resize(cut.size() / 2);
+    const std::string truncated = work.File("cut.mat");
+    ASSERT_TRUE(WriteWholeFile(truncated, cut));
+    for (const std::string& bad : {work.File("missing.mat"), truncated, ship.path()}) {
+        auto r = Kaltrix(
+            {"import", ship.path(), "-o", out, "--materials", bad, "--textures", work.File("tex")});
+        EXPECT_EQ(r.rc, 1) << bad;
+        EXPECT_NE(r.err.find("File Error: " + bad), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("kaltrix: the material library " + bad +
+                             " did not load; nothing was written to " + out),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 TEST(ImportCommand, TexturesGoBesideTheOutputByDefault) {

@@ -92,6 +92,12 @@ class DialogSearch : public ::testing::Test {
         Click(kIdOk);
     }
     void Click(int id) { ui.QueueAction(Act(WindowAction::Kind::Click, id)); }
+    // Material, the file named, OK in the file dialog.
+    void ChooseLibrary(const std::string& path) {
+        ui.QueueFile(path);
+        Click(Dlg::kMaterial);
+        Click(kIdOk);
+    }
     void Wait() { ui.QueueAction(Act(WindowAction::Kind::Wait, 0)); }
     std::vector<ControlItem> Rows(const Dlg& dialog) const {
         return dialog.Control(Dlg::kTextures).items;
@@ -169,9 +175,7 @@ TEST_F(DialogSearch, TheMaterialButtonLoadsAChosenLibrary) {
     Dlg dialog(host, model, search, options);
     Click(Dlg::kMaterial);  // nothing loaded yet: no file dialog
     Open(path);
-    ui.QueueFile(library);
-    Click(Dlg::kMaterial);
-    Click(kIdOk);
+    ChooseLibrary(library);
     Wait();
     Click(Dlg::kImport);
     EXPECT_EQ(ui.RunModal(dialog), kIdOk);
@@ -180,6 +184,85 @@ TEST_F(DialogSearch, TheMaterialButtonLoadsAChosenLibrary) {
     EXPECT_EQ(dialog.Control(Dlg::kMaterial).text, DisplayedPath(library, ""));
     EXPECT_EQ(Rows(dialog)[0], (ControlItem{"Hull.mat", {"Hull.TGA"}, 0}));
     EXPECT_EQ(MeshMaterial(0), 0);
+}
+
+TEST_F(DialogSearch, NamesTooLongForTheHostAreCutWithOneWarning) {
+    const std::string cut = "station_interior_panel_0212";
+    const std::string kept = "Panel.dds";
+    const std::vector<std::string> names = {cut + ".dds_glass", cut + ".dds_frame", kept};
+    std::vector<HandNode> materials;
+    for (const std::string& name : names) {
+        materials.push_back(Folder(name, {Leaf("Dc", Colour(1, 1, 1, 1))}));
+    }
+    const std::string path = Write(
+        "long/ship.cmp",
+        FileOf(Folder(
+            "\\",
+            {Folder("VMeshLibrary",
+                    {Folder("s.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[0])))}),
+                     Folder("t.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[1])))}),
+                     Folder("u.lod0.vms", {Leaf("VMeshData", Block({1}, NameHash(names[2])))})}),
+             Folder(
+                 "s.3db",
+                 {Folder("MultiLevel",
+                         {Folder("Level0",
+                                 {Folder("VMeshPart",
+                                         {Leaf("VMeshRef", Ref("s.lod0.vms", 0, 0, 0, 1)),
+                                          Leaf("VMeshRef", Ref("t.lod0.vms", 0, 0, 0, 1)),
+                                          Leaf("VMeshRef", Ref("u.lod0.vms", 0, 0, 0, 1))})})})}),
+             Folder("Material library", std::move(materials))})));
+    Dlg dialog(host, model, search, options);
+    Open(path);
+    Wait();
+    Click(Dlg::kImport);
+    EXPECT_EQ(ui.RunModal(dialog), kIdOk);
+    ASSERT_EQ(msModel_GetMaterialCount(model), 3);
+    std::vector<std::string> hostNames;
+    for (int i = 0; i < 3; ++i) {
+        char name[MS_MAX_NAME];
+        msMaterial_GetName(msModel_GetMaterialAt(model, i), name, sizeof name);
+        hostNames.push_back(name);
+    }
+    EXPECT_EQ(hostNames, (std::vector<std::string>{cut, cut, kept}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Warning");
+    EXPECT_EQ(ui.messages[0].text,
+              "These material names are longer than the modeller's 31 characters and were "
+              "shortened; a model exported from them names other materials:\n" +
+                  names[0] + " as " + cut + "\n" + names[1] + " as " + cut);
+}
+
+// A file the person chose that gives no materials is said so; the same
+// files found by the search are passed over quietly.
+TEST_F(DialogSearch, AChosenLibraryThatDoesNotLoadIsSaidSo) {
+    const std::string path = Write("c/ship.cmp", Ship());
+    std::vector<uint8_t> damaged = HullLibrary();
+    damaged.resize(60);
+    Write("c/ship.mat", damaged);
+    const std::string missing = dir.File("c/missing.mat");
+    const std::string cut = Write("c/cut.mat", damaged);
+    const std::string text = Write("c/text.mat", {'h', 'e', 'l', 'l', 'o'});
+    const std::string none = Write("c/none.mat", FileOf(Folder("\\", {HullTexture()})));
+    Dlg dialog(host, model, search, options);
+    Open(path);
+    for (const std::string& chosen : {missing, cut, text, none}) {
+        ChooseLibrary(chosen);
+    }
+    Wait();
+    Click(Dlg::kImport);
+    EXPECT_EQ(ui.RunModal(dialog), kIdOk);
+    EXPECT_EQ(msModel_GetMaterialCount(model), 0);
+    EXPECT_EQ(msModel_GetMeshCount(model), 2);
+    ASSERT_EQ(ui.messages.size(), 4u);
+    for (const RecordedMessage& message : ui.messages) {
+        EXPECT_EQ(message.caption, "File Error");
+        EXPECT_EQ(message.icon, MessageIcon::Error);
+    }
+    const std::string end = "; no materials were loaded from it";
+    EXPECT_EQ(ui.messages[0].text, missing + " does not exist" + end);
+    EXPECT_EQ(ui.messages[1].text.rfind(cut + " is damaged: ", 0), 0u) << ui.messages[1].text;
+    EXPECT_EQ(ui.messages[2].text, text + " is not a Kaltrix file" + end);
+    EXPECT_EQ(ui.messages[3].text, none + " holds no material library" + end);
 }
 
 TEST_F(DialogSearch, WithExtractOffNothingIsSearchedOrMade) {

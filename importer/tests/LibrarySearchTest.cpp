@@ -178,7 +178,9 @@ TEST_F(SearchTree, EveryMaterialIsMadeOnceHoweverTheSearchesInterleave) {
         const auto began = Clock::now();
         Start(search, d, modelIndex);
         // The person picks a file while the workers run.
-        search.LoadLibrary((fs::path(dir.path()) / "mods" / "f7" / "two.mat").string(), d.job);
+        EXPECT_TRUE(
+            search.LoadLibrary((fs::path(dir.path()) / "mods" / "f7" / "two.mat").string(), d.job)
+                .Ok());
         d.WaitForWorkers();
         search.Stop();
         EXPECT_LT(Clock::now() - began, std::chrono::seconds(20));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "container/NameHash.h"
@@ -108,7 +109,8 @@ TEST(MaterialLibrary, NamedNodeMatchesItsIdAndCompletesTheSet) {
     Dialog d({"Hull.mat"});
     EXPECT_TRUE(d.Import(MaterialFile({Plain("Hull.mat")})));
     ASSERT_EQ(d.HostCount(), 1);
-    EXPECT_EQ(d.Name(0), "Hull");
+    // The whole name: a model exported again finds the material by it.
+    EXPECT_EQ(d.Name(0), "Hull.mat");
     const CMPMaterial& entry = d.arrays.materials[0];
     EXPECT_TRUE(entry.matched);
     EXPECT_EQ(entry.name, "Hull.mat");
@@ -117,6 +119,18 @@ TEST(MaterialLibrary, NamedNodeMatchesItsIdAndCompletesTheSet) {
     EXPECT_TRUE(d.stop);
     EXPECT_FALSE(d.extract);
     EXPECT_EQ(d.statuses, std::vector<std::string>{"Textures: 1/1"});
+}
+
+TEST(MaterialLibrary, HostNamesKeepTheWholeNameWhenItFits) {
+    EXPECT_EQ(HostMaterialName("debris.TGA"), "debris.TGA");
+    EXPECT_EQ(HostMaterialName("a.b"), "a.b");
+    const std::string fits = "interior_panel_twenty.one.dds_x";  // 31 characters
+    ASSERT_EQ(fits.size(), 31u);
+    EXPECT_EQ(HostMaterialName(fits), fits);
+    EXPECT_EQ(HostMaterialName(fits + "y"), "interior_panel_twenty");
+    // Without a dot, or with the first dot too far in: what the host holds.
+    EXPECT_EQ(HostMaterialName(std::string(40, 'm')), std::string(31, 'm'));
+    EXPECT_EQ(HostMaterialName(std::string(35, 'm') + ".x"), std::string(31, 'm'));
 }
 
 TEST(MaterialLibrary, MaterialWithoutColoursGetsTheDefaults) {
@@ -188,6 +202,36 @@ TEST(MaterialLibrary, TextureNamesThatCannotBeExtractedStayAsStored) {
     EXPECT_EQ(d.arrays.materials[0].texture, "missing.tga");
     EXPECT_EQ(d.AlphaTexture(1), "");
     EXPECT_TRUE(std::filesystem::is_empty(d.textures.path()));
+}
+
+// Tools that append a date to texture node names, or run a second name on,
+// leave stored names such as these; the files must still open.
+TEST(MaterialLibrary, SuffixedTextureNamesGiveFilesThatOpen) {
+    Dialog d({"2P_S 07", "2P_S 21", "panel"});
+    d.Import(MaterialFile(
+        {Folder("2P_S 07", {Leaf("Dt_name", Str("2P_S 07.tga021210203157"))}),
+         Folder("2P_S 21", {Leaf("Dt_name", Str("2P_S 21.tga0212102031572P_S 21o.tga"))}),
+         Folder("panel",
+                {Leaf("Oc", Floats({0.5f})), Leaf("Dt_name", Str("Panel.dds021210203157"))})},
+        {Folder("2P_S 07.tga021210203157", {Leaf("MIPS", Dds("07")), Leaf("MIP1", Dds("x"))}),
+         Folder("2P_S 21.tga0212102031572P_S 21o.tga", {Leaf("MIPS", Dds("21"))}),
+         Folder("Panel.dds021210203157", {Leaf("MIP0", Tga(1, 2))})}));
+    ASSERT_EQ(d.HostCount(), 3);
+    const std::string written[] = {"2p_s 07.dds", "2p_s 21.dds", "Panel.tga"};
+    std::vector<std::string> listing;
+    for (const auto& entry : std::filesystem::directory_iterator(d.textures.path())) {
+        listing.push_back(entry.path().filename().string());
+    }
+    std::sort(listing.begin(), listing.end());
+    EXPECT_EQ(listing, std::vector<std::string>(std::begin(written), std::end(written)));
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = JoinPath(d.textures.path(), written[i]);
+        EXPECT_EQ(d.DiffuseTexture(i), path);
+        EXPECT_TRUE(std::filesystem::is_regular_file(d.DiffuseTexture(i)));
+    }
+    EXPECT_EQ(d.AlphaTexture(2), d.DiffuseTexture(2));
+    // The list keeps showing the names as stored.
+    EXPECT_EQ(d.arrays.materials[1].texture, "2P_S 21.tga0212102031572P_S 21o.tga");
 }
 
 TEST(MaterialLibrary, FirstLibraryWins) {

@@ -79,6 +79,69 @@ TEST(ExtractTexture, MipsIsWrittenOnceAsLowerCaseDds) {
     EXPECT_EQ(Listing(out.path()), std::vector<std::string>{"hull.dds"});
 }
 
+// Stored names that run on after their extension (a date, a second name):
+// the file is named up to the extension, with the extension of the data.
+TEST(ExtractTexture, NamesAreCutAfterTheirImageExtension) {
+    TempDir out("textures");
+    struct Case {
+        std::string stored;
+        bool mips;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"2P_S 07.tga021210203157", true, "2p_s 07.dds"},
+        {"2P_S 21.tga0212102031572P_S 21o.tga", true, "2p_s 21.dds"},
+        {"Deck.TGA.bak", false, "Deck.TGA"},
+        {"Rail.DDS", false, "Rail.tga"},  // a TGA is never written as .dds
+        {"Lamp.DDS_x", true, "lamp.dds"},
+        // No image extension: the older rule.
+        {"Bare", true, "bare"},
+        {"Bare", false, "Bare"},
+        {".tga7", false, ".tga7"},
+    };
+    for (const Case& c : cases) {
+        const HandNode image = c.mips ? Leaf("MIPS", Dds(c.stored)) : Leaf("MIP0", Tga(1, 1));
+        Library lib(c.stored, {Folder(c.stored, {image})});
+        EXPECT_EQ(lib.Extract(out.path()), JoinPath(out.path(), c.written)) << c.stored;
+    }
+    // Every rule of the hardening still holds for the cut name.
+    Library device("CON.tga0212", {Folder("CON.tga0212", {Leaf("MIPS", Dds("c"))})});
+    EXPECT_EQ(device.Extract(out.path()), "CON.tga0212");
+    Library up("../up.tga0212", {Folder("../up.tga0212", {Leaf("MIPS", Dds("u"))})});
+    EXPECT_EQ(up.Extract(out.path()), JoinPath(out.path(), "up.dds"));
+    for (const std::string& name : Listing(out.path())) {
+        EXPECT_NE(name.substr(0, 3), "con") << name;
+    }
+}
+
+// Two textures whose stored names differ only in what follows the extension
+// write a file each; each name keeps finding its own file, also in a later
+// import that needs only one of them.
+TEST(ExtractTexture, NamesCutToOneFileNameNeverShareAFile) {
+    TempDir out("textures");
+    Library first("hull.tga001", {Folder("hull.tga001", {Leaf("MIPS", Dds("first"))})});
+    Library second("hull.tga002", {Folder("hull.tga002", {Leaf("MIPS", Dds("second"))})});
+    const std::string a = first.Extract(out.path());
+    const std::string b = second.Extract(out.path());
+    EXPECT_EQ(a, JoinPath(out.path(), "hull.dds"));
+    EXPECT_EQ(b, JoinPath(out.path(), "hull (2).dds"));
+    EXPECT_EQ(Bytes(a), Dds("first"));
+    EXPECT_EQ(Bytes(b), Dds("second"));
+    EXPECT_EQ(second.Extract(out.path()), b);
+    EXPECT_EQ(first.Extract(out.path()), a);
+    EXPECT_EQ(Listing(out.path()), (std::vector<std::string>{"hull (2).dds", "hull.dds"}));
+
+    // A later import reading only the second, in the other order.
+    TempDir later("textures");
+    EXPECT_EQ(second.Extract(later.path()), JoinPath(later.path(), "hull.dds"));
+    EXPECT_EQ(first.Extract(later.path()), JoinPath(later.path(), "hull (2).dds"));
+    EXPECT_EQ(Bytes(JoinPath(later.path(), "hull (2).dds")), Dds("first"));
+    // A plain name keeps the rule that a file already there is used as it is.
+    Library plain("hull.tga", {Folder("hull.tga", {Leaf("MIPS", Dds("plain"))})});
+    EXPECT_EQ(plain.Extract(later.path()), JoinPath(later.path(), "hull.dds"));
+    EXPECT_EQ(Bytes(JoinPath(later.path(), "hull.dds")), Dds("second"));
+}
+
 TEST(ExtractTexture, Mip0RowsAreReversedInTheFileOnly) {
     TempDir out("textures");
     for (uint16_t height : {4, 5}) {
