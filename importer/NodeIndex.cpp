@@ -50,7 +50,91 @@ int NodeIndex::Next(int node) const {
     return next == 0 ? -1 : static_cast<int>(next);
 }
 
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int NodeIndex::FindPath(std::string_view path, int start) const {
+    // A name that merely contains the segment may come before the node
+    // named by it ("Root_a.3db" before "a.3db"): at each step a node whose
+    // whole name is the segment wins, in the order the search meets them,
+    // when the rest of the path is found below it.
+    const size_t lf = path.find('\n');
+    const std::string_view segment = path.substr(0, lf);
+    int found = -1;
+    ScanLevel(start, [&](uint32_t node) {
+        if (!EqualsIgnoringCase(nodes_[node].name, segment)) {
+            return false;
+        }
+        found = lf == std::string_view::npos
+                    ? static_cast<int>(node)
+                    : FindPath(path.substr(lf + 1), FirstChild(static_cast<int>(node)));
+        return found >= 0;
+    });
+    return found >= 0 ? found : FindBySubstring(path, start);
+}
+
+template <typename Visit>
+void NodeIndex::ScanLevel(int start, Visit visit) const {
+    if (!Has(start)) {
+        return;
+    }
+    // The order and the bounds of the substring search below, for one
+    // segment: the start, its following siblings, every folder descended.
+    struct Level {
+        uint32_t parent;
+        uint32_t node;
+    };
+    std::vector<Level> levels{{nodes_[static_cast<size_t>(start)].parent,
+                               static_cast<uint32_t>(start)}};
+    bool descend = true;
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        const IndexNode& n = nodes_[level.node];
+        if (descend) {
+            ++visits_;
+            if (n.parent != level.parent) {
+                levels.pop_back();
+                descend = false;
+                continue;
+            }
+            if (visit(level.node)) {
+                return;
+            }
+            if (!n.leaf) {
+                if (n.child == 0) {
+                    levels.pop_back();
+                    descend = false;
+                    continue;
+                }
+                levels.push_back({nodes_[n.child].parent, n.child});
+                continue;
+            }
+        }
+        descend = true;
+        if (n.next == 0 || n.next == level.parent) {
+            levels.pop_back();
+            descend = false;
+            continue;
+        }
+        level.node = n.next;
+    }
+}
+
+int NodeIndex::FindBySubstring(std::string_view path, int start) const {
     if (!Has(start)) {
         return -1;
     }
