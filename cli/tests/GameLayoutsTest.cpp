@@ -134,6 +134,17 @@ TEST(GameLayouts, MeshesInAMeshLibraryFile) {
     EXPECT_EQ(r.out, out.path() + ": 1 meshes, 2 triangles, 1 hardpoint markers imported from " +
                          cmp.path() + "\n");
 
+#ifdef KALTRIX_RENDER
+    TempFile png("layout_iface.png");
+    r = Kaltrix({"render", cmp.path(), "-o", png.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "kaltrix: " + cmp.path() + ": " + why + "\n");
+    r = Kaltrix({"render", cmp.path(), "-o", png.path(), "--mesh-library", vms.path()});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(Kaltrix({"render", out.path(), "-o", png.path(), "--mesh-library", vms.path()}).rc,
+              2);
+#endif
+
     r = Kaltrix({"info", cmp.path(), "--mesh-library", cmp.path() + ".none"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.err, "kaltrix: " + cmp.path() + ".none: could not be read\n");
