@@ -283,9 +283,9 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         EnvironmentOverride gameFolder("KALTRIX_GAME_DIR", request.gameDir);
         EnvironmentOverride top("KALTRIX_SEARCH_TOP", searchTop);
         // Only the library asked for: none is taken from the environment.
-        EnvironmentOverride library(
-            "KALTRIX_MESH_LIBRARY",
-            request.meshLibrary.empty() ? std::string() : Absolute(request.meshLibrary));
+        EnvironmentOverride library("KALTRIX_MESH_LIBRARY", request.meshLibrary.empty()
+                                                                ? std::string()
+                                                                : Absolute(request.meshLibrary));
         ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
     }
 

@@ -69,9 +69,8 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue =
-            a == "-o" || a == "--view" || a == "--size" || a == "--lod" || a == "--hulls" ||
-            a == "--mesh-library";
+        const bool takesValue = a == "-o" || a == "--view" || a == "--size" || a == "--lod" ||
+                                a == "--hulls" || a == "--mesh-library";
         if (!optionsEnded && takesValue) {
             if (i + 1 >= args.size()) {
                 return UsageError(ctx, "render", a + " needs a value");

@@ -311,11 +311,16 @@ void CCMPDialog::Import() {
             return;
         }
         // Parts kept without their meshes or left out are named, never
-        // dropped in silence.
-        if (!plan->parts.notes.empty()) {
+        // dropped in silence; a few lines, so the box fits on the screen.
+        const std::vector<std::string>& notes = plan->parts.notes;
+        if (!notes.empty()) {
+            constexpr size_t kShown = 10;
             std::string text;
-            for (const std::string& note : plan->parts.notes) {
-                text += (text.empty() ? "" : "\n") + note;
+            for (size_t i = 0; i < notes.size() && i < kShown; ++i) {
+                text += (i == 0 ? "" : "\n") + notes[i];
+            }
+            if (notes.size() > kShown) {
+                text += "\nand " + std::to_string(notes.size() - kShown) + " more parts";
             }
             ui().Message(text, "Warning", MessageIcon::Warning);
         }
@@ -491,9 +496,9 @@ void CCMPDialog::RefreshMenu() {
 
 void CCMPDialog::NoUsableData(const std::string& reason) {
     const std::string why = reason.empty() ? "" : ": " + reason;
-    ui().Message(shownPath_ + "\nDoes not seem to contain useable data" + why +
-                     ".\n\nAborting Import",
-                 "Malformed File: No Data", MessageIcon::Error);
+    ui().Message(
+        shownPath_ + "\nDoes not seem to contain useable data" + why + ".\n\nAborting Import",
+        "Malformed File: No Data", MessageIcon::Error);
     abort_ = true;
     stop_ = true;
     End(kIdCancel);

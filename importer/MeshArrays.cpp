@@ -62,11 +62,9 @@ Status AppendBlock(std::span<const uint8_t> bytes, const std::string& where, Mes
     return Status::Success();
 }
 
-
 // Every block of the level in one library, appended in the order of its
 // folders.
-Status ReadLibraryLevel(const NodeIndex& index, const std::string& levelName,
-                        MeshArrays& arrays) {
+Status ReadLibraryLevel(const NodeIndex& index, const std::string& levelName, MeshArrays& arrays) {
     int start = index.FindPath("VMeshLibrary", 1);
     std::unordered_set<int> read;
     while (start >= 0) {

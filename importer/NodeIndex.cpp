@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "container/NameHash.h"
 #include "container/UtfRecords.h"
 
 namespace kx {
@@ -50,23 +51,6 @@ int NodeIndex::Next(int node) const {
     return next == 0 ? -1 : static_cast<int>(next);
 }
 
-namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 int NodeIndex::FindPath(std::string_view path, int start) const {
     // A name that merely contains the segment may come before the node
     // named by it ("Root_a.3db" before "a.3db"): at each step a node whose
@@ -76,7 +60,7 @@ int NodeIndex::FindPath(std::string_view path, int start) const {
     const std::string_view segment = path.substr(0, lf);
     int found = -1;
     ScanLevel(start, [&](uint32_t node) {
-        if (!EqualsIgnoringCase(nodes_[node].name, segment)) {
+        if (!SameName(nodes_[node].name, segment)) {
             return false;
         }
         found = lf == std::string_view::npos
@@ -98,8 +82,8 @@ void NodeIndex::ScanLevel(int start, Visit visit) const {
         uint32_t parent;
         uint32_t node;
     };
-    std::vector<Level> levels{{nodes_[static_cast<size_t>(start)].parent,
-                               static_cast<uint32_t>(start)}};
+    std::vector<Level> levels{
+        {nodes_[static_cast<size_t>(start)].parent, static_cast<uint32_t>(start)}};
     bool descend = true;
     while (!levels.empty()) {
         Level& level = levels.back();

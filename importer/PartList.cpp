@@ -130,8 +130,8 @@ class PartBuilder {
         }
         const VMeshRef& ref = *decoded;
         if (!libraries_.contains(ref.libraryId)) {
-            list.notes.push_back("part " + PartName(fileName) + " is left out: " +
-                                 ForeignLibraryReason({ref.libraryId}));
+            list.notes.push_back("part " + PartName(fileName) +
+                                 " is left out: " + ForeignLibraryReason({ref.libraryId}));
             if (std::find(list.foreignLibraries.begin(), list.foreignLibraries.end(),
                           ref.libraryId) == list.foreignLibraries.end()) {
                 list.foreignLibraries.push_back(ref.libraryId);

@@ -11,16 +11,6 @@ namespace {
 
 using namespace test;
 
-HandNode Library(std::vector<HandNode> folders) {
-    return Folder("VMeshLibrary", std::move(folders));
-}
-HandNode Lod(const std::string& name, std::vector<uint8_t> block) {
-    return Folder(name, {Leaf("VMeshData", std::move(block))});
-}
-HandNode Hardpoints(const std::string& name) {
-    return Folder("Hardpoints", {Folder("Fixed", {HardpointNode(name, {1, 2, 3})})});
-}
-
 class GameFile {
   public:
     GameFile(const std::string& name, const std::vector<uint8_t>& bytes) : file_(name) {
@@ -52,21 +42,7 @@ TEST(GameLayouts, APartFindsItsOwnNode) {
               "hardpoints=0\n");
 }
 
-// A damage model: an empty MultiLevel/Level0 (node 11, made an empty
-// folder) before the real MultiLevel.
-std::vector<uint8_t> StrayLevelModel(bool realReference) {
-    HandNode stray = Folder("MultiLevel", {Leaf("Level0", {})});
-    HandNode part = realReference ? PartNode("d.3db", Ref("d.lod0.vms", 0, 0, 0, 2), {stray})
-                                  : Folder("d.3db", {stray, Folder("MultiLevel", {Leaf("Level0", {})})});
-    part.children.push_back(Hardpoints("HpMount01"));
-    std::vector<uint8_t> file =
-        FileOf(Folder("\\", {Library({Lod("d.lod0.vms", Block({1, 1}))}),
-                             Folder("Cmpnd", {Entry("Root", "d.3db", "Root")}), std::move(part)}));
-    PutU32(file, RecordField(11, 8), 0x10);
-    PutU32(file, RecordField(11, 16), 0);
-    return file;
-}
-
+// A damage model: an empty MultiLevel/Level0 before the real one.
 TEST(GameLayouts, AnEmptyLevelFolderDoesNotLoseThePart) {
     GameFile cmp("layout_damage.cmp", StrayLevelModel(true));
     auto r = Kaltrix({"info", cmp.path()});
@@ -101,7 +77,7 @@ TEST(GameLayouts, MeshesInAMeshLibraryFile) {
     GameFile cmp("layout_iface.cmp",
                  FileOf(Folder("\\", {Folder("Cmpnd", {Entry("Root", "a.3db", "Root")}),
                                       PartNode("a.3db", Ref("iface.lod0.vms", 0, 0, 0, 1),
-                                               {Hardpoints("HpMount01")})})));
+                                               {OneHardpoint("HpMount01")})})));
     GameFile vms("layout_iface.vms",
                  FileOf(Folder("\\", {Library({Lod("other.lod0.vms", Block({4})),
                                                Lod("iface.lod0.vms", Block({2}))})})));
@@ -156,7 +132,7 @@ TEST(GameLayouts, MeshesInAMeshLibraryFile) {
 
 // A shield holder: hardpoints and nothing else.
 TEST(GameLayouts, AModelWithoutMeshes) {
-    GameFile holder("layout_holder.3db", FileOf(Folder("\\", {Hardpoints("HpShield01")})));
+    GameFile holder("layout_holder.3db", FileOf(Folder("\\", {OneHardpoint("HpShield01")})));
     auto r = Kaltrix({"info", holder.path()});
     ASSERT_EQ(r.rc, 0) << r.err;
     const std::string head =

@@ -17,13 +17,6 @@ struct Opened {
     Status status;
 };
 
-HandNode Library(std::vector<HandNode> folders) {
-    return Folder("VMeshLibrary", std::move(folders));
-}
-HandNode Lod(const std::string& name, std::vector<uint8_t> block) {
-    return Folder(name, {Leaf("VMeshData", std::move(block))});
-}
-
 TEST(Levels, ListedInTurnAndSortedAsTheComboBoxSorts) {
     auto levels = [](std::vector<std::string> names) {
         std::vector<HandNode> folders;
@@ -347,24 +340,6 @@ TEST(Parts, AFileNameFindsItsOwnPartBeforeOneWhoseNameHoldsIt) {
     EXPECT_EQ(plan->parts.parts[1].meshCount, 2u);
 }
 
-// A damage model's part: an empty MultiLevel/Level0 before the real one.
-// Node 11 is the stray Level0, made an empty folder.
-std::vector<uint8_t> StrayLevelModel(bool realReference) {
-    HandNode stray = Folder("MultiLevel", {Leaf("Level0", {})});
-    HandNode part = realReference
-                        ? PartNode("d.3db", Ref("d.lod0.vms", 0, 0, 0, 2), {stray})
-                        : Folder("d.3db", {stray, Folder("MultiLevel", {Folder("Level0", {
-                                                                            Leaf("Fraction", {}),
-                                                                        })})});
-    part.children.push_back(Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpMount", {})})}));
-    std::vector<uint8_t> file =
-        FileOf(Folder("\\", {Library({Lod("d.lod0.vms", Block({1, 1}))}),
-                             Folder("Cmpnd", {Entry("Root", "d.3db", "Root")}), std::move(part)}));
-    PutU32(file, RecordField(11, 8), 0x10);
-    PutU32(file, RecordField(11, 16), 0);
-    return file;
-}
-
 TEST(Parts, AnEmptyLevelFolderBeforeTheRealOneKeepsThePart) {
     CMPModel model;
     ASSERT_TRUE(model.Open(StrayLevelModel(true)).Ok());
@@ -386,7 +361,8 @@ TEST(Parts, AnEmptyLevelFolderBeforeTheRealOneKeepsThePart) {
     ASSERT_EQ(plan->parts.parts.size(), 1u);
     EXPECT_EQ(plan->parts.parts[0].meshCount, 0u);
     EXPECT_EQ(plan->hardpoints.size(), 1u);
-    EXPECT_EQ(plan->parts.notes, std::vector<std::string>({"part d.3db has no mesh reference for Level0"}));
+    EXPECT_EQ(plan->parts.notes,
+              std::vector<std::string>({"part d.3db has no mesh reference for Level0"}));
 }
 
 TEST(Parts, AModelWithoutMeshesIsItsPartsAndHardpoints) {
@@ -406,10 +382,11 @@ TEST(Parts, AModelWithoutMeshesIsItsPartsAndHardpoints) {
 
     // A compound of mesh-less parts, placed by its constraints.
     Opened compound(Folder(
-        "\\", {Folder("Cmpnd", {Entry("Root", "a.3db", "Root"), Entry("Part_b", "b.3db", "b"),
-                                Folder("Cons", {Leaf("Fix", Joint("Root", "b", {0, 0, 5}, kIdentity))})}),
-               Folder("a.3db", {Leaf("x", {})}),
-               Folder("b.3db", {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpB", {})})})})}));
+        "\\",
+        {Folder("Cmpnd", {Entry("Root", "a.3db", "Root"), Entry("Part_b", "b.3db", "b"),
+                          Folder("Cons", {Leaf("Fix", Joint("Root", "b", {0, 0, 5}, kIdentity))})}),
+         Folder("a.3db", {Leaf("x", {})}),
+         Folder("b.3db", {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpB", {})})})})}));
     ASSERT_TRUE(compound.model.LoadLevel(-1).Ok());
     plan = compound.model.Plan({});
     ASSERT_TRUE(plan.Ok()) << plan.Reason();

@@ -34,8 +34,8 @@ TEST(NodeIndex, PathSearchMatchesSubstringsDepthFirst) {
 TEST(NodeIndex, ANodeNamedByTheSegmentWinsOverOnesThatContainIt) {
     const auto file = FileOf(Folder(
         "\\", {Folder("Root_a.3db", {Leaf("MIPS", {})}), Folder("dirty_snow", {Leaf("x", {})}),
-                Folder("A.3DB", {Leaf("MIP0", {}), Leaf("MIPS", {})}), Folder("snow", {Leaf("y", {})}),
-                Folder("b", {Folder("ab", {Leaf("c", {})})})}));
+               Folder("A.3DB", {Leaf("MIP0", {}), Leaf("MIPS", {})}),
+               Folder("snow", {Leaf("y", {})}), Folder("b", {Folder("ab", {Leaf("c", {})})})}));
     auto index = NodeIndex::Build(file);
     ASSERT_TRUE(index.Ok());
     const NodeIndex& i = index.Value();

@@ -117,7 +117,8 @@ TEST(GameModelScene, RefusesLevelsTheFileLacksAndFilesItCannotRead) {
 // library file: both are drawn with what they have.
 TEST(GameModelScene, ModelsWithoutMeshesOrWithMeshesInAMeshLibrary) {
     using namespace test;
-    const auto hardpoints = Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpShield", {})})});
+    const auto hardpoints =
+        Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpShield", {})})});
     test::TempFile holder("render_holder.3db");
     ASSERT_TRUE(WriteWholeFile(holder.path(), FileOf(Folder("\\", {hardpoints}))));
     auto model = LoadGameModelScene(holder.path(), std::nullopt);
@@ -132,8 +133,9 @@ TEST(GameModelScene, ModelsWithoutMeshesOrWithMeshesInAMeshLibrary) {
         iface.path(), FileOf(Folder("\\", {PartNode("a.3db", Ref("ship.lod0.vms", 0, 0, 0, 2))}))));
     ASSERT_TRUE(WriteWholeFile(
         library.path(),
-        FileOf(Folder("\\", {Folder("VMeshLibrary", {Folder("ship.lod0.vms",
-                                                             {Leaf("VMeshData", SquaresBlock())})})}))));
+        FileOf(Folder("\\",
+                      {Folder("VMeshLibrary",
+                              {Folder("ship.lod0.vms", {Leaf("VMeshData", SquaresBlock())})})}))));
     auto refused = LoadGameModelScene(iface.path(), std::nullopt);
     EXPECT_EQ(refused.GetFault(), Fault::Refused);
     EXPECT_NE(refused.Reason().find("its meshes are in another mesh library file"),
