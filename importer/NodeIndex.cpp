@@ -52,6 +52,13 @@ int NodeIndex::Next(int node) const {
 }
 
 int NodeIndex::FindPath(std::string_view path, int start) const {
+    // Trying whole-name nodes one after another below one another could
+    // take exponential time on a path and a tree made for it; past a few
+    // walks through the tree the substring search alone decides.
+    return FindPreferringWholeNames(path, start, visits_ + 4 * nodes_.size() + 1024);
+}
+
+int NodeIndex::FindPreferringWholeNames(std::string_view path, int start, uint64_t limit) const {
     // A name that merely contains the segment may come before the node
     // named by it ("Root_a.3db" before "a.3db"): at each step a node whose
     // whole name is the segment wins, in the order the search meets them,
@@ -60,12 +67,16 @@ int NodeIndex::FindPath(std::string_view path, int start) const {
     const std::string_view segment = path.substr(0, lf);
     int found = -1;
     ScanLevel(start, [&](uint32_t node) {
+        if (visits_ > limit) {
+            return true;
+        }
         if (!SameName(nodes_[node].name, segment)) {
             return false;
         }
         found = lf == std::string_view::npos
                     ? static_cast<int>(node)
-                    : FindPath(path.substr(lf + 1), FirstChild(static_cast<int>(node)));
+                    : FindPreferringWholeNames(path.substr(lf + 1),
+                                               FirstChild(static_cast<int>(node)), limit);
         return found >= 0;
     });
     return found >= 0 ? found : FindBySubstring(path, start);

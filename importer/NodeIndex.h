@@ -58,6 +58,7 @@ class NodeIndex {
     uint64_t Visits() const { return visits_; }
 
   private:
+    int FindPreferringWholeNames(std::string_view path, int start, uint64_t limit) const;
     int FindBySubstring(std::string_view path, int start) const;
     // Calls `visit` with each node the search of one segment from `start`
     // looks at, in its order, until `visit` returns true.

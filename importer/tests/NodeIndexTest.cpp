@@ -52,6 +52,24 @@ TEST(NodeIndex, ANodeNamedByTheSegmentWinsOverOnesThatContainIt) {
     EXPECT_EQ(Find(i, "3db\nMIPS"), 2);  // no whole name: the first substring match
 }
 
+TEST(NodeIndex, WholeNamesBelowWholeNamesCannotKeepTheSearchGoing) {
+    // Every "a" below every "a" is a whole-name candidate for each step:
+    // tried one after another, far more ways than could ever be walked.
+    HandNode chain = Leaf("b", {});
+    for (int i = 0; i < 60; ++i) {
+        chain = Folder("a", {chain});
+    }
+    auto index = NodeIndex::Build(FileOf(Folder("\\", {chain})));
+    ASSERT_TRUE(index.Ok()) << index.Reason();
+    std::string path;
+    for (int i = 0; i < 30; ++i) {
+        path += "a\n";
+    }
+    EXPECT_EQ(Find(index.Value(), path + "z"), -1);
+    EXPECT_LT(index->Visits(), 100000u);
+    EXPECT_EQ(Find(index.Value(), path + "b"), 61);
+}
+
 TEST(NodeIndex, ASiblingMatchingTheFirstSegmentEndsTheSearchOnceTheRestIsUsed) {
     // "A\nB": xA matches and its subtree is searched for B in vain; yA then
     // matches A with no segment left and is the result.
