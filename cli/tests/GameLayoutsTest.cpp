@@ -121,6 +121,15 @@ TEST(GameLayouts, MeshesInAMeshLibraryFile) {
               2);
 #endif
 
+    // A file that holds no mesh library is refused by name.
+    r = Kaltrix({"import", cmp.path(), "-o", out.path(), "--mesh-library", cmp.path()});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err.rfind("File Open Error: " + cmp.path() +
+                              " is not a mesh library file: holds no VMeshLibrary\n",
+                          0),
+              0u)
+        << r.err;
+
     r = Kaltrix({"info", cmp.path(), "--mesh-library", cmp.path() + ".none"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.err, "kaltrix: " + cmp.path() + ".none: could not be read\n");
