@@ -61,6 +61,8 @@ std::span<const Command> Commands() {
         "  --textures DIR         write the textures here (default: OUT's folder's\n"
         "                         textures folder)\n"
         "  --materials FILE.mat   load this material library (the Material button)\n"
+        "  --mesh-library FILE.vms  read the meshes of a model that keeps them in a\n"
+        "                         separate mesh library file, as if in its own\n"
         "  --no-extract           Extract textures off: the model's own material library\n"
         "                         and the search are not read (FILE.mat still is)\n"
         "  --search-top DIR       look for material libraries beside the model, below\n"
@@ -111,13 +113,15 @@ std::span<const Command> Commands() {
          "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
          surHelp.c_str(), RunSur},
         {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
-        {"info", "FILE.ms3d|FILE.cmp|FILE.3db|FILE.sur",
+        {"info", "FILE.ms3d|FILE.cmp|FILE.3db|FILE.sur [--mesh-library FILE.vms]",
          "Describes a model file: a line per group (name, triangles, vertices, material\n"
          "index, -1 for none), a line per material (name, texture, alpha map), and the\n"
          "number of joints, fields separated by tabs.\n"
          "Describes a game model as the importer reads it: per level of detail its mesh,\n"
          "triangle and vertex counts, its parts (name, id, parent, meshes) and the\n"
-         "material ids its meshes use; then its hardpoints (part, kind, name).\n"
+         "material ids its meshes use; then its hardpoints (part, kind, name), and a\n"
+         "note per part kept without meshes or left out. --mesh-library FILE.vms reads\n"
+         "the meshes of a model that keeps them in a separate mesh library file.\n"
          "Describes a collision surface file after checking its structure: a line per\n"
          "part (id, chunk count, box, centre, radius, inertia), then its hulls (type,\n"
          "owner, triangles), its vertex and node counts and its hardpoint ids. A damaged\n"
@@ -126,7 +130,7 @@ std::span<const Command> Commands() {
 #ifdef KALTRIX_RENDER
         {"render",
          "FILE -o OUT.png [--view VIEW] [--size WxH] [--lod N] [--no-hardpoints] "
-         "[--hulls FILE.sur]",
+         "[--hulls FILE.sur] [--mesh-library FILE.vms]",
          RenderHelp(), RunRender},
 #endif
     };

@@ -84,7 +84,7 @@ std::string Absolute(const std::string& path) {
 constexpr byte kOwnMesh = 0x80;
 
 struct ImportRequest {
-    std::string input, output, keepModel, filter, textures, materials, searchTop;
+    std::string input, output, keepModel, filter, textures, materials, searchTop, meshLibrary;
     std::optional<std::string> gameDir;
     int lod = 0;
     // Only the options given change what the settings say.
@@ -227,7 +227,8 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         };
         std::string text;
         if (a == "-o" || a == "--keep-model" || a == "--filter" || a == "--game-dir" ||
-            a == "--lod" || a == "--textures" || a == "--materials" || a == "--search-top") {
+            a == "--lod" || a == "--textures" || a == "--materials" || a == "--search-top" ||
+            a == "--mesh-library") {
             if (!value(text)) {
                 return UsageError(ctx, "import", a + " needs a value");
             }
@@ -240,13 +241,15 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
                 request.filterGiven = true;
             } else if (a == "--game-dir") {
                 request.gameDir = text;
-            } else if (a == "--textures" || a == "--materials" || a == "--search-top") {
+            } else if (a == "--textures" || a == "--materials" || a == "--search-top" ||
+                       a == "--mesh-library") {
                 if (text.empty()) {
                     return UsageError(ctx, "import", a + " needs a non-empty value");
                 }
-                (a == "--textures"    ? request.textures
-                 : a == "--materials" ? request.materials
-                                      : request.searchTop) = text;
+                (a == "--textures"       ? request.textures
+                 : a == "--materials"    ? request.materials
+                 : a == "--mesh-library" ? request.meshLibrary
+                                         : request.searchTop) = text;
             } else if (!ParseLevel(text, request.lod)) {
                 return UsageError(ctx, "import", "--lod needs a level number, 0 or more");
             }
@@ -333,6 +336,10 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     {
         EnvironmentOverride gameFolder("KALTRIX_GAME_DIR", request.gameDir);
         EnvironmentOverride top("KALTRIX_SEARCH_TOP", searchTop);
+        // Only the library asked for: none is taken from the environment.
+        EnvironmentOverride library("KALTRIX_MESH_LIBRARY", request.meshLibrary.empty()
+                                                                ? std::string()
+                                                                : Absolute(request.meshLibrary));
         ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
     }
 

@@ -124,11 +124,14 @@ void PrintLevel(const std::string& name, const MeshArrays& arrays, const PartLis
         out << '\t' << Hex(material.id);
     }
     out << '\n';
+    for (const std::string& note : list.notes) {
+        out << "  note\t" << Printable(note) << '\n';
+    }
 }
 
 // Reads every level as the importer would offer it; the first level that
 // does not read whole is the fault reported.
-int GameModelInfo(const std::string& path, CliContext& ctx) {
+int GameModelInfo(const std::string& path, const std::string& meshLibrary, CliContext& ctx) {
     std::vector<uint8_t> bytes;
     if (!ReadInput(path, bytes, ctx)) {
         return 1;
@@ -136,6 +139,14 @@ int GameModelInfo(const std::string& path, CliContext& ctx) {
     CMPModel model;
     if (Status opened = model.Open(std::move(bytes)); !opened) {
         return Failure(ctx, path + ": " + opened.Reason());
+    }
+    if (!meshLibrary.empty()) {
+        if (!ReadInput(meshLibrary, bytes, ctx)) {
+            return 1;
+        }
+        if (Status attached = model.AttachMeshLibrary(std::move(bytes)); !attached) {
+            return Failure(ctx, meshLibrary + ": " + attached.Reason());
+        }
     }
     std::vector<std::string> levels = model.Levels();
     ctx.out << "model\tlevels=" << levels.size() << '\n';
@@ -150,7 +161,8 @@ int GameModelInfo(const std::string& path, CliContext& ctx) {
         const Status read = model.LoadLevel(level);
         Result<ImportPlan> plan = read ? model.Plan(ImportOptions{true, ""}) : read;
         if (!plan) {
-            return Failure(ctx, path + ": " + Printable(levels[i]) + ": " + plan.Reason());
+            const std::string level = noLevels ? "" : ": " + Printable(levels[i]);
+            return Failure(ctx, path + level + ": " + plan.Reason());
         }
         PrintLevel(levels[i], model.Arrays(), plan->parts, ctx.out);
         if (i == 0) {
@@ -182,9 +194,18 @@ int SurfaceInfo(const std::string& path, CliContext& ctx) {
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
-    std::vector<std::string> files;
-    std::string unknown;
-    if (!Positionals(args, files, unknown)) {
+    std::vector<std::string> files, rest;
+    std::string unknown, meshLibrary;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--mesh-library") {
+            rest.push_back(args[i]);
+        } else if (i + 1 >= args.size() || args[i + 1].empty()) {
+            return UsageError(ctx, "info", "--mesh-library needs a FILE.vms");
+        } else {
+            meshLibrary = args[++i];
+        }
+    }
+    if (!Positionals(rest, files, unknown)) {
         return UsageError(ctx, "info", "unknown option '" + unknown + "'");
     }
     if (files.size() != 1) {
@@ -196,7 +217,10 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
         return SurfaceInfo(path, ctx);
     }
     if (extension == ".cmp" || extension == ".3db") {
-        return GameModelInfo(path, ctx);
+        return GameModelInfo(path, meshLibrary, ctx);
+    }
+    if (!meshLibrary.empty()) {
+        return UsageError(ctx, "info", "--mesh-library is for game models (.cmp, .3db)");
     }
     if (extension != ".ms3d") {
         return Failure(ctx, path + ": not a file info reads (.ms3d, .cmp, .3db, .sur)");

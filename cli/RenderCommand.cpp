@@ -53,6 +53,8 @@ const char* RenderHelp() {
             "  --lod N           the level of detail of a game model; its first when not given\n"
             "  --no-hardpoints   leave the hardpoints out\n"
             "  --hulls FILE.sur  draw this collision surface over a game model\n"
+            "  --mesh-library FILE.vms  the separate mesh library file a game model's\n"
+            "                    meshes are kept in\n"
             "Views, by the game file's axes. A model file is drawn where the exporter's\n"
             "default settings put it (a modeller point (x, y, z) at (x, -y, -z) / 92), so it\n"
             "looks as the game file made from it does:\n") +
@@ -67,8 +69,8 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue =
-            a == "-o" || a == "--view" || a == "--size" || a == "--lod" || a == "--hulls";
+        const bool takesValue = a == "-o" || a == "--view" || a == "--size" || a == "--lod" ||
+                                a == "--hulls" || a == "--mesh-library";
         if (!optionsEnded && takesValue) {
             if (i + 1 >= args.size()) {
                 return UsageError(ctx, "render", a + " needs a value");
@@ -96,8 +98,10 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
                     return UsageError(ctx, "render", "--lod takes a level number from 0");
                 }
                 request.level = level;
-            } else {
+            } else if (a == "--hulls") {
                 request.hullsPath = value;
+            } else {
+                request.meshLibrary = value;
             }
         } else if (!optionsEnded && a == "--no-hardpoints") {
             options.hardpoints = false;
@@ -124,6 +128,9 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     const SceneFileKind kind = SceneFileKindOf(request.path);
     if (request.level && kind != SceneFileKind::GameModel) {
         return UsageError(ctx, "render", "--lod is for game models (.cmp, .3db)");
+    }
+    if (!request.meshLibrary.empty() && kind != SceneFileKind::GameModel) {
+        return UsageError(ctx, "render", "--mesh-library is for game models (.cmp, .3db)");
     }
     if (!request.hullsPath.empty() &&
         (kind != SceneFileKind::GameModel ||

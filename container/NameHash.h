@@ -14,4 +14,8 @@ const std::array<uint32_t, 256>& NameHashTable();
 
 uint32_t NameHash(std::string_view name);
 
+// Whether two names are one to the id: equal but for the case of ASCII
+// letters.
+bool SameName(std::string_view a, std::string_view b);
+
 }  // namespace kx

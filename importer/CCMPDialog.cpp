@@ -247,6 +247,16 @@ void CCMPDialog::OpenModel() {
         }
         return;
     }
+    if (const std::string library = MeshLibraryFromEnvironment(); !library.empty()) {
+        Status attached = host_.Files().Read(library, image) == FileOutcome::Done
+                              ? file_.AttachMeshLibrary(std::move(image))
+                              : Status::Failure(Fault::Unreadable, "cannot be read");
+        if (!attached) {
+            Refuse(library + " is not a mesh library file: " + attached.Reason(),
+                   "File Open Error");
+            return;
+        }
+    }
 
     ControlState& levels = State(kLevel);
     levels.items.clear();
@@ -264,11 +274,7 @@ bool CCMPDialog::LoadModelData(int level, bool fresh) {
     const Status read = file_.LoadLevel(level);
     held.unlock();
     if (read.GetFault() == Fault::Refused) {
-        ui().Message(shownPath_ + "\nDoes not seem to contain useable data.\n\nAborting Import",
-                     "Malformed File: No Data", MessageIcon::Error);
-        abort_ = true;
-        stop_ = true;
-        End(kIdCancel);
+        NoUsableData({});
         return false;
     }
     // The parts are checked now, with every hardpoint, so that a damaged
@@ -277,6 +283,15 @@ bool CCMPDialog::LoadModelData(int level, bool fresh) {
     if (checked) {
         auto plan = file_.Plan({true, ""});
         checked = plan.GetStatus();
+        if (checked.GetFault() == Fault::Refused) {
+            NoUsableData(checked.Reason());
+            return false;
+        }
+        // A model without meshes is still worth opening for its hardpoints.
+        if (plan && plan->hardpoints.empty() && file_.Arrays().meshes.empty()) {
+            NoUsableData({});
+            return false;
+        }
     }
     if (!checked) {
         Refuse(modelPath_ + "\nis damaged and cannot be imported\n\n" + checked.Reason(),
@@ -309,6 +324,20 @@ void CCMPDialog::Import() {
                    "Malformed File");
             End(kIdCancel);
             return;
+        }
+        // Parts kept without their meshes or left out are named, never
+        // dropped in silence; a few lines, so the box fits on the screen.
+        const std::vector<std::string>& notes = plan->parts.notes;
+        if (!notes.empty()) {
+            constexpr size_t kShown = 10;
+            std::string text;
+            for (size_t i = 0; i < notes.size() && i < kShown; ++i) {
+                text += (i == 0 ? "" : "\n") + notes[i];
+            }
+            if (notes.size() > kShown) {
+                text += "\nand " + std::to_string(notes.size() - kShown) + " more parts";
+            }
+            ui().Message(text, "Warning", MessageIcon::Warning);
         }
         imported_ = {};
         std::unique_lock held(modelLock_);
@@ -500,6 +529,16 @@ void CCMPDialog::RefreshMenu() {
     SetChecked(kMenuTooltips, options_.tooltips);
     SetText(kMenuFilter, options_.filter);
     SetText(kMenuFolder, textureFolder_);
+}
+
+void CCMPDialog::NoUsableData(const std::string& reason) {
+    const std::string why = reason.empty() ? "" : ": " + reason;
+    ui().Message(
+        shownPath_ + "\nDoes not seem to contain useable data" + why + ".\n\nAborting Import",
+        "Malformed File: No Data", MessageIcon::Error);
+    abort_ = true;
+    stop_ = true;
+    End(kIdCancel);
 }
 
 void CCMPDialog::Refuse(const std::string& text, const char* caption) {

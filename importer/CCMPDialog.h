@@ -97,6 +97,9 @@ class CCMPDialog : public Window {
     void ShowMaterials();
     void RefreshMenu();
     void SetPane(size_t pane, std::string text);
+    // The file holds nothing to import (`reason` says why, when known):
+    // said, and the dialog ends as by Cancel.
+    void NoUsableData(const std::string& reason);
     // A refused file: `text` names it; the model is left unloaded.
     void Refuse(const std::string& text, const char* caption);
 

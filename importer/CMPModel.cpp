@@ -29,9 +29,26 @@ Status CMPModel::Open(std::vector<uint8_t> image) {
     return Status::Success();
 }
 
+Status CMPModel::AttachMeshLibrary(std::vector<uint8_t> image) {
+    // Indexed where it lies: moving the bytes in keeps their place.
+    Result<NodeIndex> index = NodeIndex::Build(image);
+    if (!index) {
+        return index.GetStatus();
+    }
+    if (index->FindPath("VMeshLibrary", 1) < 0) {
+        return Status::Failure(Fault::WrongKind, "holds no VMeshLibrary");
+    }
+    libraryImage_ = std::move(image);
+    library_ = std::move(index.Value());
+    levels_ = ListLevels(index_, MeshLibrary());
+    return Status::Success();
+}
+
 void CMPModel::Close() {
     index_ = NodeIndex{};
     image_.clear();
+    library_.reset();
+    libraryImage_.clear();
     levels_.clear();
     arrays_.Clear();
     level_ = -1;
@@ -44,7 +61,7 @@ Status CMPModel::LoadLevel(int level) {
         arrays_.Clear();
         return Status::Failure(Fault::Refused, "no model file is open");
     }
-    Status s = ReadLevelMeshData(index_, level, arrays_);
+    Status s = ReadLevelMeshData(index_, level, arrays_, MeshLibrary());
     if (!s) {
         arrays_.Clear();
     }
@@ -53,9 +70,16 @@ Status CMPModel::LoadLevel(int level) {
 
 Result<ImportPlan> CMPModel::Plan(const ImportOptions& options) const {
     ImportPlan plan;
-    Result<PartList> parts = BuildParts(index_, level_, arrays_);
+    Result<PartList> parts = BuildParts(index_, level_, arrays_, MeshLibrary());
     if (!parts) {
         return parts.GetStatus();
+    }
+    // Nothing of the model is there to import unless a mesh library file
+    // is given with it.
+    const bool anyMeshes = std::any_of(parts->parts.begin(), parts->parts.end(),
+                                       [](const CMPPart& p) { return p.meshCount > 0; });
+    if (!parts->foreignLibraries.empty() && !anyMeshes) {
+        return Status::Failure(Fault::Refused, ForeignLibraryReason(parts->foreignLibraries));
     }
     plan.parts = std::move(parts.Value());
     if (Status s = ApplyConstraints(index_, plan.parts); !s) {

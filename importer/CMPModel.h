@@ -5,6 +5,7 @@
 // host model is touched only by an import whose plan was built whole.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ class CMPModel {
     void Close();
     bool IsOpen() const { return open_; }
 
+    // A separate mesh library file (a container holding a VMeshLibrary)
+    // whose blocks are read as if they stood in the model's own library;
+    // the levels are listed anew. Fault::WrongKind when the bytes are not
+    // a container or hold no VMeshLibrary, Fault::Damaged when its nodes do
+    // not fit together. Kept until the model is closed.
+    Status AttachMeshLibrary(std::vector<uint8_t> image);
+
     const NodeIndex& Index() const { return index_; }
     // The level combo box's entries, in its order.
     const std::vector<std::string>& Levels() const { return levels_; }
@@ -47,12 +55,18 @@ class CMPModel {
     const MeshArrays& Arrays() const { return arrays_; }
 
     // The parts, placed, and their hardpoints, everything checked against
-    // the arrays read: Fault::Damaged when the file's parts do not fit them.
+    // the arrays read: Fault::Damaged when the file's parts do not fit them,
+    // Fault::Refused when a part's meshes are in a mesh library file that
+    // was not attached.
     Result<ImportPlan> Plan(const ImportOptions& options) const;
 
   private:
+    const NodeIndex* MeshLibrary() const { return library_ ? &*library_ : nullptr; }
+
     std::vector<uint8_t> image_;
     NodeIndex index_;
+    std::vector<uint8_t> libraryImage_;
+    std::optional<NodeIndex> library_;
     std::vector<std::string> levels_;
     MeshArrays arrays_;
     int level_ = -1;

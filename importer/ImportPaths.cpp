@@ -1,5 +1,7 @@
 #include "importer/ImportPaths.h"
 
+#include <cstdlib>
+
 namespace kx {
 
 namespace {
@@ -85,6 +87,11 @@ std::string TitleOf(std::string_view path) {
 std::string FolderOf(std::string_view path) {
     const size_t slash = LastSeparator(path);
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+std::string MeshLibraryFromEnvironment() {
+    const char* library = std::getenv("KALTRIX_MESH_LIBRARY");
+    return library ? library : "";
 }
 
 }  // namespace kx

@@ -26,13 +26,16 @@ bool ComboOrder(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::vector<std::string> ListLevels(const NodeIndex& index) {
+std::vector<std::string> ListLevels(const NodeIndex& index, const NodeIndex* meshLibrary) {
     std::vector<std::string> levels;
-    const int library = index.FindPath("VMeshLibrary", 1);
-    for (int c = index.FirstChild(library); c >= 0; c = index.Next(c)) {
-        const std::string wanted = ".lod" + std::to_string(levels.size());
-        if (index[c].name.find(wanted) != std::string_view::npos) {
-            levels.emplace_back(index[c].name);
+    // A separate mesh library's folders follow the model's own.
+    for (const NodeIndex* source : {&index, meshLibrary}) {
+        const int library = source ? source->FindPath("VMeshLibrary", 1) : -1;
+        for (int c = source ? source->FirstChild(library) : -1; c >= 0; c = source->Next(c)) {
+            const std::string wanted = ".lod" + std::to_string(levels.size());
+            if ((*source)[c].name.find(wanted) != std::string_view::npos) {
+                levels.emplace_back((*source)[c].name);
+            }
         }
     }
     std::sort(levels.begin(), levels.end(), ComboOrder);

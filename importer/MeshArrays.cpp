@@ -62,26 +62,9 @@ Status AppendBlock(std::span<const uint8_t> bytes, const std::string& where, Mes
     return Status::Success();
 }
 
-}  // namespace
-
-Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays) {
-    arrays.Clear();
-    const int ref = index.FindPath("VMeshRef", 1);
-    if (ref < 0) {
-        return Status::Failure(Fault::Refused, "the file holds no mesh reference");
-    }
-    if (!index[ref].leaf) {
-        return Damaged("its first VMeshRef is a folder");
-    }
-    Result<VMeshRef> decoded = DecodeVMeshRef(index[ref].data);
-    if (!decoded) {
-        return Damaged("its first VMeshRef: " + decoded.Reason());
-    }
-    if (decoded->libraryId == 0) {
-        return Status::Failure(Fault::Refused, "its first mesh reference names no mesh library");
-    }
-
-    const std::string levelName = ".lod" + std::to_string(level);
+// Every block of the level in one library, appended in the order of its
+// folders.
+Status ReadLibraryLevel(const NodeIndex& index, const std::string& levelName, MeshArrays& arrays) {
     int start = index.FindPath("VMeshLibrary", 1);
     std::unordered_set<int> read;
     while (start >= 0) {
@@ -113,6 +96,36 @@ Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays) 
         start = index.Next(static_cast<int>(node.parent));
     }
     return Status::Success();
+}
+
+}  // namespace
+
+Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays,
+                         const NodeIndex* meshLibrary) {
+    arrays.Clear();
+    // A model without any mesh reference (a shield or hardpoint holder)
+    // is read all the same: its parts carry only hardpoints.
+    if (const int ref = index.FindPath("VMeshRef", 1); ref >= 0) {
+        if (!index[ref].leaf) {
+            return Damaged("its first VMeshRef is a folder");
+        }
+        Result<VMeshRef> decoded = DecodeVMeshRef(index[ref].data);
+        if (!decoded) {
+            return Damaged("its first VMeshRef: " + decoded.Reason());
+        }
+        if (decoded->libraryId == 0) {
+            return Status::Failure(Fault::Refused,
+                                   "its first mesh reference names no mesh library");
+        }
+    }
+
+    const std::string levelName = ".lod" + std::to_string(level);
+    if (Status s = ReadLibraryLevel(index, levelName, arrays); !s) {
+        return s;
+    }
+    // A separate mesh library's blocks follow, as if they stood in the
+    // model's own library after its folders.
+    return meshLibrary ? ReadLibraryLevel(*meshLibrary, levelName, arrays) : Status::Success();
 }
 
 }  // namespace kx

@@ -65,10 +65,12 @@ struct MeshArrays {
 
 // Reads every mesh data block of level `level` (".lod" + level in the names
 // of the mesh library's folders; -1 when the file lists no level) into the
-// emptied arrays. Fault::Refused when the file has no usable data (no mesh
-// reference, or the first one names no library); Fault::Damaged when a
-// block or reference cannot be read. Each block is read at most once, so
-// the index's bound on leaves sharing bytes bounds what is decoded.
-Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays);
+// emptied arrays, then those of the separate `meshLibrary` file, if given.
+// A file without any mesh reference is read too. Fault::Refused when
+// the first mesh reference names no library; Fault::Damaged when a block
+// or reference cannot be read. Each block is read at most once, so the
+// index's bound on leaves sharing bytes bounds what is decoded.
+Status ReadLevelMeshData(const NodeIndex& index, int level, MeshArrays& arrays,
+                         const NodeIndex* meshLibrary = nullptr);
 
 }  // namespace kx

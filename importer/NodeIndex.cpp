@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "container/NameHash.h"
 #include "container/UtfRecords.h"
 
 namespace kx {
@@ -51,6 +52,84 @@ int NodeIndex::Next(int node) const {
 }
 
 int NodeIndex::FindPath(std::string_view path, int start) const {
+    // Trying whole-name nodes one after another below one another could
+    // take exponential time on a path and a tree made for it; past a few
+    // walks through the tree the substring search alone decides.
+    return FindPreferringWholeNames(path, start, visits_ + 4 * nodes_.size() + 1024);
+}
+
+int NodeIndex::FindPreferringWholeNames(std::string_view path, int start, uint64_t limit) const {
+    // A name that merely contains the segment may come before the node
+    // named by it ("Root_a.3db" before "a.3db"): at each step a node whose
+    // whole name is the segment wins, in the order the search meets them,
+    // when the rest of the path is found below it.
+    const size_t lf = path.find('\n');
+    const std::string_view segment = path.substr(0, lf);
+    int found = -1;
+    ScanLevel(start, [&](uint32_t node) {
+        if (visits_ > limit) {
+            return true;
+        }
+        if (!SameName(nodes_[node].name, segment)) {
+            return false;
+        }
+        found = lf == std::string_view::npos
+                    ? static_cast<int>(node)
+                    : FindPreferringWholeNames(path.substr(lf + 1),
+                                               FirstChild(static_cast<int>(node)), limit);
+        return found >= 0;
+    });
+    return found >= 0 ? found : FindBySubstring(path, start);
+}
+
+template <typename Visit>
+void NodeIndex::ScanLevel(int start, Visit visit) const {
+    if (!Has(start)) {
+        return;
+    }
+    // The order and the bounds of the substring search below, for one
+    // segment: the start, its following siblings, every folder descended.
+    struct Level {
+        uint32_t parent;
+        uint32_t node;
+    };
+    std::vector<Level> levels{
+        {nodes_[static_cast<size_t>(start)].parent, static_cast<uint32_t>(start)}};
+    bool descend = true;
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        const IndexNode& n = nodes_[level.node];
+        if (descend) {
+            ++visits_;
+            if (n.parent != level.parent) {
+                levels.pop_back();
+                descend = false;
+                continue;
+            }
+            if (visit(level.node)) {
+                return;
+            }
+            if (!n.leaf) {
+                if (n.child == 0) {
+                    levels.pop_back();
+                    descend = false;
+                    continue;
+                }
+                levels.push_back({nodes_[n.child].parent, n.child});
+                continue;
+            }
+        }
+        descend = true;
+        if (n.next == 0 || n.next == level.parent) {
+            levels.pop_back();
+            descend = false;
+            continue;
+        }
+        level.node = n.next;
+    }
+}
+
+int NodeIndex::FindBySubstring(std::string_view path, int start) const {
     if (!Has(start)) {
         return -1;
     }

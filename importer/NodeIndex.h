@@ -41,7 +41,9 @@ class NodeIndex {
     // A node, by a path of name segments joined by '\n', each matching a name
     // that contains it (case counts). Looks at `start` and its following
     // siblings and descends into every folder on the way, depth first;
-    // after a match the deeper levels use the remaining segments. -1 when
+    // after a match the deeper levels use the remaining segments. At each
+    // step a node whose name is the segment itself (ASCII case aside) is
+    // preferred, when the rest of the path is found below it. -1 when
     // nothing is found.
     int FindPath(std::string_view path, int start) const;
 
@@ -56,6 +58,13 @@ class NodeIndex {
     uint64_t Visits() const { return visits_; }
 
   private:
+    int FindPreferringWholeNames(std::string_view path, int start, uint64_t limit) const;
+    int FindBySubstring(std::string_view path, int start) const;
+    // Calls `visit` with each node the search of one segment from `start`
+    // looks at, in its order, until `visit` returns true.
+    template <typename Visit>
+    void ScanLevel(int start, Visit visit) const;
+
     std::vector<IndexNode> nodes_;
     mutable uint64_t visits_ = 0;
 };

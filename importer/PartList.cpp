@@ -1,7 +1,9 @@
 #include "importer/PartList.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "container/ByteReader.h"
 #include "container/NameHash.h"
@@ -86,21 +88,37 @@ Status CheckRange(const MeshArrays& arrays, const CMPPart& part, uint64_t limit,
     return Status::Success();
 }
 
+// The name ids of the folders of a mesh library, at every level.
+void AddLibraryIds(const NodeIndex& index, std::unordered_set<uint32_t>& ids) {
+    const int library = index.FindPath("VMeshLibrary", 1);
+    for (int c = index.FirstChild(library); c >= 0; c = index.Next(c)) {
+        ids.insert(NameHash(index[c].name));
+    }
+}
+
 class PartBuilder {
   public:
-    PartBuilder(const NodeIndex& index, int level, const MeshArrays& arrays)
-        : index_(index), level_("Level" + std::to_string(level)), arrays_(arrays) {}
+    PartBuilder(const NodeIndex& index, int level, const MeshArrays& arrays,
+                const NodeIndex* meshLibrary)
+        : index_(index), level_("Level" + std::to_string(level)), arrays_(arrays) {
+        AddLibraryIds(index, libraries_);
+        if (meshLibrary) {
+            AddLibraryIds(*meshLibrary, libraries_);
+        }
+    }
 
     // One entry: its part subtree from `start`, named from its file name.
     Status AddEntry(int start, std::string_view objectName, std::string_view fileName,
                     PartList& list) {
-        const int entryNode = start;
-        if (const int level = index_.FindPath(level_, start); level >= 0) {
-            start = level;
-        }
-        const int refNode = index_.FindPath("VMeshPart\nVMeshRef", start);
+        const int refNode = FindReference(start);
         if (refNode < 0) {
-            return Status::Success();
+            // A part without meshes (a shield or hardpoint holder) still
+            // carries its hardpoints; in a model with meshes it is named.
+            if (!arrays_.blocks.empty()) {
+                list.notes.push_back("part " + PartName(fileName) + " has no mesh reference for " +
+                                     level_);
+            }
+            return Add(nullptr, nullptr, objectName, fileName, start, list);
         }
         if (!index_[refNode].leaf) {
             return Damaged("a VMeshRef of part " + std::string(fileName) + " is a folder");
@@ -111,33 +129,89 @@ class PartBuilder {
                            decoded.Reason());
         }
         const VMeshRef& ref = *decoded;
+        if (!libraries_.contains(ref.libraryId)) {
+            list.notes.push_back("part " + PartName(fileName) +
+                                 " is left out: " + ForeignLibraryReason({ref.libraryId}));
+            if (std::find(list.foreignLibraries.begin(), list.foreignLibraries.end(),
+                          ref.libraryId) == list.foreignLibraries.end()) {
+                list.foreignLibraries.push_back(ref.libraryId);
+            }
+        }
         for (const LoadedBlock& block : arrays_.blocks) {
-            if (block.id != ref.libraryId) {
-                continue;
+            if (block.id == ref.libraryId) {
+                if (Status s = Add(&ref, &block, objectName, fileName, start, list); !s) {
+                    return s;
+                }
             }
-            if (list.parts.size() >= index_.Size()) {
-                return Damaged("its compound lists more parts than it has nodes");
-            }
-            CMPPart part;
-            part.startVertex = ref.startVertex + uint64_t{block.baseVertex};
-            part.startIndex = ref.startIndex + 3 * uint64_t{block.baseTriangle};
-            part.startMesh = ref.startMesh + uint64_t{block.baseMesh};
-            part.meshCount = ref.meshCount;
-            part.id = NameHash(objectName);
-            part.name = PartName(fileName);
-            part.entryNode = entryNode;
-            list.parts.push_back(std::move(part));
         }
         return Status::Success();
     }
 
   private:
+    // The part's reference for the level: below the first level folder
+    // that holds one, trying them in the search's order (a damaged model
+    // may hold an empty MultiLevel/Level0 before the real one); from the
+    // part's start when it has no level folder.
+    int FindReference(int start) const {
+        int level = index_.FindPath(level_, start);
+        if (level < 0) {
+            return index_.FindPath("VMeshPart\nVMeshRef", start);
+        }
+        SearchBudget budget(index_);
+        const int scope = static_cast<int>(index_[start].parent);
+        while (level >= 0 && !budget.Spent()) {
+            if (const int ref = index_.FindPath("VMeshPart\nVMeshRef", level); ref >= 0) {
+                return ref;
+            }
+            // On after the level folder's subtree: its next sibling, or the
+            // next of the nearest folder above it that has one.
+            int after = level;
+            while (after != scope && after != 0 && index_.Next(after) < 0) {
+                after = static_cast<int>(index_[after].parent);
+            }
+            level = after == scope || after == 0 ? -1 : index_.FindPath(level_, index_.Next(after));
+        }
+        return -1;
+    }
+
+    // A part with the reference translated into the block's place in the
+    // combined arrays; without either, a part without meshes.
+    Status Add(const VMeshRef* ref, const LoadedBlock* block, std::string_view objectName,
+               std::string_view fileName, int entryNode, PartList& list) const {
+        if (list.parts.size() >= index_.Size()) {
+            return Damaged("its compound lists more parts than it has nodes");
+        }
+        CMPPart part;
+        if (ref && block) {
+            part.startVertex = ref->startVertex + uint64_t{block->baseVertex};
+            part.startIndex = ref->startIndex + 3 * uint64_t{block->baseTriangle};
+            part.startMesh = ref->startMesh + uint64_t{block->baseMesh};
+            part.meshCount = ref->meshCount;
+        }
+        part.id = NameHash(objectName);
+        part.name = PartName(fileName);
+        part.entryNode = entryNode;
+        list.parts.push_back(std::move(part));
+        return Status::Success();
+    }
+
     const NodeIndex& index_;
     const std::string level_;
     const MeshArrays& arrays_;
+    std::unordered_set<uint32_t> libraries_;
 };
 
 }  // namespace
+
+std::string ForeignLibraryReason(const std::vector<uint32_t>& ids) {
+    std::string text = "its meshes are in another mesh library file: ";
+    for (size_t i = 0; i < ids.size(); ++i) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", ids[i]);
+        text += (i == 0 ? "" : ", ") + std::string(hex);
+    }
+    return text;
+}
 
 std::string PartName(std::string_view fileName) {
     std::string_view name = fileName.substr(0, fileName.find("_lod1"));
@@ -151,9 +225,10 @@ std::string PartName(std::string_view fileName) {
     return std::string(name.substr(0, kMaxPartName));
 }
 
-Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays) {
+Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays,
+                            const NodeIndex* meshLibrary) {
     PartList list;
-    PartBuilder builder(index, level, arrays);
+    PartBuilder builder(index, level, arrays, meshLibrary);
     SearchBudget budget(index);
     const int cmpnd = index.FindPath("Cmpnd", 0);
     if (cmpnd < 0) {

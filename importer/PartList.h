@@ -40,7 +40,16 @@ struct PartList {
     std::vector<CMPPart> parts;
     // The part made from the entry whose object name begins with "Root".
     size_t root = 0;
+    // The mesh library ids that references name but neither the model nor
+    // the mesh library file given holds, in the order first met.
+    std::vector<uint32_t> foreignLibraries;
+    // What the person is warned of: parts kept without their meshes, parts
+    // left out because their meshes are in another file.
+    std::vector<std::string> notes;
 };
+
+// "its meshes are in another mesh library file: " and the ids, in hex.
+std::string ForeignLibraryReason(const std::vector<uint32_t>& ids);
 
 // The part name made from a file name: cut before "_lod1"; without the last
 // 16 characters (a 12-character stamp and ".3db") when ".3db" first occurs
@@ -50,8 +59,12 @@ std::string PartName(std::string_view fileName);
 // Walks the compound's entries for level `level` (see ReadLevelMeshData)
 // and checks that every part's meshes, triangles and vertices lie inside
 // the combined arrays, and that all parts together stay within what the
-// blocks can justify; any of these failing makes the file damaged.
-Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays);
+// blocks can justify; any of these failing makes the file damaged. A part
+// whose subtree holds no mesh reference is kept without meshes, for its
+// hardpoints. `meshLibrary` is the separate mesh library file read with
+// the model, if any.
+Result<PartList> BuildParts(const NodeIndex& index, int level, const MeshArrays& arrays,
+                            const NodeIndex* meshLibrary = nullptr);
 
 // Places the parts by the "Fix", "Rev", "Pris" and "Sphere" records under
 // Cmpnd/Cons. Parent links that loop make the file damaged.

@@ -16,21 +16,34 @@ Status Fail(const std::string& path, const Status& why) {
     return Status::Failure(why.GetFault(), path + ": " + why.Reason());
 }
 
+bool ReadRegularFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && ReadWholeFile(path, bytes);
+}
+
 std::string LevelsText(size_t count) {
     return count == 1 ? "level 0 only" : "levels 0 to " + std::to_string(count - 1);
 }
 
 }  // namespace
 
-Result<GameModelScene> LoadGameModelScene(const std::string& path, std::optional<int> level) {
-    std::error_code ec;
+Result<GameModelScene> LoadGameModelScene(const std::string& path, std::optional<int> level,
+                                          const std::string& meshLibrary) {
     std::vector<uint8_t> bytes;
-    if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeFile(path, bytes)) {
+    if (!ReadRegularFile(path, bytes)) {
         return Status::Failure(Fault::Unreadable, path + ": cannot read the file");
     }
     CMPModel model;
     if (Status s = model.Open(std::move(bytes)); !s) {
         return Fail(path, s);
+    }
+    if (!meshLibrary.empty()) {
+        if (!ReadRegularFile(meshLibrary, bytes)) {
+            return Status::Failure(Fault::Unreadable, meshLibrary + ": cannot read the file");
+        }
+        if (Status s = model.AttachMeshLibrary(std::move(bytes)); !s) {
+            return Fail(meshLibrary, s);
+        }
     }
     const std::vector<std::string>& levels = model.Levels();
     if (levels.empty() && level && *level != 0) {

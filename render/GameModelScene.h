@@ -21,6 +21,9 @@ struct GameModelScene {
 };
 
 // `level` is a position in the file's level list; its first when not given.
-Result<GameModelScene> LoadGameModelScene(const std::string& path, std::optional<int> level);
+// `meshLibrary` names a separate mesh library file read with the model, or
+// is empty.
+Result<GameModelScene> LoadGameModelScene(const std::string& path, std::optional<int> level,
+                                          const std::string& meshLibrary = {});
 
 }  // namespace kx

@@ -40,7 +40,8 @@ Result<RenderScene> LoadScene(const SceneRequest& request) {
         case SceneFileKind::ModelFile:
             return LoadModelFileScene(request.path);
         case SceneFileKind::GameModel: {
-            Result<GameModelScene> model = LoadGameModelScene(request.path, request.level);
+            Result<GameModelScene> model =
+                LoadGameModelScene(request.path, request.level, request.meshLibrary);
             if (!model) {
                 return model.GetStatus();
             }

@@ -18,6 +18,7 @@ struct SceneRequest {
     std::string path;
     std::optional<int> level;  // game models only; the first level when not given
     std::string hullsPath;     // a .sur drawn over a game model; empty for none
+    std::string meshLibrary;   // a game model's separate mesh library file; empty for none
 };
 
 // The scene of the file, with its hulls when asked. A file that cannot be

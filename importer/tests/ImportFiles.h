@@ -123,4 +123,33 @@ inline size_t RecordField(size_t node, size_t field) {
     return 56 + 44 * node + field;
 }
 
+inline HandNode Library(std::vector<HandNode> folders) {
+    return Folder("VMeshLibrary", std::move(folders));
+}
+inline HandNode Lod(const std::string& name, std::vector<uint8_t> block) {
+    return Folder(name, {Leaf("VMeshData", std::move(block))});
+}
+// A Hardpoints folder of one fixed hardpoint at (1, 2, 3).
+inline HandNode OneHardpoint(const std::string& name) {
+    return Folder("Hardpoints", {Folder("Fixed", {HardpointNode(name, {1, 2, 3})})});
+}
+
+// A damage model as the game has some: its one part d.3db holds an empty
+// MultiLevel/Level0 (node 11, an empty folder) before the real MultiLevel,
+// whose Level0 holds the reference to both meshes or, without
+// `realReference`, nothing; and the hardpoint HpMount01.
+inline std::vector<uint8_t> StrayLevelModel(bool realReference) {
+    HandNode stray = Folder("MultiLevel", {Leaf("Level0", {})});
+    HandNode part = realReference
+                        ? PartNode("d.3db", Ref("d.lod0.vms", 0, 0, 0, 2), {stray})
+                        : Folder("d.3db", {stray, Folder("MultiLevel", {Leaf("Level0", {})})});
+    part.children.push_back(OneHardpoint("HpMount01"));
+    std::vector<uint8_t> file =
+        FileOf(Folder("\\", {Library({Lod("d.lod0.vms", Block({1, 1}))}),
+                             Folder("Cmpnd", {Entry("Root", "d.3db", "Root")}), std::move(part)}));
+    PutU32(file, RecordField(11, 8), 0x10);  // a folder
+    PutU32(file, RecordField(11, 16), 0);    // without children
+    return file;
+}
+
 }  // namespace kx::test

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "importer/CMPModel.h"
 #include "importer/tests/ImportFiles.h"
 
@@ -14,13 +16,6 @@ struct Opened {
     CMPModel model;
     Status status;
 };
-
-HandNode Library(std::vector<HandNode> folders) {
-    return Folder("VMeshLibrary", std::move(folders));
-}
-HandNode Lod(const std::string& name, std::vector<uint8_t> block) {
-    return Folder(name, {Leaf("VMeshData", std::move(block))});
-}
 
 TEST(Levels, ListedInTurnAndSortedAsTheComboBoxSorts) {
     auto levels = [](std::vector<std::string> names) {
@@ -96,7 +91,8 @@ TEST(MeshData, NoUsableDataIsRefusedAndBrokenDataIsDamaged) {
     std::vector<uint8_t> shortBlock = Block({2});
     shortBlock.resize(shortBlock.size() - 1);
     const Case cases[] = {
-        {"no reference", Folder("\\", {Library({Lod("a.lod0.vms", Block({1}))})}), Fault::Refused},
+        // Read, for the hardpoints of a model without meshes.
+        {"no reference", Folder("\\", {Folder("Hardpoints", {Leaf("x", {})})}), Fault::None},
         {"reference without library",
          Folder("\\",
                 {Library({Lod("a.lod0.vms", Block({1}))}), PartNode("p", Ref("", 0, 0, 0, 1))}),
@@ -325,6 +321,114 @@ TEST(Parts, ACompoundCannotKeepTheSearchGoingWithoutEnd) {
                            Folder("Cmpnd", std::move(entries))}));
     ASSERT_TRUE(o.model.LoadLevel(0).Ok());
     EXPECT_EQ(o.model.Plan({}).GetFault(), Fault::Damaged);
+}
+
+// The game's own layouts that lost parts or refused whole models.
+TEST(Parts, AFileNameFindsItsOwnPartBeforeOneWhoseNameHoldsIt) {
+    // A station: "cell.3db" is contained in "Root_cell.3db", which comes first.
+    Opened o(Folder("\\", {Library({Lod("s.lod0.vms", Block({1, 2, 3}))}),
+                           Folder("Cmpnd", {Entry("Root", "Root_cell.3db", "Root"),
+                                            Entry("Part_cell", "cell.3db", "cell")}),
+                           PartNode("Root_cell.3db", Ref("s.lod0.vms", 0, 0, 0, 1)),
+                           PartNode("cell.3db", Ref("s.lod0.vms", 0, 3, 1, 2))}));
+    ASSERT_TRUE(o.model.LoadLevel(0).Ok());
+    auto plan = o.model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 2u);
+    EXPECT_EQ(plan->parts.parts[1].name, "cell.3db");
+    EXPECT_EQ(plan->parts.parts[1].startMesh, 1u);
+    EXPECT_EQ(plan->parts.parts[1].meshCount, 2u);
+}
+
+TEST(Parts, AnEmptyLevelFolderBeforeTheRealOneKeepsThePart) {
+    CMPModel model;
+    ASSERT_TRUE(model.Open(StrayLevelModel(true)).Ok());
+    ASSERT_EQ(model.Index()[11].name, "Level0");
+    ASSERT_FALSE(model.Index()[11].leaf);
+    ASSERT_TRUE(model.LoadLevel(0).Ok());
+    auto plan = model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 1u);
+    EXPECT_EQ(plan->parts.parts[0].meshCount, 2u);
+    EXPECT_TRUE(plan->parts.notes.empty());
+
+    // When no level folder holds a reference the part stays, without
+    // meshes but with its hardpoints, and is named.
+    ASSERT_TRUE(model.Open(StrayLevelModel(false)).Ok());
+    ASSERT_TRUE(model.LoadLevel(0).Ok());
+    plan = model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 1u);
+    EXPECT_EQ(plan->parts.parts[0].meshCount, 0u);
+    EXPECT_EQ(plan->hardpoints.size(), 1u);
+    EXPECT_EQ(plan->parts.notes,
+              std::vector<std::string>({"part d.3db has no mesh reference for Level0"}));
+}
+
+TEST(Parts, AModelWithoutMeshesIsItsPartsAndHardpoints) {
+    // A shield holder: a single model with hardpoints and nothing else.
+    Opened single(Folder(
+        "\\", {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpShield01", {1, 2, 3})})})}));
+    ASSERT_TRUE(single.status.Ok());
+    EXPECT_TRUE(single.model.Levels().empty());
+    ASSERT_TRUE(single.model.LoadLevel(-1).Ok());
+    auto plan = single.model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 1u);
+    EXPECT_EQ(plan->parts.parts[0].name, "Root");
+    EXPECT_EQ(plan->parts.parts[0].meshCount, 0u);
+    ASSERT_EQ(plan->hardpoints.size(), 1u);
+    EXPECT_TRUE(plan->parts.notes.empty());  // nothing is missing
+
+    // A compound of mesh-less parts, placed by its constraints.
+    Opened compound(Folder(
+        "\\",
+        {Folder("Cmpnd", {Entry("Root", "a.3db", "Root"), Entry("Part_b", "b.3db", "b"),
+                          Folder("Cons", {Leaf("Fix", Joint("Root", "b", {0, 0, 5}, kIdentity))})}),
+         Folder("a.3db", {Leaf("x", {})}),
+         Folder("b.3db", {Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpB", {})})})})}));
+    ASSERT_TRUE(compound.model.LoadLevel(-1).Ok());
+    plan = compound.model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 2u);
+    ASSERT_EQ(plan->hardpointsOfPart[1].size(), 1u);
+    EXPECT_EQ(TransformPoint(PartTransform(plan->parts, 1), {0, 0, 0}), (Vec3{0, 0, 5}));
+}
+
+TEST(MeshData, MeshesInASeparateMeshLibraryFile) {
+    const HandNode model = Folder(
+        "\\", {Folder("Cmpnd", {Entry("Root", "a.3db", "Root"), Entry("Part_b", "b.3db", "b")}),
+               PartNode("a.3db", Ref("iface.lod0.vms", 0, 0, 0, 1)),
+               PartNode("b.3db", Ref("iface2.lod0.vms", 0, 0, 0, 1))});
+    Opened o(model);
+    ASSERT_TRUE(o.model.LoadLevel(-1).Ok());
+    auto plan = o.model.Plan({});
+    EXPECT_EQ(plan.GetFault(), Fault::Refused);
+    char wanted[80];
+    std::snprintf(wanted, sizeof wanted,
+                  "its meshes are in another mesh library file: 0x%08X, 0x%08X",
+                  NameHash("iface.lod0.vms"), NameHash("iface2.lod0.vms"));
+    EXPECT_EQ(plan.Reason(), wanted);
+
+    // Its blocks read as if they stood in the model's own library.
+    const auto library = FileOf(Folder(
+        "\\", {Library({Lod("iface.lod0.vms", Block({2})), Lod("iface2.lod0.vms", Block({1}))})}));
+    ASSERT_TRUE(o.model.AttachMeshLibrary(library).Ok());
+    EXPECT_EQ(o.model.Levels(), std::vector<std::string>({"iface.lod0.vms"}));
+    ASSERT_TRUE(o.model.LoadLevel(0).Ok());
+    plan = o.model.Plan({});
+    ASSERT_TRUE(plan.Ok()) << plan.Reason();
+    ASSERT_EQ(plan->parts.parts.size(), 2u);
+    EXPECT_EQ(plan->parts.parts[1].startMesh, 1u);
+    EXPECT_EQ(plan->parts.parts[1].startIndex, 6u);
+
+    // A file that is no mesh library is refused and changes nothing.
+    EXPECT_EQ(o.model.AttachMeshLibrary(FileOf(Folder("\\", {Leaf("x", {})}))).GetFault(),
+              Fault::WrongKind);
+    EXPECT_EQ(o.model.AttachMeshLibrary({1, 2, 3}).GetFault(), Fault::WrongKind);
+    EXPECT_EQ(o.model.Levels().size(), 1u);
+    ASSERT_TRUE(o.model.LoadLevel(0).Ok());
+    EXPECT_EQ(o.model.Arrays().meshes.size(), 2u);
 }
 
 }  // namespace

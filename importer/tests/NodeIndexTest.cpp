@@ -19,15 +19,55 @@ TEST(NodeIndex, PathSearchMatchesSubstringsDepthFirst) {
                Folder("Cmpnd", {Folder("Cons", {Leaf("Fix", {})})})}));
     auto index = NodeIndex::Build(file);
     ASSERT_TRUE(index.Ok()) << index.Reason();
-    // ba.3db comes first in pre-order, inside a folder whose own name fails.
-    EXPECT_EQ(index->FindPath("a.3db", 0), 2);
+    // ba.3db comes first in pre-order, inside a folder whose own name fails
+    // (a node named a.3db itself would win: see below).
+    EXPECT_EQ(index->FindPath("a.3d", 0), 2);
     EXPECT_EQ(Find(index.Value(), "Cmpnd\nCons"), 7);
     EXPECT_EQ(Find(index.Value(), "Cmpnd\nCons\nFix"), 8);
-    EXPECT_EQ(Find(index.Value(), "cmpnd"), -1);  // case counts
+    EXPECT_EQ(Find(index.Value(), "mpnD"), -1);  // case counts in a substring
     EXPECT_EQ(Find(index.Value(), "Cons\nCmpnd"), -1);
     // A search looks at its start and the start's following siblings only.
     EXPECT_EQ(Find(index.Value(), "q", 4), -1);
     EXPECT_EQ(Find(index.Value(), "y", 4), 5);
+}
+
+TEST(NodeIndex, ANodeNamedByTheSegmentWinsOverOnesThatContainIt) {
+    const auto file = FileOf(Folder(
+        "\\", {Folder("Root_a.3db", {Leaf("MIPS", {})}), Folder("dirty_snow", {Leaf("x", {})}),
+               Folder("A.3DB", {Leaf("MIP0", {}), Leaf("MIPS", {})}),
+               Folder("snow", {Leaf("y", {})}), Folder("b", {Folder("ab", {Leaf("c", {})})})}));
+    auto index = NodeIndex::Build(file);
+    ASSERT_TRUE(index.Ok());
+    const NodeIndex& i = index.Value();
+    EXPECT_EQ(Find(i, "a.3db"), 5);  // whole name, case aside
+    EXPECT_EQ(Find(i, "snow"), 8);
+    // Each step prefers the whole name, and falls back to substrings below
+    // it: "a.3db\nMIP" takes A.3DB's MIP0, not Root_a.3db's MIPS.
+    EXPECT_EQ(Find(i, "a.3db\nMIP"), 6);
+    EXPECT_EQ(Find(i, "a.3db\nMIPS"), 7);
+    // A whole-name node below which the rest is not found gives way to the
+    // substring search.
+    EXPECT_EQ(Find(i, "snow\nx"), 4);
+    EXPECT_EQ(Find(i, "b\nc"), 12);
+    EXPECT_EQ(Find(i, "3db\nMIPS"), 2);  // no whole name: the first substring match
+}
+
+TEST(NodeIndex, WholeNamesBelowWholeNamesCannotKeepTheSearchGoing) {
+    // Every "a" below every "a" is a whole-name candidate for each step:
+    // tried one after another, far more ways than could ever be walked.
+    HandNode chain = Leaf("b", {});
+    for (int i = 0; i < 60; ++i) {
+        chain = Folder("a", {chain});
+    }
+    auto index = NodeIndex::Build(FileOf(Folder("\\", {chain})));
+    ASSERT_TRUE(index.Ok()) << index.Reason();
+    std::string path;
+    for (int i = 0; i < 30; ++i) {
+        path += "a\n";
+    }
+    EXPECT_EQ(Find(index.Value(), path + "z"), -1);
+    EXPECT_LT(index->Visits(), 100000u);
+    EXPECT_EQ(Find(index.Value(), path + "b"), 61);
 }
 
 TEST(NodeIndex, ASiblingMatchingTheFirstSegmentEndsTheSearchOnceTheRestIsUsed) {

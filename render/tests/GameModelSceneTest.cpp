@@ -113,5 +113,40 @@ TEST(GameModelScene, RefusesLevelsTheFileLacksAndFilesItCannotRead) {
     EXPECT_EQ(LoadGameModelScene(junk.path() + ".missing", 0).GetFault(), Fault::Unreadable);
 }
 
+// A shield holder has no mesh, an interface object's meshes are in a mesh
+// library file: both are drawn with what they have.
+TEST(GameModelScene, ModelsWithoutMeshesOrWithMeshesInAMeshLibrary) {
+    using namespace test;
+    const auto hardpoints =
+        Folder("Hardpoints", {Folder("Fixed", {HardpointNode("HpShield", {})})});
+    test::TempFile holder("render_holder.3db");
+    ASSERT_TRUE(WriteWholeFile(holder.path(), FileOf(Folder("\\", {hardpoints}))));
+    auto model = LoadGameModelScene(holder.path(), std::nullopt);
+    ASSERT_TRUE(model.Ok()) << model.Reason();
+    EXPECT_EQ(model->scene.groups, std::vector<std::string>({"Root"}));
+    EXPECT_EQ(model->scene.TriangleCount(), 0u);
+    EXPECT_EQ(model->scene.hardpoints.size(), 1u);
+    EXPECT_TRUE(RenderPicture(model->scene, RenderOptions{}).Ok());
+
+    test::TempFile iface("render_iface.3db"), library("render_iface.vms");
+    ASSERT_TRUE(WriteWholeFile(
+        iface.path(), FileOf(Folder("\\", {PartNode("a.3db", Ref("ship.lod0.vms", 0, 0, 0, 2))}))));
+    ASSERT_TRUE(WriteWholeFile(
+        library.path(),
+        FileOf(Folder("\\",
+                      {Folder("VMeshLibrary",
+                              {Folder("ship.lod0.vms", {Leaf("VMeshData", SquaresBlock())})})}))));
+    auto refused = LoadGameModelScene(iface.path(), std::nullopt);
+    EXPECT_EQ(refused.GetFault(), Fault::Refused);
+    EXPECT_NE(refused.Reason().find("its meshes are in another mesh library file"),
+              std::string::npos);
+    model = LoadGameModelScene(iface.path(), std::nullopt, library.path());
+    ASSERT_TRUE(model.Ok()) << model.Reason();
+    EXPECT_EQ(model->scene.level, "level 0 (ship.lod0.vms)");
+    EXPECT_EQ(model->scene.TriangleCount(), 4u);
+    EXPECT_EQ(LoadGameModelScene(iface.path(), std::nullopt, iface.path() + ".none").GetFault(),
+              Fault::Unreadable);
+}
+
 }  // namespace
 }  // namespace kx
