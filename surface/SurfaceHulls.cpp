@@ -14,7 +14,6 @@ namespace {
 
 constexpr float kEnlarge = 1.2f;
 constexpr float kSingleRootEnlarge = 1.44f;
-constexpr uint32_t kRootSkipPreset = 0x38;
 
 enum class HardpointTags { PerRecord, SingleModel };
 
@@ -235,7 +234,6 @@ SurfacePart BuildRootPart(std::span<const PartMeshRecord> records, const meshuti
     }
 
     BoundingNode root;
-    root.skip = kRootSkipPreset;
     root.centre = model.sphere.centre;
     root.radius = kEnlarge * model.sphere.radius;
     root.tag = kRootNodeTag;
@@ -264,8 +262,7 @@ SurfacePart BuildOtherPart(const PartMeshRecord& record, float density, const Su
     if (!record.hardpoints.empty()) {
         b.AddHardpointHulls(record, HardpointTags::PerRecord);
         BoundingNode root = PartBuilder::MeshNode(record);
-        root.skip = kRootSkipPreset;
-        part.InsertRootNode(root, b.AddWrapHull(std::nullopt));
+            part.InsertRootNode(root, b.AddWrapHull(std::nullopt));
     }
     part.inertia = FiniteOrZero(BoxInertia(record.box, density));
     return part;
@@ -305,7 +302,6 @@ SurfacePart BuildSingleModelPart(std::span<const PartMeshRecord> records,
     }
 
     BoundingNode root;
-    root.skip = 0;
     root.centre = model.sphere.centre;
     root.radius = kSingleRootEnlarge * model.sphere.radius;
     root.tag = kRootNodeTag;
