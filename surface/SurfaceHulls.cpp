@@ -262,7 +262,7 @@ SurfacePart BuildOtherPart(const PartMeshRecord& record, float density, const Su
     if (!record.hardpoints.empty()) {
         b.AddHardpointHulls(record, HardpointTags::PerRecord);
         BoundingNode root = PartBuilder::MeshNode(record);
-            part.InsertRootNode(root, b.AddWrapHull(std::nullopt));
+        part.InsertRootNode(root, b.AddWrapHull(std::nullopt));
     }
     part.inertia = FiniteOrZero(BoxInertia(record.box, density));
     return part;

@@ -195,8 +195,8 @@ class TreeBuilder {
         const int right = Pairs(children.subspan(1));
         BoundingNode added;
         added.kind = BoundingNode::Kind::Group;
-        const Sphere s = EnclosingSphere(NodeSphere(nodes_[children[0]].node),
-                                         NodeSphere(nodes_[right].node));
+        const Sphere s =
+            EnclosingSphere(NodeSphere(nodes_[children[0]].node), NodeSphere(nodes_[right].node));
         added.centre = s.centre;
         added.radius = s.radius;
         added.tag = nodes_[children[0]].node.tag >> 1;

@@ -94,6 +94,65 @@ TEST(ExportSurface, WritesASingleGroupShrinkWrappedTetrahedronByteForByte) {
     EXPECT_EQ(result.bytes, want.bytes);
 }
 
+// The sections and offsets of a single-group model with a hardpoint, worked
+// out by hand: the layout the game's own files with hardpoints have.
+TEST(ExportSurface, SingleGroupWithAHardpointHasTheGamesSectionLayout) {
+    TestModel model;
+    std::vector<Vec3> big = kTetra;
+    for (Vec3& p : big) {
+        p = Scale(p, 10.0f);
+    }
+    model.Mesh("hull", big, kTetraFaces);
+    model.Marker("HpWeapon01", {0, 0, 0});  // its shape lies well inside
+    SurfaceOptions options = PlainOptions();
+    options.collisionKind = CollisionKind::ShrinkWrapped;
+    const SurfaceExportResult result = Export(model, options);
+    ASSERT_TRUE(result.ok);
+    const std::vector<uint8_t>& b = result.bytes;
+    // Record at 8: id, chunk count, "!fxd", "exts" and box, "surf" and size,
+    // the 48-byte header from 56 (record 48). From the header: tetrahedron
+    // hull at 48 (4 triangles), hardpoint hull at 128 (12), wrap at 336 (4),
+    // 12 vertices at 416, 3 nodes at 608, "hpid" at 692.
+    ASSERT_EQ(b.size(), 8u + 48 + 692 + 12);
+    const size_t h = 56;
+    auto tag = [&](size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); };
+    EXPECT_EQ(U32At(b, 8), NameHash("Root"));
+    EXPECT_EQ(U32At(b, 12), 4u);  // "!fxd", "exts", "surf", "hpid"
+    EXPECT_EQ(tag(16), "!fxd");
+    EXPECT_EQ(tag(20), "exts");
+    EXPECT_EQ(tag(48), "surf");
+    EXPECT_EQ(U32At(b, 52), 692u);
+    EXPECT_EQ(U32At(b, h + 28), 0xCFu | (692u << 8));  // part code and the 24-bit size
+    EXPECT_EQ(U32At(b, h + 32), 608u);
+    const struct {
+        size_t at;
+        uint32_t toVertices, owner, typeAndCount, triangles;
+    } hulls[] = {
+        {48, 416 - 48, NameHash("Root"), 4 | (9u << 8), 4},
+        {128, 416 - 128, NameHash("HpWeapon01"), 4 | (21u << 8), 12},
+        {336, 416 - 336, 608 - 336, 5 | (9u << 8), 4},
+    };
+    for (const auto& hull : hulls) {
+        EXPECT_EQ(U32At(b, h + hull.at), hull.toVertices) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 4), hull.owner) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 8), hull.typeAndCount) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 12), hull.triangles) << hull.at;
+    }
+    // The root over the wrap; its left subtree the tetrahedron's leaf, its
+    // skip leading to the hardpoint's leaf.
+    const struct {
+        uint32_t skip;
+        int32_t toHull;
+    } nodes[] = {{56, 336 - 608}, {0, 48 - 636}, {0, 128 - 664}};
+    for (size_t n = 0; n < 3; ++n) {
+        EXPECT_EQ(U32At(b, h + 608 + 28 * n), nodes[n].skip) << n;
+        EXPECT_EQ(static_cast<int32_t>(U32At(b, h + 608 + 28 * n + 4)), nodes[n].toHull) << n;
+    }
+    EXPECT_EQ(tag(h + 692), "hpid");
+    EXPECT_EQ(U32At(b, h + 696), 1u);
+    EXPECT_EQ(U32At(b, h + 700), NameHash("HpWeapon01"));
+}
+
 TEST(ExportSurface, WritesAFurtherGroupWithoutHardpointsAsOneHullAndOneNode) {
     TestModel model;
     model.Mesh("hull", kTetra, kTetraFaces);
