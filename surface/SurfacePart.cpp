@@ -317,9 +317,9 @@ std::optional<SurfaceMessage> SurfacePart::Finish() {
     for (const SurfaceHull& hull : hulls_) {
         if (hull.overflowed) {
             return SurfaceMessage{FormatMessage(
-                "Part 0x%08X has a wrap hull of more than 4096 triangles; a surface hull holds "
+                "Part 0x%08X has a %s hull of more than 4096 triangles; a surface hull holds "
                 "at most 4096",
-                id)};
+                id, hull.type == kHullWrap ? "wrap" : "closed")};
         }
         if (hull.triangles.size() > kMaxHullTriangles) {
             return SurfaceMessage{FormatMessage(

@@ -151,6 +151,35 @@ TEST(SurCommand, InfoPassesEveryFileWrittenForOneToEighteenGroups) {
     }
 }
 
+// Two octahedra apart in one group do not close: named in a warning, the
+// file written all the same; --closed-hulls makes every hull closed.
+TEST(SurCommand, ClosedHullsOptionClosesWhatTheWarningNames) {
+    TempFile ms3d("sur_closed.ms3d"), out("sur_closed.sur");
+    std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
+    Octahedron(model.get(), "hull", {0, 0, 0}, 3);
+    Octahedron(model.get(), "wing", {8, 0, 0}, 2);
+    Octahedron(model.get(), "tail", {0, 0, 8}, 2);
+    Octahedron(model.get(), "HpWeapon01", {8, 1, 0}, 0.1f);
+    std::string error;
+    ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model.get(), error)) << error;
+
+    auto open = Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", "2,2"});
+    ASSERT_EQ(open.rc, 0) << open.err;
+    EXPECT_EQ(open.err, "Warning: These groups do not make closed collision hulls: hull, wing\n");
+    auto info = Kaltrix({"info", out.path()});
+    ASSERT_EQ(info.rc, 0) << info.err;
+    EXPECT_NE(info.out.find("closed=no"), std::string::npos) << info.out;
+
+    auto closed =
+        Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", "2,2", "--closed-hulls"});
+    ASSERT_EQ(closed.rc, 0) << closed.err;
+    EXPECT_EQ(closed.err, "");
+    info = Kaltrix({"info", out.path()});
+    ASSERT_EQ(info.rc, 0) << info.err;
+    EXPECT_EQ(info.out.find("closed=no"), std::string::npos) << info.out;
+    EXPECT_EQ(info.out.find("reached=0"), std::string::npos) << info.out;
+}
+
 TEST(SurCommand, ExitCodes) {
     ShipFile ship;
     TempFile out("sur_codes.sur");

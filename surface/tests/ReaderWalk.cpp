@@ -40,7 +40,7 @@ bool Closed(const std::vector<uint8_t>& b, size_t first, uint32_t triangles) {
             return false;
         }
     }
-    return triangles > 0 && vertices.size() + triangles == 2 + edges.size();
+    return triangles > 0 && vertices.size() + triangles == 2 + edges.size() / 2;
 }
 
 void Surface(const std::vector<uint8_t>& b, size_t header, uint32_t size, bool closedOnly,

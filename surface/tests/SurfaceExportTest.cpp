@@ -4,8 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "ReaderWalk.h"
 #include "SurfaceTestModels.h"
 #include "container/NameHash.h"
+#include "meshutil/SphereMesh.h"
+#include "surface/HardpointShapes.h"
+#include "surface/HullClosure.h"
 #include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
 #include "testsupport/LittleEndian.h"
@@ -300,6 +304,60 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         EXPECT_EQ(result.messages, (SurfaceMessages{{"CreateSurFile: Failed to create mesh"},
                                                     {"Could not generate D3DMeshes  - exiting"}}));
     }
+}
+
+// A bent wing of two triangles and two tetrahedra apart in one group do not
+// close; with closed hulls each is its convex hull, and every hull a reader
+// finds is closed.
+TEST(ExportSurface, NamesTheGroupsThatDoNotCloseOrClosesEveryHull) {
+    TestModel model;
+    model.Mesh("hull", kTetra, kTetraFaces);
+    model.Mesh("wing", {{4, 0, 0}, {6, 0, 0}, {4, 0, 2}, {6, 1, 2}}, {{0, 2, 1}, {1, 2, 3}});
+    std::vector<Vec3> far = kTetra;
+    for (Vec3& p : far) {
+        p[0] -= 10;
+    }
+    model.Mesh("pod_a", kTetra, kTetraFaces);
+    model.Mesh("pod_b", far, kTetraFaces);
+    model.Marker("HpWeapon01", {5, 0, 1});
+    for (bool closed : {false, true}) {
+        for (int groups : {1, 3}) {
+            SurfaceOptions options = PlainOptions();
+            options.closedHulls = closed;
+            options.groupCount = groups;
+            options.quantities = {1, 1, 3};
+            const SurfaceExportResult result = Export(model, options);
+            const std::string run = std::to_string(groups) + (closed ? " closed" : "");
+            ASSERT_TRUE(result.ok) << run;
+            // Apart in one group only where the pods share one.
+            const std::string open = groups == 1 ? "wing" : "wing, pod_a, pod_b";
+            const SurfaceMessages want = {
+                {"These groups do not make closed collision hulls: " + open, "Warning", true}};
+            EXPECT_EQ(result.messages, closed ? SurfaceMessages{} : want) << run;
+            const auto faults = ReaderFaults(result.bytes, closed);
+            EXPECT_EQ(faults, std::vector<std::string>{}) << run;
+        }
+    }
+}
+
+TEST(ExportSurface, HardpointShapesAndTheShieldAreClosed) {
+    for (uint32_t type = 1; type <= 8; ++type) {
+        std::vector<std::array<uint32_t, 3>> corners;
+        for (const HullTriangle& t : GetHardpointShape(type).triangles) {
+            corners.push_back(t.vertices);
+        }
+        EXPECT_TRUE(IsClosedHull(corners)) << type;
+    }
+    meshutil::TriMesh* sphere = nullptr;
+    ASSERT_EQ(meshutil::CreateSphereMesh(TestDevice(), 2.0f, 10, 6, &sphere, nullptr),
+              meshutil::STATUS_OK);
+    std::vector<std::array<uint32_t, 3>> corners;
+    for (uint32_t f = 0; f < sphere->GetFaceCount(); ++f) {
+        corners.push_back(
+            {sphere->Index(3 * f), sphere->Index(3 * f + 1), sphere->Index(3 * f + 2)});
+    }
+    sphere->Release();
+    EXPECT_TRUE(IsClosedHull(corners));
 }
 
 TEST(SurfaceOptionsFromWords, TakesEachSettingByItsWord) {
