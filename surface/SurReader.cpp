@@ -403,14 +403,16 @@ std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
     if (node.hullOffset == 0) {
         return std::nullopt;
     }
-    const int64_t target =
-        int64_t{part.nodeListOffset} + int64_t{kNodeSize} * int64_t(n) + node.hullOffset;
-    for (size_t h = 0; h < part.hulls.size(); ++h) {
-        if (int64_t{part.hulls[h].position} == target) {
-            return h;
-        }
+    const int64_t target = int64_t{part.nodeListOffset} +
+                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
+    // Hulls lie in ascending positions.
+    const auto hull =
+        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
+                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
+    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return static_cast<size_t>(hull - part.hulls.begin());
 }
 
 }  // namespace

@@ -176,10 +176,12 @@ class TreeBuilder {
   public:
     int Leaf(const BoundingNode& node) { return Add({node}); }
 
-    // `top` above the first subtree and the pairs of the others.
+    // `top` over the children: the first half on its left, the rest on its
+    // right (a single child on its left alone).
     int Inner(BoundingNode top, std::span<const int> children) {
-        const int left = children[0];
-        const int right = children.size() == 1 ? -1 : Pairs(children.subspan(1));
+        const size_t half = children.size() / 2;
+        const int left = children.size() == 1 ? children[0] : Pairs(children.first(half));
+        const int right = children.size() == 1 ? -1 : Pairs(children.subspan(half));
         Grow(top, left);
         if (right >= 0) {
             Grow(top, right);
@@ -187,20 +189,24 @@ class TreeBuilder {
         return Add({top, left, right});
     }
 
-    // One subtree over all: an added inner node above the first and the rest.
+    // One subtree over all, halved at every level so that its depth grows
+    // only with the logarithm of the count: an added inner node above each
+    // pair of halves.
     int Pairs(std::span<const int> children) {
         if (children.size() == 1) {
             return children[0];
         }
-        const int right = Pairs(children.subspan(1));
+        const size_t half = children.size() / 2;
+        const int left = Pairs(children.first(half));
+        const int right = Pairs(children.subspan(half));
         BoundingNode added;
         added.kind = BoundingNode::Kind::Group;
         const Sphere s =
-            EnclosingSphere(NodeSphere(nodes_[children[0]].node), NodeSphere(nodes_[right].node));
+            EnclosingSphere(NodeSphere(nodes_[left].node), NodeSphere(nodes_[right].node));
         added.centre = s.centre;
         added.radius = s.radius;
-        added.tag = nodes_[children[0]].node.tag >> 1;
-        return Add({added, children[0], right});
+        added.tag = nodes_[left].node.tag >> 1;
+        return Add({added, left, right});
     }
 
     // Walk order: the node, its left subtree, its right subtree.

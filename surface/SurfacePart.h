@@ -122,8 +122,9 @@ class SurfacePart {
 // root or a group) is followed by its left subtree, its skip leads to its
 // right subtree (0 when it has none), a hull node is a leaf with skip 0.
 // A group of one hull node gives way to that node; the children of a group
-// or of the root are paired from the left, an added inner node for each
-// further pair. Inner spheres grow, where needed, to hold their children.
+// or of the root are split in halves, an added inner node over each pair of
+// halves, so the depth grows with the logarithm of the count. Inner spheres
+// grow, where needed, to hold their children.
 std::vector<BoundingNode> LayOutNodeTree(std::span<const BoundingNode> grouped);
 
 // The smallest sphere holding both.
