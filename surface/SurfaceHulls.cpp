@@ -69,14 +69,15 @@ class PartBuilder {
             return hull;
         }
         // Only the vertices on the hull, in mesh order.
-        std::vector<uint32_t> slot(mesh.GetVertexCount(), UINT32_MAX);
+        std::vector<bool> onHull(mesh.GetVertexCount(), false);
         for (const auto& face : *record.closedHull) {
             for (uint32_t v : face) {
-                slot[v] = 0;
+                onHull[v] = true;
             }
         }
+        std::vector<uint32_t> slot(mesh.GetVertexCount(), 0);
         for (uint32_t v = 0; v < mesh.GetVertexCount(); ++v) {
-            if (slot[v] == 0) {
+            if (onHull[v]) {
                 slot[v] = part_.AddVertex(mesh.Position(v), record.id) - base;
             }
         }

@@ -10,7 +10,9 @@
 #include "host/HeadlessModel.h"
 #include "meshutil/TriMesh.h"
 #include "ms3d/Ms3dIo.h"
+#include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
@@ -178,6 +180,20 @@ TEST(SurCommand, ClosedHullsOptionClosesWhatTheWarningNames) {
     ASSERT_EQ(info.rc, 0) << info.err;
     EXPECT_EQ(info.out.find("closed=no"), std::string::npos) << info.out;
     EXPECT_EQ(info.out.find("reached=0"), std::string::npos) << info.out;
+
+    // The root's right subtree turned into its left one: the walk reaches
+    // that subtree twice and the rest never, which info reports.
+    std::vector<uint8_t> bytes = ReadAll(out.path());
+    const auto file = ReadSurFile(bytes);
+    ASSERT_TRUE(file.Ok()) << file.Reason();
+    test::PutU32(bytes, 8 + 48 + file->parts[0].nodeListOffset, 28);
+    ASSERT_TRUE(WriteWholeFile(out.path(), bytes));
+    info = Kaltrix({"info", out.path()});
+    EXPECT_EQ(info.rc, 1);
+    EXPECT_NE(info.out.find("reached=0"), std::string::npos) << info.out;
+    EXPECT_EQ(info.err, "kaltrix: " + out.path() +
+                            ": part 0 (id 0x12688F2D): node 1 is reached 2 times by a walk of "
+                            "the node tree\n");
 }
 
 TEST(SurCommand, ExitCodes) {
