@@ -306,13 +306,13 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
     }
 }
 
-// A bent wing of two triangles and two tetrahedra apart in one group do not
-// close; with closed hulls each is its convex hull, and every hull a reader
-// finds is closed.
+// A flat wing of two triangles and two tetrahedra apart in one group do not
+// close; with closed hulls each is its convex hull (the wing's both sides of
+// its outline), and every hull a reader finds is closed.
 TEST(ExportSurface, NamesTheGroupsThatDoNotCloseOrClosesEveryHull) {
     TestModel model;
     model.Mesh("hull", kTetra, kTetraFaces);
-    model.Mesh("wing", {{4, 0, 0}, {6, 0, 0}, {4, 0, 2}, {6, 1, 2}}, {{0, 2, 1}, {1, 2, 3}});
+    model.Mesh("wing", {{4, 0, 0}, {6, 0, 0}, {4, 0, 2}, {6, 0, 2}}, {{0, 2, 1}, {1, 2, 3}});
     std::vector<Vec3> far = kTetra;
     for (Vec3& p : far) {
         p[0] -= 10;
