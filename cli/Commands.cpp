@@ -38,7 +38,10 @@ std::span<const Command> Commands() {
         "  --groups Q1,Q2,...     the meshes of each part, in order (1 to 18 groups)\n"
         "  --shield | --wrap      collision mesh: shield bubble (default) or shrink wrapped\n"
         "  --mass N               the ship's mass, from its archetype\n"
-        "  --no-reduction         keep the part meshes unreduced\n");
+        "  --no-reduction         keep the part meshes unreduced\n"
+        "  --closed-hulls         make each part hull the convex hull of its mesh, so that\n"
+        "                         every hull is closed (without it, groups that do not\n"
+        "                         close are named in a warning)\n");
     static const char* const importHelp =
         "Imports a game model (.cmp / .3db) into a model file (.ms3d) by driving the model\n"
         "importer's main dialog as a person would: from fresh settings with Auto load and\n"
@@ -110,7 +113,7 @@ std::span<const Command> Commands() {
          RunExport},
         {"sur",
          "MODEL.ms3d -o OUT.sur [--settings FILE.ces] [--orientation O] [--scale X] "
-         "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction]",
+         "[--groups Q1,...] [--shield|--wrap] [--mass N] [--no-reduction] [--closed-hulls]",
          surHelp.c_str(), RunSur},
         {"import", "MODEL.cmp -o OUT.ms3d [OPTIONS]", importHelp, RunImport},
         {"info", "FILE.ms3d|FILE.cmp|FILE.3db|FILE.sur [--mesh-library FILE.vms]",

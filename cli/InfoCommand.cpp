@@ -64,16 +64,23 @@ std::string Triple(const Vec3& v) {
     return Number(v[0]) + "," + Number(v[1]) + "," + Number(v[2]);
 }
 
+// Every hull record of every part, with what the game's readers make of it:
+// its count field, whether it is closed, and how often a walk of the node
+// tree reaches it.
 void PrintSurface(const SurFile& file, std::ostream& out) {
     out << "surface\tversion=" << Number(file.version) << "\tparts=" << file.parts.size() << '\n';
     for (const SurPart& part : file.parts) {
+        const SurTreeWalk walk = WalkSurNodeTree(part);
         out << "part\t" << Hex(part.id) << "\tchunks=" << part.chunkCount
             << "\tbox=" << Triple(part.boxMin) << ".." << Triple(part.boxMax)
             << "\tcentre=" << Triple(part.centre) << "\tradius=" << Number(part.radius)
             << "\tinertia=" << Triple(part.inertia) << '\n';
-        for (const SurHull& hull : part.hulls) {
+        for (size_t h = 0; h < part.hulls.size(); ++h) {
+            const SurHull& hull = part.hulls[h];
             out << "  hull\ttype=" << static_cast<int>(hull.type) << "\towner=" << Hex(hull.owner)
-                << "\ttriangles=" << hull.triangles.size() << '\n';
+                << "\ttriangles=" << hull.triangles.size() << "\tcount=" << hull.countField
+                << "\tclosed=" << (IsClosedSurHull(hull) ? "yes" : "no")
+                << "\treached=" << walk.hullsReached[h] << '\n';
         }
         out << "  vertices=" << part.vertices.size() << "\tnodes=" << part.nodes.size() << '\n';
         if (part.hasHardpointList) {
@@ -188,6 +195,13 @@ int SurfaceInfo(const std::string& path, CliContext& ctx) {
         return Failure(ctx, path + ": " + file.Reason());
     }
     PrintSurface(*file, ctx.out);
+    for (size_t p = 0; p < file->parts.size(); ++p) {
+        const SurPart& part = file->parts[p];
+        if (Status checked = CheckSurPartForReaders(part); !checked) {
+            return Failure(ctx, path + ": part " + std::to_string(p) + " (id " + Hex(part.id) +
+                                    "): " + checked.Reason());
+        }
+    }
     return 0;
 }
 

@@ -44,6 +44,7 @@ bool IsMass(const std::string& text) {
 int RunSur(const std::vector<std::string>& args, CliContext& ctx) {
     std::string input, output, loadSettings;
     bool reductionOff = false;
+    bool closedHulls = false;
     std::vector<WindowAction> options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -80,6 +81,11 @@ int RunSur(const std::vector<std::string>& args, CliContext& ctx) {
                 options.push_back(Click(Sur::kNoReduction, a));
             }
             reductionOff = true;
+        } else if (a == "--closed-hulls") {
+            if (!closedHulls) {
+                options.push_back(Click(Sur::kClosedHulls, a));
+            }
+            closedHulls = true;
         } else if (a.size() > 1 && a[0] == '-') {
             return UsageError(ctx, "sur", "unknown option '" + a + "'");
         } else if (input.empty()) {

@@ -1,5 +1,6 @@
 // Any byte string given to the surface reader is refused or read, never read
-// outside of; a file it accepts accounts for every byte of each surface.
+// outside of; a file it accepts accounts for every byte of each surface, and
+// the checks a game reader's walk of its node trees makes end on every part.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (bytes != part.surfaceSize) {
             std::abort();
         }
+        const kx::SurTreeWalk walk = kx::WalkSurNodeTree(part);
+        if (walk.hullsReached.size() != part.hulls.size() ||
+            walk.nodesReached.size() != part.nodes.size()) {
+            std::abort();
+        }
+        (void)kx::CheckSurPartForReaders(part);
     }
     return 0;
 }

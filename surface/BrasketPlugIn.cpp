@@ -30,8 +30,8 @@ int BrasketPlugIn::Run(msModel* model) {
         return 0;
     }
 
-    const SurfaceOptions options =
-        SurfaceOptionsFromWords(dlg.Words(), dlg.Kind(), dlg.ShipMass(), dlg.ReductionOff());
+    const SurfaceOptions options = SurfaceOptionsFromWords(dlg.Words(), dlg.Kind(), dlg.ShipMass(),
+                                                           dlg.ReductionOff(), dlg.ClosedHulls());
     const SurfaceExportResult result = ExportSurface(model, options, device.get());
     for (const SurfaceMessage& message : result.messages) {
         ui.Message(message.text, message.caption,

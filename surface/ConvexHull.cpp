@@ -119,7 +119,8 @@ class HullBuilder {
         return found ? Shape::Solid : Shape::Plane;
     }
 
-    // Both sides of the outline of a flat set, each a fan from its first corner.
+    // Both sides of the outline of a flat set: the front a fan from its first
+    // corner, the back from its second.
     std::vector<std::array<uint32_t, 3>> FlatHull(const std::array<uint32_t, 4>& s) const {
         const Vec3d origin = p_[s[0]];
         const Vec3d u = Normalised(Sub(p_[s[1]], origin));
@@ -164,8 +165,12 @@ class HullBuilder {
         for (size_t k = 1; k + 1 < outline.size(); ++k) {
             triangles.push_back({outline[0].index, outline[k].index, outline[k + 1].index});
         }
-        for (size_t k = 1; k + 1 < outline.size(); ++k) {
-            triangles.push_back({outline[0].index, outline[k + 1].index, outline[k].index});
+        // The back fans from the second corner, so that no inner edge is
+        // shared by both sides: each edge then has one triangle either way
+        // round and the two sides close like a flattened solid.
+        const size_t n = outline.size();
+        for (size_t k = 2; k < n; ++k) {
+            triangles.push_back({outline[1].index, outline[(k + 1) % n].index, outline[k].index});
         }
         return triangles;
     }

@@ -191,6 +191,7 @@ Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
         part.name = "Root";
         part.id = NameHash(part.name);
         part.box = record.box;
+        part.groups = {record.name};
         const HostMeshRecord* one[] = {&record};
         // The welding status is not looked at: an unwelded mesh still serves.
         MeshBuild build = BuildWeldedMesh(one, kSingleGroupEpsilon, device);
@@ -230,6 +231,7 @@ Status PrepareGroupMeshes(std::span<const HostMeshRecord> records, const Surface
         for (std::size_t m = std::min(start, end); m < end; ++m) {
             if (records[m].Included()) {
                 included.push_back(&records[m]);
+                part.groups.push_back(records[m].name);
                 part.box.Extend(records[m].box);
             }
         }

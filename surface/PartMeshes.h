@@ -3,7 +3,9 @@
 // one indexed mesh, welded, reduced unless that is switched off, and
 // measured; the shield sphere; and the sphere of the whole model.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +26,13 @@ struct PartMeshRecord {
     SurfaceBox box;             // over its host meshes
     Sphere sphere;              // enlarged by 1.2
     std::vector<HardpointRecord> hardpoints;
+    // The host meshes ("groups" to the person) the part is made of.
+    std::vector<std::string> groups;
+    // With closed hulls asked for: the convex hull's triangles over the
+    // mesh's vertices, or nothing when it would need more triangles than a
+    // hull holds (closedHullTooLarge). Unset: the mesh's own triangles serve.
+    std::optional<std::vector<std::array<uint32_t, 3>>> closedHull;
+    bool closedHullTooLarge = false;
 
     // What the reduction did: faces after welding, the target (0 when none was
     // tried) and ReduceMesh's status.

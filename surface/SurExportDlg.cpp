@@ -84,6 +84,7 @@ CSurExportDlg::CSurExportDlg(Ui& ui, FileService& files)
         AddControl(kQuantity0 + i);
     }
     AddControl(kNoReduction, "Disable DirectX Mesh Reduction ");
+    AddControl(kClosedHulls, "Closed Collision Hulls");
 }
 
 void CSurExportDlg::OnInit() {
@@ -91,6 +92,7 @@ void CSurExportDlg::OnInit() {
     kind_ = CollisionKind::ShieldBubble;
     shipMass_ = 100;
     reductionOff_ = false;
+    closedHulls_ = false;
     targetPath_.clear();
 
     SetText(kSurFile, "");
@@ -102,6 +104,7 @@ void CSurExportDlg::OnInit() {
     ShowScale(kDefaultScale);
     SetText(kShipMass, "100");
     SetChecked(kNoReduction, false);
+    SetChecked(kClosedHulls, false);
     SetGroupCount(1);
 }
 
@@ -122,7 +125,8 @@ void CSurExportDlg::OnCommand(int id) {
             CheckRadio(kShieldBubble, kShrinkWrapped, id);
             break;
         case kNoReduction:
-            SetChecked(kNoReduction, !IsChecked(kNoReduction));
+        case kClosedHulls:
+            SetChecked(id, !IsChecked(id));
             break;
         case kLoadSettings:
             LoadSettings();
@@ -249,6 +253,7 @@ void CSurExportDlg::Accept() {
     words_[w::kIntegerScale] =
         scale_ > 0.0f ? Word(kUseFloatScale) : Word(Control(kScaleSlider).position);
     reductionOff_ = IsChecked(kNoReduction);
+    closedHulls_ = IsChecked(kClosedHulls);
     End(kIdOk);
 }
 

@@ -31,6 +31,9 @@ class CSurExportDlg : public Window {
     static constexpr int kQuantity0 = 6011;  // to 6028
     static constexpr int kScaleSlider = 6029;
     static constexpr int kNoReduction = 6030;
+    // Each part hull the convex hull of its mesh. Kept in the window alone:
+    // the settings files it reads are the model exporter's.
+    static constexpr int kClosedHulls = 6031;
 
     static constexpr float kScaleMin = 0.000001f;
     static constexpr float kScaleMax = 100.0f;
@@ -44,6 +47,7 @@ class CSurExportDlg : public Window {
     CollisionKind Kind() const { return kind_; }
     uint32_t ShipMass() const { return shipMass_; }
     bool ReductionOff() const { return reductionOff_; }
+    bool ClosedHulls() const { return closedHulls_; }
     const std::string& TargetPath() const { return targetPath_; }
 
     // "Load CMP Settings" once the file's first bytes (up to the 37 words)
@@ -70,6 +74,7 @@ class CSurExportDlg : public Window {
     CollisionKind kind_ = CollisionKind::ShieldBubble;
     uint32_t shipMass_ = 100;
     bool reductionOff_ = false;
+    bool closedHulls_ = false;
     std::string targetPath_;
     float scale_ = 92.0f;  // the scale control's value
 };

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "container/ByteReader.h"
+#include "surface/HullClosure.h"
 
 namespace kx {
 
@@ -408,6 +409,125 @@ class Parser {
 
 Result<SurFile> ReadSurFile(std::span<const uint8_t> bytes) {
     return Parser(bytes).Run();
+}
+
+namespace {
+
+std::vector<std::array<uint32_t, 3>> Corners(const SurHull& hull) {
+    std::vector<std::array<uint32_t, 3>> corners;
+    corners.reserve(hull.triangles.size());
+    for (const SurTriangle& t : hull.triangles) {
+        corners.push_back({t.vertices[0], t.vertices[1], t.vertices[2]});
+    }
+    return corners;
+}
+
+// The hull a node points at, if its offset lands on a hull's start.
+std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
+    const SurNode& node = part.nodes[n];
+    if (node.hullOffset == 0) {
+        return std::nullopt;
+    }
+    const int64_t target = int64_t{part.nodeListOffset} +
+                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
+    // Hulls lie in ascending positions.
+    const auto hull =
+        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
+                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
+    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
+        return std::nullopt;
+    }
+    return static_cast<size_t>(hull - part.hulls.begin());
+}
+
+}  // namespace
+
+SurTreeWalk WalkSurNodeTree(const SurPart& part) {
+    SurTreeWalk walk;
+    walk.hullsReached.assign(part.hulls.size(), 0);
+    walk.nodesReached.assign(part.nodes.size(), 0);
+    // Skips only lead forward, but a node reached twice is not followed again
+    // so a damaged list cannot make the walk go round.
+    std::vector<uint64_t> pending;
+    if (!part.nodes.empty()) {
+        pending.push_back(0);
+    }
+    while (!pending.empty()) {
+        const uint64_t n = pending.back();
+        pending.pop_back();
+        if (n >= part.nodes.size() || walk.nodesReached[n]++ > 0) {
+            continue;
+        }
+        const std::optional<size_t> hull = NodeHull(part, n);
+        if (hull) {
+            ++walk.hullsReached[*hull];
+            if (part.hulls[*hull].type != 5) {
+                continue;
+            }
+        }
+        // The right subtree after the left one, as a recursive reader goes.
+        if (part.nodes[n].skip != 0) {
+            pending.push_back(n + part.nodes[n].skip / kNodeSize);
+        }
+        pending.push_back(n + 1);
+    }
+    return walk;
+}
+
+bool IsClosedSurHull(const SurHull& hull) {
+    return IsClosedHull(Corners(hull));
+}
+
+Status CheckSurPartForReaders(const SurPart& part) {
+    for (size_t h = 0; h < part.hulls.size(); ++h) {
+        const SurHull& hull = part.hulls[h];
+        std::vector<uint16_t> used;
+        for (const SurTriangle& t : hull.triangles) {
+            used.insert(used.end(), t.vertices.begin(), t.vertices.end());
+        }
+        std::sort(used.begin(), used.end());
+        const size_t distinct =
+            static_cast<size_t>(std::unique(used.begin(), used.end()) - used.begin());
+        const size_t want = distinct + hull.triangles.size() + 1;
+        if (hull.countField != want) {
+            return Status::Failure(Fault::Damaged,
+                                   "hull " + std::to_string(h) + " at byte " +
+                                       std::to_string(hull.position) + ": count field " +
+                                       std::to_string(hull.countField) + ", its triangles give " +
+                                       std::to_string(want));
+        }
+    }
+    const SurTreeWalk walk = WalkSurNodeTree(part);
+    for (size_t n = 0; n < part.nodes.size(); ++n) {
+        const SurNode& node = part.nodes[n];
+        const std::string at = "node " + std::to_string(n);
+        const std::optional<size_t> hull = NodeHull(part, n);
+        const bool leaf = hull && part.hulls[*hull].type != 5;
+        if (walk.nodesReached[n] != 1) {
+            return Status::Failure(Fault::Damaged, at + " is reached " +
+                                                       std::to_string(walk.nodesReached[n]) +
+                                                       " times by a walk of the node tree");
+        }
+        if (leaf && node.skip != 0) {
+            return Status::Failure(
+                Fault::Damaged, at + ": a hull's leaf node with skip " + std::to_string(node.skip));
+        }
+        if (!leaf && (n + 1 >= part.nodes.size() ||
+                      uint64_t{n} + node.skip / kNodeSize >= part.nodes.size())) {
+            return Status::Failure(Fault::Damaged,
+                                   at + ": an inner node whose subtrees lie past the node list");
+        }
+    }
+    for (size_t h = 0; h < part.hulls.size(); ++h) {
+        if (walk.hullsReached[h] != 1) {
+            return Status::Failure(Fault::Damaged, "hull " + std::to_string(h) + " at byte " +
+                                                       std::to_string(part.hulls[h].position) +
+                                                       " is reached " +
+                                                       std::to_string(walk.hullsReached[h]) +
+                                                       " times by a walk of the node tree");
+        }
+    }
+    return Status::Success();
 }
 
 }  // namespace kx

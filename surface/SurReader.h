@@ -71,4 +71,25 @@ struct SurFile {
 // the byte where it lies.
 Result<SurFile> ReadSurFile(std::span<const uint8_t> bytes);
 
+// How often a reader walking the part's node tree reaches each hull and each
+// node. The walk starts at the first node; a node whose hull is an ordinary
+// one is a leaf; any other node (no hull, or the wrap hull) goes on to the
+// next node, its left subtree, and, when its skip is not 0, to the node the
+// skip leads to, its right subtree. A node is followed on only the first time
+// it is reached.
+struct SurTreeWalk {
+    std::vector<uint32_t> hullsReached;
+    std::vector<uint32_t> nodesReached;
+};
+SurTreeWalk WalkSurNodeTree(const SurPart& part);
+
+// Whether the hull closes around one solid (see IsClosedHull).
+bool IsClosedSurHull(const SurHull& hull);
+
+// What the game's readers need of a part that reads whole: every hull's
+// count field equal to its distinct vertices + triangles + 1 (so 3 + 1.5 x
+// triangles for a closed hull), and a node tree whose walk reaches every
+// node and every hull exactly once. The first fault, in one line.
+Status CheckSurPartForReaders(const SurPart& part);
+
 }  // namespace kx

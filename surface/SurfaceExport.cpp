@@ -55,7 +55,7 @@ const std::string& FarthestMesh(std::span<const HostMeshRecord> records) {
 }  // namespace
 
 SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
-                                       uint32_t shipMass, bool reductionOff) {
+                                       uint32_t shipMass, bool reductionOff, bool closedHulls) {
     namespace w = settings_word;
     SurfaceOptions options;
     options.integerScale = static_cast<int32_t>(words[w::kIntegerScale]);
@@ -69,6 +69,7 @@ SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind
     options.collisionKind = kind;
     options.shipMass = shipMass;
     options.reductionOff = reductionOff;
+    options.closedHulls = closedHulls;
     return options;
 }
 
@@ -110,6 +111,20 @@ SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
         meshes.parts[p].hardpoints = std::move(hardpoints[p]);
     }
 
+    if (options.closedHulls) {
+        BuildClosedHulls(meshes.parts);
+    }
+    // Readers of the game's files refuse a hull that is not closed, and the
+    // game's collision against one is undefined: the person hears which.
+    if (const auto open = OpenHullGroups(meshes.parts); !open.empty()) {
+        std::string names;
+        for (const std::string& name : open) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        result.messages.push_back(
+            {FormatMessage("These groups do not make closed collision hulls: %s", names.c_str()),
+             "Warning", true});
+    }
     std::vector<SurfacePart> parts = BuildSurfaceParts(meshes, options, whole);
     for (SurfacePart& part : parts) {
         // Refused as the model exporter refuses it, where the overflow shows.

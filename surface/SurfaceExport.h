@@ -21,9 +21,10 @@ struct SurfaceExportResult {
 };
 
 // The options from the settings words the dialog keeps (words 0 to 27 of a
-// settings record) and its own three choices.
+// settings record) and its own choices.
 SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind kind,
-                                       uint32_t shipMass, bool reductionOff);
+                                       uint32_t shipMass, bool reductionOff,
+                                       bool closedHulls = false);
 
 // `device` is the mesh utilities' owner context (never null).
 SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,

@@ -7,6 +7,7 @@
 #include "meshutil/VertexFormat.h"
 #include "surface/GiftWrap.h"
 #include "surface/HardpointShapes.h"
+#include "surface/HullClosure.h"
 
 namespace kx {
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr float kEnlarge = 1.2f;
 constexpr float kSingleRootEnlarge = 1.44f;
-constexpr uint32_t kRootSkipPreset = 0x38;
 
 enum class HardpointTags { PerRecord, SingleModel };
 
@@ -31,6 +31,24 @@ float InertiaFactor(const SurfaceBox& box, float density) {
     return e[0] * e[1] * e[2] * density * 0.031080997f * 0.083333336f;
 }
 
+std::vector<std::array<uint32_t, 3>> MeshFaces(const meshutil::TriMesh& mesh) {
+    std::vector<std::array<uint32_t, 3>> faces(mesh.GetFaceCount());
+    for (uint32_t f = 0; f < faces.size(); ++f) {
+        for (int c = 0; c < 3; ++c) {
+            faces[f][c] = mesh.Index(size_t{3} * f + c);
+        }
+    }
+    return faces;
+}
+
+std::vector<Vec3> MeshPositions(const meshutil::TriMesh& mesh) {
+    std::vector<Vec3> positions(mesh.GetVertexCount());
+    for (uint32_t v = 0; v < positions.size(); ++v) {
+        positions[v] = mesh.Position(v);
+    }
+    return positions;
+}
+
 class PartBuilder {
   public:
     PartBuilder(SurfacePart& part, const SurfaceModel& model) : part_(part), model_(model) {}
@@ -39,10 +57,37 @@ class PartBuilder {
         const uint32_t hull = part_.AddHull(kHullOrdinary, record.id);
         const meshutil::TriMesh& mesh = *record.mesh;
         const uint32_t base = part_.VertexCount();
-        for (uint32_t v = 0; v < mesh.GetVertexCount(); ++v) {
-            part_.AddVertex(mesh.Position(v), record.id);
+        if (record.closedHullTooLarge) {
+            part_.Hull(hull).overflowed = true;
+            return hull;
         }
-        AddFaces(hull, mesh, base);
+        if (!record.closedHull) {
+            for (uint32_t v = 0; v < mesh.GetVertexCount(); ++v) {
+                part_.AddVertex(mesh.Position(v), record.id);
+            }
+            AddFaces(hull, MeshFaces(mesh), base);
+            return hull;
+        }
+        // Only the vertices on the hull, in mesh order.
+        std::vector<bool> onHull(mesh.GetVertexCount(), false);
+        for (const auto& face : *record.closedHull) {
+            for (uint32_t v : face) {
+                onHull[v] = true;
+            }
+        }
+        std::vector<uint32_t> slot(mesh.GetVertexCount(), 0);
+        for (uint32_t v = 0; v < mesh.GetVertexCount(); ++v) {
+            if (onHull[v]) {
+                slot[v] = part_.AddVertex(mesh.Position(v), record.id) - base;
+            }
+        }
+        std::vector<std::array<uint32_t, 3>> faces = *record.closedHull;
+        for (auto& face : faces) {
+            for (uint32_t& v : face) {
+                v = slot[v];
+            }
+        }
+        AddFaces(hull, faces, base);
         return hull;
     }
 
@@ -57,7 +102,7 @@ class PartBuilder {
             part_.AddVertex(Add(p, model_.sphere.centre), kShieldId);
         }
         shieldEnd_ = part_.VertexCount();
-        AddFaces(hull, sphere, shieldFirst_);
+        AddFaces(hull, MeshFaces(sphere), shieldFirst_);
         SurfaceHull& h = part_.Hull(hull);
         LinkTriangles(h.triangles);
         h.linked = true;
@@ -157,14 +202,15 @@ class PartBuilder {
     }
 
   private:
-    void AddFaces(uint32_t hull, const meshutil::TriMesh& mesh, uint32_t base) {
+    // Faces over vertices from `base` on.
+    void AddFaces(uint32_t hull, std::span<const std::array<uint32_t, 3>> faces, uint32_t base) {
         auto& triangles = part_.Hull(hull).triangles;
-        triangles.reserve(triangles.size() + mesh.GetFaceCount());
-        for (uint32_t f = 0; f < mesh.GetFaceCount(); ++f) {
+        triangles.reserve(triangles.size() + faces.size());
+        for (uint32_t f = 0; f < faces.size(); ++f) {
             HullTriangle t;
             t.flags = f;
             for (int c = 0; c < 3; ++c) {
-                t.vertices[c] = mesh.Index(size_t{3} * f + c) + base;
+                t.vertices[c] = faces[f][c] + base;
             }
             const auto& v = part_.Vertices();
             t.normal = TriangleNormal(v[t.vertices[0]].position, v[t.vertices[1]].position,
@@ -235,7 +281,6 @@ SurfacePart BuildRootPart(std::span<const PartMeshRecord> records, const meshuti
     }
 
     BoundingNode root;
-    root.skip = kRootSkipPreset;
     root.centre = model.sphere.centre;
     root.radius = kEnlarge * model.sphere.radius;
     root.tag = kRootNodeTag;
@@ -264,7 +309,6 @@ SurfacePart BuildOtherPart(const PartMeshRecord& record, float density, const Su
     if (!record.hardpoints.empty()) {
         b.AddHardpointHulls(record, HardpointTags::PerRecord);
         BoundingNode root = PartBuilder::MeshNode(record);
-        root.skip = kRootSkipPreset;
         part.InsertRootNode(root, b.AddWrapHull(std::nullopt));
     }
     part.inertia = FiniteOrZero(BoxInertia(record.box, density));
@@ -305,7 +349,6 @@ SurfacePart BuildSingleModelPart(std::span<const PartMeshRecord> records,
     }
 
     BoundingNode root;
-    root.skip = 0;
     root.centre = model.sphere.centre;
     root.radius = kSingleRootEnlarge * model.sphere.radius;
     root.tag = kRootNodeTag;
@@ -370,6 +413,29 @@ void SquashShield(std::span<SurfaceVertex> shieldVertices, const SurfaceBox& mod
             v.position[axis] *= v.position[axis] > m[axis] ? up[axis] : down[axis];
         }
     }
+}
+
+void BuildClosedHulls(std::span<PartMeshRecord> records) {
+    for (PartMeshRecord& record : records) {
+        auto faces = WrapHullFaces(MeshPositions(*record.mesh), kMaxHullTriangles);
+        record.closedHullTooLarge = !faces;
+        // Points on one line have no hull: the mesh's own triangles stay.
+        if (faces && !faces->empty()) {
+            record.closedHull = std::move(*faces);
+        }
+    }
+}
+
+std::vector<std::string> OpenHullGroups(std::span<const PartMeshRecord> records) {
+    std::vector<std::string> groups;
+    for (const PartMeshRecord& record : records) {
+        const bool closed = record.closedHull ? IsClosedHull(*record.closedHull)
+                                              : IsClosedHull(MeshFaces(*record.mesh));
+        if (!closed && !record.closedHullTooLarge) {
+            groups.insert(groups.end(), record.groups.begin(), record.groups.end());
+        }
+    }
+    return groups;
 }
 
 std::vector<SurfacePart> BuildSurfaceParts(PreparedMeshes& meshes, const SurfaceOptions& options,

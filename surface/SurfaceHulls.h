@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "surface/PartMeshes.h"
@@ -33,6 +34,13 @@ struct SurfaceModel {
     Sphere sphere;   // of the whole model
     SurfaceBox box;  // of the whole model
 };
+
+// With closed hulls asked for: each record's convex hull, built as the wrap
+// hull is and limited as it is, for its part hull (see PartMeshRecord).
+void BuildClosedHulls(std::span<PartMeshRecord> records);
+
+// The groups of every record whose part hull is not closed, in record order.
+std::vector<std::string> OpenHullGroups(std::span<const PartMeshRecord> records);
 
 // One part from each prepared mesh record ("Root" first), or one part for
 // the whole model in single-group mode.

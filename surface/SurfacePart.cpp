@@ -137,6 +137,149 @@ void LinkTriangles(std::span<HullTriangle> triangles) {
     }
 }
 
+Sphere EnclosingSphere(const Sphere& a, const Sphere& b) {
+    const Vec3 d = Sub(b.centre, a.centre);
+    const float distance = Length(d);
+    if (distance + b.radius <= a.radius) {
+        return a;
+    }
+    if (distance + a.radius <= b.radius) {
+        return b;
+    }
+    Sphere s;
+    s.radius = (distance + a.radius + b.radius) * 0.5f;
+    s.centre = Add(a.centre, Scale(d, (s.radius - a.radius) / distance));
+    // Rounding may leave a child a hair outside.
+    for (const Sphere* child : {&a, &b}) {
+        const float reach = Length(Sub(child->centre, s.centre)) + child->radius;
+        if (reach > s.radius) {
+            s.radius = reach;
+        }
+    }
+    return s;
+}
+
+namespace {
+
+// A subtree while the tree is put together: its top node and children.
+struct TreeNode {
+    BoundingNode node;
+    int left = -1;
+    int right = -1;
+};
+
+Sphere NodeSphere(const BoundingNode& node) {
+    return {node.centre, node.radius};
+}
+
+class TreeBuilder {
+  public:
+    int Leaf(const BoundingNode& node) { return Add({node}); }
+
+    // `top` over the children: the first half on its left, the rest on its
+    // right (a single child on its left alone).
+    int Inner(BoundingNode top, std::span<const int> children) {
+        const size_t half = children.size() / 2;
+        const int left = children.size() == 1 ? children[0] : Pairs(children.first(half));
+        const int right = children.size() == 1 ? -1 : Pairs(children.subspan(half));
+        Grow(top, left);
+        if (right >= 0) {
+            Grow(top, right);
+        }
+        return Add({top, left, right});
+    }
+
+    // One subtree over all, halved at every level so that its depth grows
+    // only with the logarithm of the count: an added inner node above each
+    // pair of halves.
+    int Pairs(std::span<const int> children) {
+        if (children.size() == 1) {
+            return children[0];
+        }
+        const size_t half = children.size() / 2;
+        const int left = Pairs(children.first(half));
+        const int right = Pairs(children.subspan(half));
+        BoundingNode added;
+        added.kind = BoundingNode::Kind::Group;
+        const Sphere s =
+            EnclosingSphere(NodeSphere(nodes_[left].node), NodeSphere(nodes_[right].node));
+        added.centre = s.centre;
+        added.radius = s.radius;
+        added.tag = nodes_[left].node.tag >> 1;
+        return Add({added, left, right});
+    }
+
+    // Walk order: the node, its left subtree, its right subtree.
+    void Emit(int t, std::vector<BoundingNode>& out) const {
+        const size_t at = out.size();
+        out.push_back(nodes_[t].node);
+        out[at].skip = 0;
+        if (nodes_[t].left >= 0) {
+            Emit(nodes_[t].left, out);
+        }
+        if (nodes_[t].right >= 0) {
+            out[at].skip = static_cast<uint32_t>(kNodeSize * (out.size() - at));
+            Emit(nodes_[t].right, out);
+        }
+    }
+
+  private:
+    int Add(TreeNode t) {
+        nodes_.push_back(t);
+        return static_cast<int>(nodes_.size() - 1);
+    }
+    void Grow(BoundingNode& top, int child) const {
+        const Sphere s = EnclosingSphere(NodeSphere(top), NodeSphere(nodes_[child].node));
+        top.centre = s.centre;
+        top.radius = s.radius;
+    }
+
+    std::vector<TreeNode> nodes_;
+};
+
+}  // namespace
+
+std::vector<BoundingNode> LayOutNodeTree(std::span<const BoundingNode> grouped) {
+    using Kind = BoundingNode::Kind;
+    TreeBuilder tree;
+    std::optional<BoundingNode> root;
+    size_t n = 0;
+    if (!grouped.empty() && grouped[0].kind == Kind::Root) {
+        root = grouped[0];
+        n = 1;
+    }
+    std::vector<int> top;
+    while (n < grouped.size()) {
+        if (grouped[n].kind != Kind::Group) {
+            top.push_back(tree.Leaf(grouped[n++]));
+            continue;
+        }
+        const BoundingNode group = grouped[n++];
+        std::vector<int> leaves;
+        while (n < grouped.size() && grouped[n].kind == Kind::Hull) {
+            leaves.push_back(tree.Leaf(grouped[n++]));
+        }
+        if (leaves.size() == 1) {
+            top.push_back(leaves[0]);
+        } else if (leaves.size() > 1) {
+            top.push_back(tree.Inner(group, leaves));
+        }
+    }
+    std::vector<BoundingNode> out;
+    out.reserve(grouped.size() * 2);
+    if (root) {
+        if (top.empty()) {
+            out.push_back(*root);
+            out[0].skip = 0;
+        } else {
+            tree.Emit(tree.Inner(*root, top), out);
+        }
+    } else if (!top.empty()) {
+        tree.Emit(tree.Pairs(top), out);
+    }
+    return out;
+}
+
 uint32_t SurfacePart::AddHull(uint8_t type, uint32_t owner) {
     SurfaceHull hull;
     hull.type = type;
@@ -153,35 +296,18 @@ uint32_t SurfacePart::AddVertex(const Vec3& position, uint32_t owner) {
 void SurfacePart::AppendHullNode(BoundingNode node, uint32_t hull) {
     node.kind = BoundingNode::Kind::Hull;
     node.hull = hull;
-    node.skip = 0;
     nodes_.push_back(node);
-    if (pendingGroup_) {
-        nodes_[*pendingGroup_].skip += kNodeSize;
-    }
 }
 
 void SurfacePart::AppendGroupNode(BoundingNode node) {
     node.kind = BoundingNode::Kind::Group;
-    node.skip = 0;
-    const size_t index = nodes_.size();
-    if (pendingGroup_) {
-        nodes_[*pendingGroup_].skip = static_cast<uint32_t>(kNodeSize * (index - *pendingGroup_));
-    }
     nodes_.push_back(node);
-    pendingGroup_ = index;
 }
 
 void SurfacePart::InsertRootNode(BoundingNode node, uint32_t wrapHull) {
     node.kind = BoundingNode::Kind::Root;
     node.hull = wrapHull;
     nodes_.insert(nodes_.begin(), node);
-    for (size_t i = 1; i < nodes_.size(); ++i) {
-        if (nodes_[i].kind == BoundingNode::Kind::Group) {
-            nodes_[0].skip = static_cast<uint32_t>(kNodeSize * i);
-            break;
-        }
-    }
-    pendingGroup_.reset();
 }
 
 uint32_t SurfacePart::ChunkCount() const {
@@ -197,9 +323,9 @@ std::optional<SurfaceMessage> SurfacePart::Finish() {
     for (const SurfaceHull& hull : hulls_) {
         if (hull.overflowed) {
             return SurfaceMessage{FormatMessage(
-                "Part 0x%08X has a wrap hull of more than 4096 triangles; a surface hull holds "
+                "Part 0x%08X has a %s hull of more than 4096 triangles; a surface hull holds "
                 "at most 4096",
-                id)};
+                id, hull.type == kHullWrap ? "wrap" : "closed")};
         }
         if (hull.triangles.size() > kMaxHullTriangles) {
             return SurfaceMessage{FormatMessage(
@@ -218,6 +344,10 @@ std::optional<SurfaceMessage> SurfacePart::Finish() {
             LinkTriangles(hull.triangles);
             hull.linked = true;
         }
+    }
+    if (!treeLaidOut_) {
+        nodes_ = LayOutNodeTree(nodes_);
+        treeLaidOut_ = true;
     }
     return std::nullopt;
 }

@@ -93,12 +93,12 @@ class SurfacePart {
     std::vector<SurfaceVertex>& Vertices() { return vertices_; }
     const std::vector<SurfaceVertex>& Vertices() const { return vertices_; }
 
-    // A hull node follows the group node before it, which then skips it too.
+    // The nodes as the builder groups them: a hull node belongs to the group
+    // node before it, or to the root when none came before. Finish lays them
+    // out as the tree readers walk (see LayOutNodeTree).
     void AppendHullNode(BoundingNode node, uint32_t hull);
-    // The pending group node's skip reaches this one.
     void AppendGroupNode(BoundingNode node);
-    // Puts the root node first, pointing at the wrap hull. Its skip reaches the
-    // first group node; without one it keeps node.skip.
+    // The root node, pointing at the wrap hull, goes first.
     void InsertRootNode(BoundingNode node, uint32_t wrapHull);
     const std::vector<BoundingNode>& Nodes() const { return nodes_; }
 
@@ -115,8 +115,20 @@ class SurfacePart {
     std::vector<SurfaceHull> hulls_;
     std::vector<SurfaceVertex> vertices_;
     std::vector<BoundingNode> nodes_;
-    std::optional<size_t> pendingGroup_;
+    bool treeLaidOut_ = false;
 };
+
+// Lays grouped nodes out as a binary tree in walk order: an inner node (the
+// root or a group) is followed by its left subtree, its skip leads to its
+// right subtree (0 when it has none), a hull node is a leaf with skip 0.
+// A group of one hull node gives way to that node; the children of a group
+// or of the root are split in halves, an added inner node over each pair of
+// halves, so the depth grows with the logarithm of the count. Inner spheres
+// grow, where needed, to hold their children.
+std::vector<BoundingNode> LayOutNodeTree(std::span<const BoundingNode> grouped);
+
+// The smallest sphere holding both.
+Sphere EnclosingSphere(const Sphere& a, const Sphere& b);
 
 // "vers", 2.0, then each part in order.
 std::vector<uint8_t> WriteSurfaceFile(std::span<const SurfacePart> parts);

@@ -27,6 +27,8 @@ struct SurfaceOptions {
     CollisionKind collisionKind = CollisionKind::ShieldBubble;
     uint32_t shipMass = 100;
     bool reductionOff = false;
+    // Each part hull the convex hull of its mesh, so every hull is closed.
+    bool closedHulls = false;
 };
 
 // The divisor host positions are scaled by: the float scale when it is a

@@ -16,7 +16,7 @@ static_assert(S::kLoadSettings == IDC_SUR_LOADSETTINGS);
 static_assert(S::kShieldBubble == IDC_SUR_SHIELD && S::kShrinkWrapped == IDC_SUR_WRAP);
 static_assert(S::kShipMass == IDC_SUR_MASS && S::kGroupsBox == IDC_SUR_GROUPS &&
               S::kQuantity0 == IDC_SUR_QUANTITY0);
-static_assert(S::kNoReduction == IDC_SUR_NOREDUCTION);
+static_assert(S::kNoReduction == IDC_SUR_NOREDUCTION && S::kClosedHulls == IDC_SUR_CLOSEDHULLS);
 
 const kx::DialogBinding kDialogs[] = {
     {"Kaltrix SUR Exporter", S::kSurFile, IDD_SUR_EXPORT},

@@ -162,7 +162,7 @@ echo "ok the settings window's refusals reach the person and a cancel writes not
 
 echo "== Windows: the collision exporter through its window and Direct3D"
 "$kaltrix" sur "$model" -o "$out/lin.sur" --settings "$out/lin.ces" \
-  --orientation upside-down --wrap --mass 250 >/dev/null
+  --orientation upside-down --wrap --mass 250 --closed-hulls >/dev/null
 run_plugin Brasket sur_export.txt "$(winpath "$out/win.sur")" "$(winpath "$out/win.ces")" win.sur
 same "$out/lin.sur" "$out/win.sur"
 run_plugin Brasket sur_refusals.txt

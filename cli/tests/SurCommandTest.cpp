@@ -10,7 +10,9 @@
 #include "host/HeadlessModel.h"
 #include "meshutil/TriMesh.h"
 #include "ms3d/Ms3dIo.h"
+#include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
+#include "testsupport/LittleEndian.h"
 
 namespace kx {
 namespace {
@@ -174,6 +176,49 @@ TEST(SurCommand, MeasuresThatOverflowAreRefused) {
             << args.back();
         EXPECT_FALSE(std::filesystem::exists(out.path()));
     }
+}
+
+// Two octahedra apart in one group do not close: named in a warning, the
+// file written all the same; --closed-hulls makes every hull closed.
+TEST(SurCommand, ClosedHullsOptionClosesWhatTheWarningNames) {
+    TempFile ms3d("sur_closed.ms3d"), out("sur_closed.sur");
+    std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
+    Octahedron(model.get(), "hull", {0, 0, 0}, 3);
+    Octahedron(model.get(), "wing", {8, 0, 0}, 2);
+    Octahedron(model.get(), "tail", {0, 0, 8}, 2);
+    Octahedron(model.get(), "HpWeapon01", {8, 1, 0}, 0.1f);
+    std::string error;
+    ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model.get(), error)) << error;
+
+    auto open = Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", "2,2"});
+    ASSERT_EQ(open.rc, 0) << open.err;
+    EXPECT_EQ(open.err, "Warning: These groups do not make closed collision hulls: hull, wing\n");
+    auto info = Kaltrix({"info", out.path()});
+    ASSERT_EQ(info.rc, 0) << info.err;
+    EXPECT_NE(info.out.find("closed=no"), std::string::npos) << info.out;
+
+    auto closed =
+        Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", "2,2", "--closed-hulls"});
+    ASSERT_EQ(closed.rc, 0) << closed.err;
+    EXPECT_EQ(closed.err, "");
+    info = Kaltrix({"info", out.path()});
+    ASSERT_EQ(info.rc, 0) << info.err;
+    EXPECT_EQ(info.out.find("closed=no"), std::string::npos) << info.out;
+    EXPECT_EQ(info.out.find("reached=0"), std::string::npos) << info.out;
+
+    // The root's right subtree turned into its left one: the walk reaches
+    // that subtree twice and the rest never, which info reports.
+    std::vector<uint8_t> bytes = ReadAll(out.path());
+    const auto file = ReadSurFile(bytes);
+    ASSERT_TRUE(file.Ok()) << file.Reason();
+    test::PutU32(bytes, 8 + 48 + file->parts[0].nodeListOffset, 28);
+    ASSERT_TRUE(WriteWholeFile(out.path(), bytes));
+    info = Kaltrix({"info", out.path()});
+    EXPECT_EQ(info.rc, 1);
+    EXPECT_NE(info.out.find("reached=0"), std::string::npos) << info.out;
+    EXPECT_EQ(info.err, "kaltrix: " + out.path() +
+                            ": part 0 (id 0x12688F2D): node 1 is reached 2 times by a walk of "
+                            "the node tree\n");
 }
 
 TEST(SurCommand, ExitCodes) {

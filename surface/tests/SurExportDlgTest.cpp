@@ -89,6 +89,9 @@ TEST_F(SurWindow, OptionsReachTheResult) {
     Act("click 6008");
     Act("type 6009 2500");
     Act("click 6030");
+    Act("click 6031");
+    Act("click 6031");
+    Act("click 6031");     // a check box: three clicks leave it checked
     Act("type 6004 150");  // typed values are held to the range
     EXPECT_EQ(C(Dlg::kScaleBox).text, "100.000000");
     EXPECT_EQ(C(Dlg::kScaleSlider).position, 1000);
@@ -100,6 +103,7 @@ TEST_F(SurWindow, OptionsReachTheResult) {
     EXPECT_EQ(dlg.Kind(), CollisionKind::ShrinkWrapped);
     EXPECT_EQ(dlg.ShipMass(), 2500u);
     EXPECT_TRUE(dlg.ReductionOff());
+    EXPECT_TRUE(dlg.ClosedHulls());
     EXPECT_EQ(FloatScale(), 46.0f);
     EXPECT_EQ(Word(w::kIntegerScale), -1);
 }

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "ReaderWalk.h"
 #include "SurfaceTestModels.h"
 #include "container/NameHash.h"
+#include "surface/HullClosure.h"
 #include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
 #include "testsupport/LittleEndian.h"
@@ -129,8 +131,62 @@ TEST(ReadSurFile, EveryCutShortFileIsRefusedUnlessItEndsBetweenParts) {
     }
 }
 
+TEST(CheckSurPartForReaders, NamesACountFieldOrTreeWalkTheGamesReadersRefuse) {
+    const auto good = TetraFile();
+    auto check = [](const std::vector<uint8_t>& bytes) {
+        const auto file = ReadSurFile(bytes);
+        EXPECT_TRUE(file.Ok()) << file.Reason();
+        return file.Ok() ? CheckSurPartForReaders(file->parts[0]) : Status::Success();
+    };
+    EXPECT_TRUE(check(good).Ok());
+    struct Damage {
+        size_t at;
+        uint32_t value;
+        const char* reason;
+    };
+    const Damage cases[] = {
+        {113, 8, "hull 0 at byte 48: count field 8, its triangles give 9"},
+        // The root's right subtree is its left one again.
+        {328, 28, "node 1 is reached 2 times by a walk of the node tree"},
+        // The leaf leads on: a reader following it leaves the list.
+        {356, 28, "node 1: a hull's leaf node with skip 28"},
+    };
+    for (const Damage& d : cases) {
+        std::vector<uint8_t> bad = good;
+        if (d.at == 113) {
+            Put16(bad, d.at, static_cast<uint16_t>(d.value));
+        } else {
+            PutU32(bad, d.at, d.value);
+        }
+        const Status checked = check(bad);
+        EXPECT_EQ(checked.Reason(), d.reason);
+    }
+    // A node on the leaf hull in place of the wrap: the wrap is never reached.
+    std::vector<uint8_t> unreached = good;
+    PutU32(unreached, 332, static_cast<uint32_t>(104 - 328));
+    EXPECT_EQ(check(unreached).Reason(), "node 1 is reached 0 times by a walk of the node tree");
+}
+
+TEST(IsClosedHull, WantsOnePieceWithEveryEdgeRunOnceEachWay) {
+    using T = std::vector<std::array<uint32_t, 3>>;
+    const T tetra = {{1, 2, 0}, {2, 1, 3}, {1, 0, 3}, {0, 2, 3}};
+    EXPECT_TRUE(IsClosedHull(tetra));
+    T flipped = tetra;
+    std::swap(flipped[0][0], flipped[0][1]);
+    EXPECT_FALSE(IsClosedHull(flipped));                  // wound against the rest
+    EXPECT_FALSE(IsClosedHull(T{{0, 1, 2}, {2, 1, 3}}));  // a flat wing: open
+    EXPECT_TRUE(IsClosedHull(T{{0, 1, 2}, {0, 2, 1}}));   // both sides of a flat set
+    T two = tetra;
+    for (auto t : tetra) {
+        two.push_back({t[0] + 4, t[1] + 4, t[2] + 4});
+    }
+    EXPECT_FALSE(IsClosedHull(two));  // two pieces: the count would be 5 + 1.5 x triangles
+    EXPECT_FALSE(IsClosedHull(T{}));
+}
+
 // Every combination of group count, hardpoints and collision kind makes a
-// file whose every offset and link holds.
+// file whose every offset and link holds, and which a reader walking its
+// node trees reads whole, every hull reached once.
 TEST(ReadSurFile, PassesEveryFileOfGeneratedModels) {
     for (int groups = 1; groups <= 18; ++groups) {
         for (bool hardpoints : {false, true}) {
@@ -152,6 +208,11 @@ TEST(ReadSurFile, PassesEveryFileOfGeneratedModels) {
                         model.Marker(kinds[m % 5] + std::to_string(m % 5),
                                      {m * 4.0f, m % 3 + 0.5f, 0});
                     }
+                    // Two more on the last part: a group of three hull nodes.
+                    for (int k = 0; k < 2; ++k) {
+                        model.Marker("HpThruster0" + std::to_string(k),
+                                     {(meshes - 1) * 4.0f, (meshes - 1) % 3 - 0.5f, 0.2f * k});
+                    }
                 }
                 SurfaceOptions options;
                 options.collisionKind = kind;
@@ -169,6 +230,11 @@ TEST(ReadSurFile, PassesEveryFileOfGeneratedModels) {
                 const auto file = ReadSurFile(result.bytes);
                 ASSERT_TRUE(file.Ok()) << run << ": " << file.Reason();
                 ASSERT_EQ(file->parts.size(), static_cast<size_t>(groups)) << run;
+                EXPECT_EQ(ReaderFaults(result.bytes, false), std::vector<std::string>{}) << run;
+                for (const SurPart& part : file->parts) {
+                    const Status checked = CheckSurPartForReaders(part);
+                    EXPECT_TRUE(checked.Ok()) << run << ": " << checked.Reason();
+                }
                 const SurPart& root = file->parts[0];
                 EXPECT_EQ(root.chunkCount, hardpoints ? 4u : 3u) << run;
                 for (const SurPart& part : std::span(file->parts).subspan(1)) {

@@ -4,8 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "ReaderWalk.h"
 #include "SurfaceTestModels.h"
 #include "container/NameHash.h"
+#include "meshutil/SphereMesh.h"
+#include "surface/HardpointShapes.h"
+#include "surface/HullClosure.h"
 #include "surface/SurReader.h"
 #include "surface/SurfaceExport.h"
 #include "testsupport/LittleEndian.h"
@@ -92,6 +96,65 @@ TEST(ExportSurface, WritesASingleGroupShrinkWrappedTetrahedronByteForByte) {
     want.f32s({0, 0, 0, 1.2f * 3.0f});
     want.u32(root >> 2);
     EXPECT_EQ(result.bytes, want.bytes);
+}
+
+// The sections and offsets of a single-group model with a hardpoint, worked
+// out by hand: the layout the game's own files with hardpoints have.
+TEST(ExportSurface, SingleGroupWithAHardpointHasTheGamesSectionLayout) {
+    TestModel model;
+    std::vector<Vec3> big = kTetra;
+    for (Vec3& p : big) {
+        p = Scale(p, 10.0f);
+    }
+    model.Mesh("hull", big, kTetraFaces);
+    model.Marker("HpWeapon01", {0, 0, 0});  // its shape lies well inside
+    SurfaceOptions options = PlainOptions();
+    options.collisionKind = CollisionKind::ShrinkWrapped;
+    const SurfaceExportResult result = Export(model, options);
+    ASSERT_TRUE(result.ok);
+    const std::vector<uint8_t>& b = result.bytes;
+    // Record at 8: id, chunk count, "!fxd", "exts" and box, "surf" and size,
+    // the 48-byte header from 56 (record 48). From the header: tetrahedron
+    // hull at 48 (4 triangles), hardpoint hull at 128 (12), wrap at 336 (4),
+    // 12 vertices at 416, 3 nodes at 608, "hpid" at 692.
+    ASSERT_EQ(b.size(), 8u + 48 + 692 + 12);
+    const size_t h = 56;
+    auto tag = [&](size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); };
+    EXPECT_EQ(U32At(b, 8), NameHash("Root"));
+    EXPECT_EQ(U32At(b, 12), 4u);  // "!fxd", "exts", "surf", "hpid"
+    EXPECT_EQ(tag(16), "!fxd");
+    EXPECT_EQ(tag(20), "exts");
+    EXPECT_EQ(tag(48), "surf");
+    EXPECT_EQ(U32At(b, 52), 692u);
+    EXPECT_EQ(U32At(b, h + 28), 0xCFu | (692u << 8));  // part code and the 24-bit size
+    EXPECT_EQ(U32At(b, h + 32), 608u);
+    const struct {
+        size_t at;
+        uint32_t toVertices, owner, typeAndCount, triangles;
+    } hulls[] = {
+        {48, 416 - 48, NameHash("Root"), 4 | (9u << 8), 4},
+        {128, 416 - 128, NameHash("HpWeapon01"), 4 | (21u << 8), 12},
+        {336, 416 - 336, 608 - 336, 5 | (9u << 8), 4},
+    };
+    for (const auto& hull : hulls) {
+        EXPECT_EQ(U32At(b, h + hull.at), hull.toVertices) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 4), hull.owner) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 8), hull.typeAndCount) << hull.at;
+        EXPECT_EQ(U32At(b, h + hull.at + 12), hull.triangles) << hull.at;
+    }
+    // The root over the wrap; its left subtree the tetrahedron's leaf, its
+    // skip leading to the hardpoint's leaf.
+    const struct {
+        uint32_t skip;
+        int32_t toHull;
+    } nodes[] = {{56, 336 - 608}, {0, 48 - 636}, {0, 128 - 664}};
+    for (size_t n = 0; n < 3; ++n) {
+        EXPECT_EQ(U32At(b, h + 608 + 28 * n), nodes[n].skip) << n;
+        EXPECT_EQ(static_cast<int32_t>(U32At(b, h + 608 + 28 * n + 4)), nodes[n].toHull) << n;
+    }
+    EXPECT_EQ(tag(h + 692), "hpid");
+    EXPECT_EQ(U32At(b, h + 696), 1u);
+    EXPECT_EQ(U32At(b, h + 700), NameHash("HpWeapon01"));
 }
 
 TEST(ExportSurface, WritesAFurtherGroupWithoutHardpointsAsOneHullAndOneNode) {
@@ -241,6 +304,60 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         EXPECT_EQ(result.messages, (SurfaceMessages{{"CreateSurFile: Failed to create mesh"},
                                                     {"Could not generate D3DMeshes  - exiting"}}));
     }
+}
+
+// A flat wing of two triangles and two tetrahedra apart in one group do not
+// close; with closed hulls each is its convex hull (the wing's both sides of
+// its outline), and every hull a reader finds is closed.
+TEST(ExportSurface, NamesTheGroupsThatDoNotCloseOrClosesEveryHull) {
+    TestModel model;
+    model.Mesh("hull", kTetra, kTetraFaces);
+    model.Mesh("wing", {{4, 0, 0}, {6, 0, 0}, {4, 0, 2}, {6, 0, 2}}, {{0, 2, 1}, {1, 2, 3}});
+    std::vector<Vec3> far = kTetra;
+    for (Vec3& p : far) {
+        p[0] -= 10;
+    }
+    model.Mesh("pod_a", kTetra, kTetraFaces);
+    model.Mesh("pod_b", far, kTetraFaces);
+    model.Marker("HpWeapon01", {5, 0, 1});
+    for (bool closed : {false, true}) {
+        for (int groups : {1, 3}) {
+            SurfaceOptions options = PlainOptions();
+            options.closedHulls = closed;
+            options.groupCount = groups;
+            options.quantities = {1, 1, 3};
+            const SurfaceExportResult result = Export(model, options);
+            const std::string run = std::to_string(groups) + (closed ? " closed" : "");
+            ASSERT_TRUE(result.ok) << run;
+            // Apart in one group only where the pods share one.
+            const std::string open = groups == 1 ? "wing" : "wing, pod_a, pod_b";
+            const SurfaceMessages want = {
+                {"These groups do not make closed collision hulls: " + open, "Warning", true}};
+            EXPECT_EQ(result.messages, closed ? SurfaceMessages{} : want) << run;
+            const auto faults = ReaderFaults(result.bytes, closed);
+            EXPECT_EQ(faults, std::vector<std::string>{}) << run;
+        }
+    }
+}
+
+TEST(ExportSurface, HardpointShapesAndTheShieldAreClosed) {
+    for (uint32_t type = 1; type <= 8; ++type) {
+        std::vector<std::array<uint32_t, 3>> corners;
+        for (const HullTriangle& t : GetHardpointShape(type).triangles) {
+            corners.push_back(t.vertices);
+        }
+        EXPECT_TRUE(IsClosedHull(corners)) << type;
+    }
+    meshutil::TriMesh* sphere = nullptr;
+    ASSERT_EQ(meshutil::CreateSphereMesh(TestDevice(), 2.0f, 10, 6, &sphere, nullptr),
+              meshutil::STATUS_OK);
+    std::vector<std::array<uint32_t, 3>> corners;
+    for (uint32_t f = 0; f < sphere->GetFaceCount(); ++f) {
+        corners.push_back(
+            {sphere->Index(3 * f), sphere->Index(3 * f + 1), sphere->Index(3 * f + 2)});
+    }
+    sphere->Release();
+    EXPECT_TRUE(IsClosedHull(corners));
 }
 
 TEST(SurfaceOptionsFromWords, TakesEachSettingByItsWord) {

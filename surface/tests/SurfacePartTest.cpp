@@ -81,12 +81,14 @@ TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
         want.f32(f);
     }
     want.text("surf", 4);
-    want.u32(216);  // 48 header + 48 hull + 64 vertices + 56 nodes
+    // 48 header + 48 hull + 64 vertices + 28 for the one node: a group of one
+    // hull node gives way to it.
+    want.u32(188);
     for (float f : {0.5f, 0.5f, 0.f, 1.f, 2.f, 3.f, 2.f}) {
         want.f32(f);
     }
     want.u8(0xF5);
-    want.u8(0xD8).u8(0x00).u8(0x00);
+    want.u8(0xBC).u8(0x00).u8(0x00);
     want.u32(160);  // node list
     want.u32(0).u32(0).u32(0);
     // Hull at record byte 92, vertex list at 140, nodes at 204.
@@ -110,12 +112,8 @@ TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
         want.f32(p[2]);
         want.u32(0x11);
     }
-    want.u32(28);  // the group node skips its hull node
-    want.i32(0);
-    want.u32(0).u32(0).u32(0).u32(0);
-    want.u32(7);
     want.u32(0);
-    want.i32(92 - 232);
+    want.i32(92 - 204);
     for (float f : {0.5f, 0.5f, 0.f, 1.f}) {
         want.f32(f);
     }
@@ -129,34 +127,53 @@ TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
     EXPECT_EQ(got.Data(), want.bytes);
 }
 
-TEST(SurfacePart, RootNodeGoesFirstAndSkipsToTheFirstGroupNode) {
+TEST(SurfacePart, LaysTheNodesOutAsABinaryTreeWithTheRootFirst) {
     SurfacePart part;
     part.fixed = true;
     const uint32_t a = part.AddHull(kHullOrdinary, 1);
     const uint32_t b = part.AddHull(kHullOrdinary, 2);
-    part.AppendHullNode({}, a);
-    part.AppendGroupNode({});
-    part.AppendHullNode({}, b);
-    part.AppendHullNode({}, a);
-    part.AppendGroupNode({});
-    part.AppendHullNode({}, b);
+    auto at = [](float x, float r, uint32_t tag) {
+        BoundingNode n;
+        n.centre = {x, 0, 0};
+        n.radius = r;
+        n.tag = tag;
+        return n;
+    };
+    part.AppendHullNode(at(0, 1, 10), a);
+    part.AppendGroupNode(at(4, 1.5f, 20));  // two hull nodes: an inner node
+    part.AppendHullNode(at(4, 1, 21), b);
+    part.AppendHullNode(at(6, 1, 22), a);
+    part.AppendGroupNode(at(9, 2, 30));  // one hull node: gives way to it
+    part.AppendHullNode(at(9, 1, 31), b);
     const uint32_t wrap = part.AddHull(kHullWrap, 0);
-    BoundingNode root;
-    root.skip = 0x38;
-    part.InsertRootNode(root, wrap);
-    ASSERT_EQ(part.Nodes().size(), 7u);
-    EXPECT_EQ(part.Nodes()[0].skip, 28u * 2);  // the first group node
-    EXPECT_EQ(part.Nodes()[2].skip, 28u * 3);  // to the next group node
-    EXPECT_EQ(part.Nodes()[5].skip, 28u * 1);  // the last: its one hull node
-    EXPECT_EQ(part.ChunkCount(), 3u);          // no "hpid": three chunks
-
+    part.InsertRootNode(at(4, 20, 40), wrap);
+    EXPECT_EQ(part.ChunkCount(), 3u);  // no "hpid": three chunks
     ASSERT_FALSE(part.Finish());
+
+    // root(hull 10, added(group 20(21, 22), 31)), in walk order.
+    const auto& nodes = part.Nodes();
+    ASSERT_EQ(nodes.size(), 7u);
+    const uint32_t tags[] = {40, 10, 20 >> 1, 20, 21, 22, 31};
+    const uint32_t skips[] = {2, 0, 4, 2, 0, 0, 0};
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        EXPECT_EQ(nodes[n].tag, tags[n]) << n;
+        EXPECT_EQ(nodes[n].skip, 28 * skips[n]) << n;
+    }
+    // The group (x 2.5 to 5.5) grew to hold its second hull node too (to 7);
+    // the added node holds the group and the last hull node (x 2.5 to 10).
+    EXPECT_EQ(nodes[3].centre[0], 4.75f);
+    EXPECT_EQ(nodes[3].radius, 2.25f);
+    EXPECT_EQ(nodes[2].centre[0], 6.25f);
+    EXPECT_EQ(nodes[2].radius, 3.75f);
+    EXPECT_EQ(nodes[0].radius, 20.0f);  // already holds everything
+
     const auto read = ReadSurFile(WriteSurfaceFile(std::span(&part, 1)));
     ASSERT_TRUE(read.Ok()) << read.Reason();
     const SurPart& p = read->parts[0];
     // The wrap hull leads to the root node, the root node to the wrap hull.
     EXPECT_EQ(p.hulls[2].position + p.hulls[2].owner, p.nodeListOffset);
     EXPECT_EQ(int64_t{p.nodeListOffset} + p.nodes[0].hullOffset, p.hulls[2].position);
+    EXPECT_EQ(p.nodes[2].hullOffset, 0);
 }
 
 TEST(SurfacePart, RefusesNumbersItsFieldsCannotHold) {
