@@ -52,6 +52,8 @@ const char* RenderHelp() {
             "  --size WxH        pixels, 32 to 8192 each way; 1024x768 when not given\n"
             "  --lod N           the level of detail of a game model; its first when not given\n"
             "  --no-hardpoints   leave the hardpoints out\n"
+            "  --labels MODE     hardpoint names: fit (those that do not cover another,\n"
+            "                    the default), all, or none\n"
             "  --hulls FILE.sur  draw this collision surface over a game model\n"
             "Views, by the game file's axes. A model file is drawn where the exporter's\n"
             "default settings put it (a modeller point (x, y, z) at (x, -y, -z) / 92), so it\n"
@@ -67,8 +69,8 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue =
-            a == "-o" || a == "--view" || a == "--size" || a == "--lod" || a == "--hulls";
+        const bool takesValue = a == "-o" || a == "--view" || a == "--size" || a == "--lod" ||
+                                a == "--hulls" || a == "--labels";
         if (!optionsEnded && takesValue) {
             if (i + 1 >= args.size()) {
                 return UsageError(ctx, "render", a + " needs a value");
@@ -90,6 +92,12 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
                                       "--size takes WxH, each " + std::to_string(kMinPictureSide) +
                                           " to " + std::to_string(kMaxPictureSide));
                 }
+            } else if (a == "--labels") {
+                const auto labels = ParseLabelMode(value);
+                if (!labels) {
+                    return UsageError(ctx, "render", "--labels takes fit, all or none");
+                }
+                options.labels = *labels;
             } else if (a == "--lod") {
                 int level = 0;
                 if (!ParseNumber(value, level)) {

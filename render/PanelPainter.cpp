@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "render/Palette.h"
 #include "render/TextForCairo.h"
@@ -135,50 +137,114 @@ void PaintArrow(cairo_t* cr, ScreenPoint from, ScreenPoint to, const Colour& c) 
     cairo_fill(cr);
 }
 
-void PaintHardpoints(cairo_t* cr, const PreparedScene& prepared,
-                     const PanelProjection& projection) {
+// A hardpoint outside the framed area: a grey arrow at the area's edge,
+// pointing towards where it lies.
+void PaintFarMarker(cairo_t* cr, ScreenPoint at, ScreenPoint toward) {
+    const double dx = toward.x - at.x, dy = toward.y - at.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
+    constexpr double kShaft = 12, kHead = 6;
+    cairo_set_source_rgb(cr, kText.r, kText.g, kText.b);
+    cairo_set_line_width(cr, 1.5);
+    cairo_move_to(cr, at.x - ux * kShaft, at.y - uy * kShaft);
+    cairo_line_to(cr, at.x - ux * kHead * 0.5, at.y - uy * kHead * 0.5);
+    cairo_stroke(cr);
+    cairo_move_to(cr, at.x, at.y);
+    cairo_line_to(cr, at.x - ux * kHead - uy * kHead * 0.5, at.y - uy * kHead + ux * kHead * 0.5);
+    cairo_line_to(cr, at.x - ux * kHead + uy * kHead * 0.5, at.y - uy * kHead - ux * kHead * 0.5);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+struct PendingLabel {
+    std::string text;
+    double x, y;  // where the text starts, on its base line
+};
+
+// Arrows first, then the labels that fit, so that no arrow covers a name.
+std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared,
+                                      const PanelProjection& projection, const PanelRect& fit,
+                                      LabelMode labels) {
     const RenderScene& scene = prepared.scene;
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, 10.0);
+    // Markers of far hardpoints sit this far inside the framed area, within
+    // the margin the model keeps, so no hardpoint on the model counts as far.
+    const double kEdge = std::min(8.0, 0.05 * std::min(fit.width, fit.height));
+    const double loX = fit.x + kEdge, hiX = std::max(loX, fit.x + fit.width - kEdge);
+    const double loY = fit.y + kEdge, hiY = std::max(loY, fit.y + fit.height - kEdge);
+    std::vector<PendingLabel> pending;
+    std::vector<LabelBox> boxes;
     for (size_t h = 0; h < scene.hardpoints.size(); ++h) {
         if (!prepared.hardpointDrawable[h]) {
             continue;
         }
         const SceneHardpoint& hp = scene.hardpoints[h];
-        const ScreenPoint origin = projection.ToScreen(hp.position);
-        // Farthest arrow first, so the nearest one is drawn over the others.
-        int order[3] = {0, 1, 2};
-        Vec3 tips[3];
-        double depth[3];
-        for (int axis = 0; axis < 3; ++axis) {
-            tips[axis] = ArrowOf(hp, axis, prepared.arrowLength);
-            depth[axis] = projection.Depth(tips[axis]);
-        }
-        std::stable_sort(order, order + 3, [&](int a, int b) { return depth[a] < depth[b]; });
-        for (int axis : order) {
-            if (tips[axis] == Vec3{}) {
-                continue;
+        ScreenPoint origin = projection.ToScreen(hp.position);
+        const ScreenPoint edge{std::clamp(origin.x, loX, hiX), std::clamp(origin.y, loY, hiY)};
+        if (edge.x != origin.x || edge.y != origin.y) {
+            PaintFarMarker(cr, edge, origin);
+            origin = edge;
+        } else {
+            // Farthest arrow first, so the nearest one is drawn over the others.
+            int order[3] = {0, 1, 2};
+            Vec3 tips[3];
+            double depth[3];
+            for (int axis = 0; axis < 3; ++axis) {
+                tips[axis] = ArrowOf(hp, axis, prepared.arrowLength);
+                depth[axis] = projection.Depth(tips[axis]);
             }
-            PaintArrow(cr, origin, projection.ToScreen(Add(hp.position, tips[axis])),
-                       kAxisColours[axis]);
+            std::stable_sort(order, order + 3, [&](int a, int b) { return depth[a] < depth[b]; });
+            for (int axis : order) {
+                if (tips[axis] == Vec3{}) {
+                    continue;
+                }
+                PaintArrow(cr, origin, projection.ToScreen(Add(hp.position, tips[axis])),
+                           kAxisColours[axis]);
+            }
         }
-        RimmedText(cr, origin.x + 5, origin.y - 5, TextForCairo(hp.name).c_str());
+        if (labels == LabelMode::None) {
+            continue;
+        }
+        PendingLabel label{TextForCairo(hp.name), origin.x + 5, origin.y - 5};
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, label.text.c_str(), &extents);
+        // A name at the right edge goes to the left of its point.
+        if (label.x + extents.x_advance > fit.x + fit.width) {
+            label.x = origin.x - 5 - extents.x_advance;
+        }
+        // The rim adds a pixel or two round the glyphs.
+        boxes.push_back({label.x + extents.x_bearing - 2, label.y + extents.y_bearing - 2,
+                         extents.width + 4, extents.height + 4});
+        pending.push_back(std::move(label));
     }
+    const std::vector<uint8_t> drawn = ChooseLabels(boxes, labels);
+    std::vector<LabelBox> shown;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (drawn[i]) {
+            RimmedText(cr, pending[i].x, pending[i].y, pending[i].text.c_str());
+            shown.push_back(boxes[i]);
+        }
+    }
+    return shown;
 }
 
 }  // namespace
 
-void PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view, const PanelRect& clip,
-                const PanelRect& fit, bool hardpoints) {
+std::vector<LabelBox> PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view,
+                                 const PanelRect& clip, const PanelRect& fit, bool hardpoints,
+                                 LabelMode labels) {
     const PanelProjection projection(prepared, view, fit, hardpoints);
     cairo_save(cr);
     cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
     cairo_clip(cr);
     PaintTriangles(cr, prepared, projection);
+    std::vector<LabelBox> shown;
     if (hardpoints) {
-        PaintHardpoints(cr, prepared, projection);
+        shown = PaintHardpoints(cr, prepared, projection, fit, labels);
     }
     cairo_restore(cr);
+    return shown;
 }
 
 }  // namespace kx

@@ -4,15 +4,21 @@
 
 #include <cairo.h>
 
+#include <vector>
+
+#include "render/LabelPlacement.h"
 #include "render/PanelProjection.h"
 #include "render/ScenePreparation.h"
 #include "render/View.h"
 
 namespace kx {
 
-// The model is fitted into `fit` and nothing is drawn outside `clip`.
-void PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view, const PanelRect& clip,
-                const PanelRect& fit, bool hardpoints);
+// The model is fitted into `fit` and nothing is drawn outside `clip`;
+// hardpoints beyond `fit` are marked at its edge. Returns the boxes of the
+// hardpoint labels drawn.
+std::vector<LabelBox> PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view,
+                                 const PanelRect& clip, const PanelRect& fit, bool hardpoints,
+                                 LabelMode labels);
 
 // Text at (x, y) with a dark rim, readable over the model and the background
 // alike. `text` must be valid UTF-8 (see TextForCairo).

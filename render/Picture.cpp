@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "render/Palette.h"
 #include "render/PanelPainter.h"
@@ -109,6 +110,12 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
     cairo_paint(cr.get());
 
     const PreparedScene prepared = PrepareScene(scene);
+    std::vector<LabelBox> labels;
+    auto paint = [&](ViewKind view, const PanelRect& clip, const PanelRect& fit) {
+        const std::vector<LabelBox> shown =
+            PaintPanel(cr.get(), prepared, view, clip, fit, options.hardpoints, options.labels);
+        labels.insert(labels.end(), shown.begin(), shown.end());
+    };
     if (options.view == ViewKind::Sheet) {
         const auto panels = SheetPanels(options.width, options.height);
         const std::vector<std::string> caption = CaptionLines(scene);
@@ -123,7 +130,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
                 fit.y += top;
                 fit.height -= top + kLabelBand;
             }
-            PaintPanel(cr.get(), prepared, p.view, clip, fit, options.hardpoints);
+            paint(p.view, clip, fit);
         }
         PaintDividers(cr.get(), options.width, options.height);
         for (const SheetPanel& p : panels) {
@@ -132,7 +139,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
         PaintCaption(cr.get(), caption);
     } else {
         const PanelRect whole{0, 0, double(options.width), double(options.height)};
-        PaintPanel(cr.get(), prepared, options.view, whole, whole, options.hardpoints);
+        paint(options.view, whole, whole);
     }
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
         return CairoFailure("cannot draw the picture", cairo_status(cr.get()));
@@ -142,6 +149,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
     Picture picture;
     picture.width = options.width;
     picture.height = options.height;
+    picture.labels = std::move(labels);
     picture.pixels.resize(static_cast<size_t>(options.width) * options.height);
     const unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
