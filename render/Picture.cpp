@@ -54,6 +54,9 @@ std::vector<std::string> CaptionLines(const RenderScene& scene) {
                     Plural(scene.TriangleCount(), "triangle", "triangles"));
     lines.push_back(Plural(scene.hardpoints.size(), "hardpoint", "hardpoints") + ", " +
                     Plural(scene.hullCount, "hull", "hulls"));
+    if (!scene.note.empty()) {
+        lines.push_back(scene.note);
+    }
     return lines;
 }
 
