@@ -8,6 +8,7 @@
 
 #include "render/Palette.h"
 #include "render/TextForCairo.h"
+#include "render/TriangleFill.h"
 
 namespace kx {
 
@@ -29,50 +30,78 @@ constexpr double kSeamCover = 0.5;
 constexpr double kHullFillAlpha = 0.07;
 constexpr double kHullEdgeAlpha = 0.45;
 
-void SetColour(cairo_t* cr, const Colour& c, float shade) {
-    cairo_set_source_rgb(cr, c.r * shade, c.g * shade, c.b * shade);
-}
-
-// The triangle's path with every edge moved `grow` pixels outward. Corners
+// The triangle's corners with every edge moved `grow` pixels outward. Corners
 // move along their bisectors; a needle-sharp corner moves at most three
 // times `grow`, so slivers do not sprout spikes.
-void TrianglePath(cairo_t* cr, const ScreenPoint (&p)[3], double grow) {
+void GrowTriangle(ScreenPoint (&p)[3], double grow) {
+    ScreenPoint grown[3];
     for (int k = 0; k < 3; ++k) {
         const ScreenPoint& at = p[k];
-        double x = at.x, y = at.y;
-        if (grow > 0) {
-            const ScreenPoint& a = p[(k + 1) % 3];
-            const ScreenPoint& b = p[(k + 2) % 3];
-            double ux = a.x - at.x, uy = a.y - at.y, vx = b.x - at.x, vy = b.y - at.y;
-            const double lu = std::sqrt(ux * ux + uy * uy), lv = std::sqrt(vx * vx + vy * vy);
-            if (lu > 0 && lv > 0) {
-                ux /= lu, uy /= lu, vx /= lv, vy /= lv;
-                double bx = ux + vx, by = uy + vy;
-                const double lb = std::sqrt(bx * bx + by * by);
-                if (lb > 1e-9) {
-                    bx /= lb, by /= lb;
-                    // sin of half the corner's angle
-                    const double half = std::abs(ux * by - uy * bx);
-                    const double shift = half > 1.0 / 3 ? grow / half : 3 * grow;
-                    x -= bx * shift;
-                    y -= by * shift;
-                }
+        grown[k] = at;
+        const ScreenPoint& a = p[(k + 1) % 3];
+        const ScreenPoint& b = p[(k + 2) % 3];
+        double ux = a.x - at.x, uy = a.y - at.y, vx = b.x - at.x, vy = b.y - at.y;
+        const double lu = std::sqrt(ux * ux + uy * uy), lv = std::sqrt(vx * vx + vy * vy);
+        if (lu > 0 && lv > 0) {
+            ux /= lu, uy /= lu, vx /= lv, vy /= lv;
+            double bx = ux + vx, by = uy + vy;
+            const double lb = std::sqrt(bx * bx + by * by);
+            if (lb > 1e-9) {
+                bx /= lb, by /= lb;
+                // sin of half the corner's angle
+                const double half = std::abs(ux * by - uy * bx);
+                const double shift = half > 1.0 / 3 ? grow / half : 3 * grow;
+                grown[k].x -= bx * shift;
+                grown[k].y -= by * shift;
             }
         }
-        if (k == 0) {
-            cairo_move_to(cr, x, y);
-        } else {
-            cairo_line_to(cr, x, y);
-        }
     }
-    cairo_close_path(cr);
+    for (int k = 0; k < 3; ++k) {
+        p[k] = grown[k];
+    }
 }
 
-void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProjection& projection) {
+uint32_t Rgb(const Colour& c, float shade) {
+    auto channel = [&](float v) {
+        return static_cast<uint32_t>(std::lround(std::clamp(v * shade, 0.0f, 1.0f) * 255.0f));
+    };
+    return channel(c.r) << 16 | channel(c.g) << 8 | channel(c.b);
+}
+
+// A hull edge: a line a pixel wide, as two thin triangles.
+void FillLine(PixelTarget& target, const ScreenPoint& from, const ScreenPoint& to, uint32_t rgb,
+              int opacity) {
+    const double dx = to.x - from.x, dy = to.y - from.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (!(length > 0)) {
+        return;
+    }
+    const double nx = -dy / length * 0.5, ny = dx / length * 0.5;
+    const ScreenPoint a{from.x + nx, from.y + ny}, b{to.x + nx, to.y + ny};
+    const ScreenPoint c{to.x - nx, to.y - ny}, d{from.x - nx, from.y - ny};
+    const ScreenPoint first[3] = {a, b, c}, second[3] = {a, c, d};
+    FillTriangle(target, first, rgb, opacity);
+    FillTriangle(target, second, rgb, opacity);
+}
+
+// Every triangle goes straight into the picture's pixels (see TriangleFill).
+void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProjection& projection,
+                    const PanelRect& clip) {
     const RenderScene& scene = prepared.scene;
     const ViewBasis& basis = projection.Basis();
-    cairo_set_line_width(cr, 1.0);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_FAST);
+    cairo_surface_t* surface = cairo_get_target(cr);
+    cairo_surface_flush(surface);
+    PixelTarget target;
+    target.pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
+    target.stride = cairo_image_surface_get_stride(surface) / static_cast<int>(sizeof(uint32_t));
+    target.x0 = std::max(0, static_cast<int>(std::floor(clip.x)));
+    target.y0 = std::max(0, static_cast<int>(std::floor(clip.y)));
+    target.x1 = std::min(cairo_image_surface_get_width(surface),
+                         static_cast<int>(std::ceil(clip.x + clip.width)));
+    target.y1 = std::min(cairo_image_surface_get_height(surface),
+                         static_cast<int>(std::ceil(clip.y + clip.height)));
+    const int hullFill = static_cast<int>(std::lround(kHullFillAlpha * kOpaque));
+    const int hullEdge = static_cast<int>(std::lround(kHullEdgeAlpha * kOpaque));
     for (const DrawItem& d : BackToFront(prepared, basis)) {
         const bool hull = (d.item & kHullItem) != 0;
         const size_t t = d.item & ~kHullItem;
@@ -82,21 +111,20 @@ void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProje
             p[k] = projection.ToScreen(corners[3 * t + k]);
         }
         if (hull) {
-            const Colour c = HullColour(scene.hullKindOf[t]);
-            TrianglePath(cr, p, 0.0);
-            cairo_set_source_rgba(cr, c.r, c.g, c.b, kHullFillAlpha);
-            cairo_fill_preserve(cr);
-            cairo_set_source_rgba(cr, c.r, c.g, c.b, kHullEdgeAlpha);
-            cairo_stroke(cr);
+            const uint32_t rgb = Rgb(HullColour(scene.hullKindOf[t]), 1.0f);
+            FillTriangle(target, p, rgb, hullFill);
+            for (int k = 0; k < 3; ++k) {
+                FillLine(target, p[k], p[(k + 1) % 3], rgb, hullEdge);
+            }
             continue;
         }
         const Vec3& n = prepared.normals[t];
         const Vec3 inView{Dot(n, basis.right), Dot(n, basis.up), Dot(n, basis.toward)};
         const float light = std::max(0.0f, Dot(inView, kLight));
-        SetColour(cr, GroupColour(scene.groupOf[t]), kAmbient + kDiffuse * light);
-        TrianglePath(cr, p, kSeamCover);
-        cairo_fill(cr);
+        GrowTriangle(p, kSeamCover);
+        FillTriangle(target, p, Rgb(GroupColour(scene.groupOf[t]), kAmbient + kDiffuse * light));
     }
+    cairo_surface_mark_dirty(surface);
 }
 
 }  // namespace
@@ -209,9 +237,13 @@ std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared
         PendingLabel label{TextForCairo(hp.name), origin.x + 5, origin.y - 5};
         cairo_text_extents_t extents;
         cairo_text_extents(cr, label.text.c_str(), &extents);
-        // A name at the right edge goes to the left of its point.
+        // A name at the right edge goes to the left of its point, one at the
+        // top below it.
         if (label.x + extents.x_advance > fit.x + fit.width) {
             label.x = origin.x - 5 - extents.x_advance;
+        }
+        if (label.y + extents.y_bearing < fit.y) {
+            label.y = origin.y + 5 - extents.y_bearing;
         }
         // The rim adds a pixel or two round the glyphs.
         boxes.push_back({label.x + extents.x_bearing - 2, label.y + extents.y_bearing - 2,
@@ -238,7 +270,7 @@ std::vector<LabelBox> PaintPanel(cairo_t* cr, const PreparedScene& prepared, Vie
     cairo_save(cr);
     cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
     cairo_clip(cr);
-    PaintTriangles(cr, prepared, projection);
+    PaintTriangles(cr, prepared, projection, clip);
     std::vector<LabelBox> shown;
     if (hardpoints) {
         shown = PaintHardpoints(cr, prepared, projection, fit, labels);
