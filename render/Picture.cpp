@@ -78,12 +78,6 @@ void PaintPanelLabel(cairo_t* cr, const SheetPanel& panel) {
     RimmedText(cr, panel.x + 8, panel.y + panel.height - 8, label.c_str());
 }
 
-cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
 }  // namespace
 
 std::vector<SheetPanel> SheetPanels(int width, int height) {
@@ -161,28 +155,6 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
                     data + static_cast<size_t>(y) * stride, sizeof(uint32_t) * options.width);
     }
     return picture;
-}
-
-Result<std::vector<uint8_t>> EncodePng(const Picture& picture) {
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, picture.width);
-    if (stride != static_cast<int>(sizeof(uint32_t)) * picture.width ||
-        picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) {
-        return Status::Failure(Fault::Refused, "the picture's size does not fit its pixels");
-    }
-    // cairo only reads the pixels when writing PNG.
-    auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture.pixels.data()));
-    Surface surface(cairo_image_surface_create_for_data(data, CAIRO_FORMAT_RGB24, picture.width,
-                                                        picture.height, stride));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        return CairoFailure("cannot encode the picture", cairo_surface_status(surface.get()));
-    }
-    std::vector<uint8_t> bytes;
-    const cairo_status_t status =
-        cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &bytes);
-    if (status != CAIRO_STATUS_SUCCESS) {
-        return CairoFailure("cannot encode the picture", status);
-    }
-    return bytes;
 }
 
 }  // namespace kx

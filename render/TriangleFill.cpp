@@ -8,18 +8,28 @@ namespace kx {
 namespace {
 
 constexpr int kSamples = 4;  // sample rows and columns in a pixel
-constexpr int kFullWeight = kSamples * kSamples * 256;
+constexpr uint32_t kFullWeight = kSamples * kSamples * 256;
 
-uint32_t Blend(uint32_t under, uint32_t over, int weight) {
+uint32_t Blend(uint32_t under, uint32_t over, uint32_t weight) {
     uint32_t out = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int u = static_cast<int>((under >> shift) & 0xFF);
-        const int o = static_cast<int>((over >> shift) & 0xFF);
-        out |= static_cast<uint32_t>((u * (kFullWeight - weight) + o * weight + kFullWeight / 2) /
-                                     kFullWeight)
-               << shift;
+    for (uint32_t shift = 0; shift <= 16; shift += 8) {
+        const uint32_t u = (under >> shift) & 0xFF;
+        const uint32_t o = (over >> shift) & 0xFF;
+        out |= (u * (kFullWeight - weight) + o * weight + kFullWeight / 2) / kFullWeight << shift;
     }
     return out;
+}
+
+// The first sample column at or right of x, and the last at or left of it,
+// kept within the columns first to last (all from 0).
+int FirstColumn(double x, int first, int last) {
+    const double v = std::clamp(x * kSamples - 0.5, double(first), double(last) + 1);
+    const int c = static_cast<int>(v);
+    return c < v ? c + 1 : c;
+}
+int LastColumn(double x, int first, int last) {
+    const double v = std::clamp(x * kSamples - 0.5, double(first) - 1, double(last));
+    return v < 0 ? -1 : static_cast<int>(v);  // v >= -1: truncation is the floor
 }
 
 }  // namespace
@@ -30,15 +40,23 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
     if (!(std::fabs(area) > 1e-12) || !std::isfinite(area)) {
         return;  // no area, or a corner that is not finite
     }
-    // Edge k's inside is a x + b y + c >= 0.
-    double a[3], b[3], c[3];
+    // Edge k's inside is a x + b y + c >= 0: on a sample row at height y,
+    // x from (or, with a < 0, up to) slope y + offset.
+    double slope[3], offset[3];
+    int side[3];  // 1 from, -1 up to, 0 for a level edge
+    double levelB[3], levelC[3];
     for (int k = 0; k < 3; ++k) {
         const ScreenPoint& from = p[k];
         const ScreenPoint& to = p[(k + 1) % 3];
         const double sign = area > 0 ? 1 : -1;
-        a[k] = sign * (from.y - to.y);
-        b[k] = sign * (to.x - from.x);
-        c[k] = sign * (from.x * to.y - from.y * to.x);
+        const double a = sign * (from.y - to.y);
+        const double b = sign * (to.x - from.x);
+        const double c = sign * (from.x * to.y - from.y * to.x);
+        side[k] = a > 0 ? 1 : a < 0 ? -1 : 0;
+        slope[k] = a != 0 ? -b / a : 0;
+        offset[k] = a != 0 ? -c / a : 0;
+        levelB[k] = b;
+        levelC[k] = c;
     }
     const double loY = std::min({p[0].y, p[1].y, p[2].y}), hiY = std::max({p[0].y, p[1].y, p[2].y});
     const double loX = std::min({p[0].x, p[1].x, p[2].x}), hiX = std::max({p[0].x, p[1].x, p[2].x});
@@ -60,12 +78,12 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
             double from = loX - 1, to = hiX + 1;
             bool empty = false;
             for (int k = 0; k < 3; ++k) {
-                const double rest = b[k] * py + c[k];
-                if (a[k] > 0) {
-                    from = std::max(from, -rest / a[k]);
-                } else if (a[k] < 0) {
-                    to = std::min(to, -rest / a[k]);
-                } else if (rest < 0) {
+                const double bound = slope[k] * py + offset[k];
+                if (side[k] > 0) {
+                    from = std::max(from, bound);
+                } else if (side[k] < 0) {
+                    to = std::min(to, bound);
+                } else if (levelB[k] * py + levelC[k] < 0) {
                     empty = true;
                 }
             }
@@ -73,12 +91,11 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
                 continue;
             }
             // Sample column s lies at (s + 0.5) / kSamples.
-            const double lo = std::max(std::ceil(from * kSamples - 0.5), double{x0} * kSamples);
-            const double hi = std::min(std::floor(to * kSamples - 0.5), double{x1} * kSamples - 1);
-            if (lo > hi) {
+            const int sLo = FirstColumn(from, x0 * kSamples, x1 * kSamples - 1);
+            const int sHi = LastColumn(to, x0 * kSamples, x1 * kSamples - 1);
+            if (sLo > sHi) {
                 continue;
             }
-            const int sLo = static_cast<int>(lo), sHi = static_cast<int>(hi);
             for (int px = sLo / kSamples; px <= sHi / kSamples; ++px) {
                 cover[px - x0] +=
                     std::min(sHi, px * kSamples + kSamples - 1) - std::max(sLo, px * kSamples) + 1;
@@ -90,7 +107,7 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
         for (int x = first; x <= last; ++x) {
             int& n = cover[x - x0];
             if (n > 0) {
-                row[x] = Blend(row[x], rgb, n * opacity);
+                row[x] = Blend(row[x], rgb, static_cast<uint32_t>(n * opacity));
                 n = 0;
             }
         }
