@@ -30,31 +30,44 @@ constexpr double kSeamCover = 0.5;
 constexpr double kHullFillAlpha = 0.07;
 constexpr double kHullEdgeAlpha = 0.45;
 
+constexpr double kLabelFontSize = 10.0;
+
 // The triangle's corners with every edge moved `grow` pixels outward. Corners
 // move along their bisectors; a needle-sharp corner moves at most three
 // times `grow`, so slivers do not sprout spikes.
 void GrowTriangle(ScreenPoint (&p)[3], double grow) {
+    double ex[3], ey[3];  // unit edges, k from corner k to corner k + 1
+    for (int k = 0; k < 3; ++k) {
+        ex[k] = p[(k + 1) % 3].x - p[k].x;
+        ey[k] = p[(k + 1) % 3].y - p[k].y;
+        const double length = std::sqrt(ex[k] * ex[k] + ey[k] * ey[k]);
+        if (!(length > 0)) {
+            return;  // two corners in one place: nothing to grow
+        }
+        ex[k] /= length;
+        ey[k] /= length;
+    }
     ScreenPoint grown[3];
     for (int k = 0; k < 3; ++k) {
-        const ScreenPoint& at = p[k];
-        grown[k] = at;
-        const ScreenPoint& a = p[(k + 1) % 3];
-        const ScreenPoint& b = p[(k + 2) % 3];
-        double ux = a.x - at.x, uy = a.y - at.y, vx = b.x - at.x, vy = b.y - at.y;
-        const double lu = std::sqrt(ux * ux + uy * uy), lv = std::sqrt(vx * vx + vy * vy);
-        if (lu > 0 && lv > 0) {
-            ux /= lu, uy /= lu, vx /= lv, vy /= lv;
-            double bx = ux + vx, by = uy + vy;
-            const double lb = std::sqrt(bx * bx + by * by);
-            if (lb > 1e-9) {
-                bx /= lb, by /= lb;
-                // sin of half the corner's angle
-                const double half = std::abs(ux * by - uy * bx);
-                const double shift = half > 1.0 / 3 ? grow / half : 3 * grow;
-                grown[k].x -= bx * shift;
-                grown[k].y -= by * shift;
-            }
+        // u along the corner's outgoing edge, v back along its incoming one;
+        // u + v points into the triangle along the bisector.
+        const double ux = ex[k], uy = ey[k];
+        const double vx = -ex[(k + 2) % 3], vy = -ey[(k + 2) % 3];
+        const double bx = ux + vx, by = uy + vy;
+        const double sine = std::abs(ux * vy - uy * vx);  // of the corner's angle
+        grown[k] = p[k];
+        if (sine < 1e-9) {
+            continue;  // a flat corner
         }
+        // Moving every edge out by grow moves the corner by grow / sin(angle / 2)
+        // along the bisector, that is (u + v) grow / sin(angle); a corner
+        // sharper than 2 asin(1/3) (cos above 7/9) moves 3 grow only.
+        double scale = grow / sine;
+        if (ux * vx + uy * vy > 7.0 / 9) {
+            scale = 3 * grow / std::sqrt(bx * bx + by * by);
+        }
+        grown[k].x -= bx * scale;
+        grown[k].y -= by * scale;
     }
     for (int k = 0; k < 3; ++k) {
         p[k] = grown[k];
@@ -68,15 +81,15 @@ uint32_t Rgb(const Colour& c, float shade) {
     return channel(c.r) << 16 | channel(c.g) << 8 | channel(c.b);
 }
 
-// A hull edge: a line a pixel wide, as two thin triangles.
+// A line `width` pixels wide, as two thin triangles.
 void FillLine(PixelTarget& target, const ScreenPoint& from, const ScreenPoint& to, uint32_t rgb,
-              int opacity) {
+              int opacity = kOpaque, double width = 1.0) {
     const double dx = to.x - from.x, dy = to.y - from.y;
     const double length = std::sqrt(dx * dx + dy * dy);
     if (!(length > 0)) {
         return;
     }
-    const double nx = -dy / length * 0.5, ny = dx / length * 0.5;
+    const double nx = -dy / length * width / 2, ny = dx / length * width / 2;
     const ScreenPoint a{from.x + nx, from.y + ny}, b{to.x + nx, to.y + ny};
     const ScreenPoint c{to.x - nx, to.y - ny}, d{from.x - nx, from.y - ny};
     const ScreenPoint first[3] = {a, b, c}, second[3] = {a, c, d};
@@ -84,11 +97,10 @@ void FillLine(PixelTarget& target, const ScreenPoint& from, const ScreenPoint& t
     FillTriangle(target, second, rgb, opacity);
 }
 
-// Every triangle goes straight into the picture's pixels (see TriangleFill).
-void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProjection& projection,
-                    const PanelRect& clip) {
-    const RenderScene& scene = prepared.scene;
-    const ViewBasis& basis = projection.Basis();
+// The pixels of cr's picture within `clip`, once cairo has finished with
+// them; whatever is drawn there must be handed back (cairo_surface_mark_dirty)
+// before cairo draws again.
+PixelTarget TargetOf(cairo_t* cr, const PanelRect& clip) {
     cairo_surface_t* surface = cairo_get_target(cr);
     cairo_surface_flush(surface);
     PixelTarget target;
@@ -100,6 +112,14 @@ void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProje
                          static_cast<int>(std::ceil(clip.x + clip.width)));
     target.y1 = std::min(cairo_image_surface_get_height(surface),
                          static_cast<int>(std::ceil(clip.y + clip.height)));
+    return target;
+}
+
+// Every triangle goes straight into the picture's pixels (see TriangleFill).
+void PaintTriangles(PixelTarget& target, const PreparedScene& prepared,
+                    const PanelProjection& projection) {
+    const RenderScene& scene = prepared.scene;
+    const ViewBasis& basis = projection.Basis();
     const int hullFill = static_cast<int>(std::lround(kHullFillAlpha * kOpaque));
     const int hullEdge = static_cast<int>(std::lround(kHullEdgeAlpha * kOpaque));
     for (const DrawItem& d : BackToFront(prepared, basis)) {
@@ -124,78 +144,87 @@ void PaintTriangles(cairo_t* cr, const PreparedScene& prepared, const PanelProje
         GrowTriangle(p, kSeamCover);
         FillTriangle(target, p, Rgb(GroupColour(scene.groupOf[t]), kAmbient + kDiffuse * light));
     }
-    cairo_surface_mark_dirty(surface);
 }
 
 }  // namespace
 
 void RimmedText(cairo_t* cr, double x, double y, const char* text) {
-    cairo_move_to(cr, x, y);
-    cairo_text_path(cr, text);
+    // The rim is the text itself in the background colour, shifted a pixel
+    // each way: glyphs come from cairo's cache, where stroking their
+    // outlines cost more than all the rest of a crowded sheet.
     cairo_set_source_rgb(cr, kBackground.r, kBackground.g, kBackground.b);
-    cairo_set_line_width(cr, 2.5);
-    cairo_stroke_preserve(cr);
+    constexpr double kShifts[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0},
+                                      {1, 0},   {-1, 1}, {0, 1},  {1, 1}};
+    for (const auto& shift : kShifts) {
+        cairo_move_to(cr, x + shift[0], y + shift[1]);
+        cairo_show_text(cr, text);
+    }
     cairo_set_source_rgb(cr, kText.r, kText.g, kText.b);
-    cairo_fill(cr);
+    cairo_move_to(cr, x, y);
+    cairo_show_text(cr, text);
+}
+
+std::vector<HardpointLabel> MeasureHardpointLabels(cairo_t* cr, const RenderScene& scene) {
+    cairo_save(cr);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, kLabelFontSize);
+    std::vector<HardpointLabel> labels(scene.hardpoints.size());
+    for (size_t h = 0; h < labels.size(); ++h) {
+        labels[h].text = TextForCairo(scene.hardpoints[h].name);
+        cairo_text_extents(cr, labels[h].text.c_str(), &labels[h].extents);
+    }
+    cairo_restore(cr);
+    return labels;
 }
 
 namespace {
 
-void PaintArrow(cairo_t* cr, ScreenPoint from, ScreenPoint to, const Colour& c) {
-    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+void PaintArrow(PixelTarget& target, ScreenPoint from, ScreenPoint to, const Colour& c) {
+    const uint32_t rgb = Rgb(c, 1.0f);
     const double dx = to.x - from.x, dy = to.y - from.y;
     const double length = std::sqrt(dx * dx + dy * dy);
     if (length < 3.0) {
         // Pointing at the viewer or away: a ring says so.
-        cairo_arc(cr, from.x, from.y, 3.5, 0, 2 * std::numbers::pi);
-        cairo_set_line_width(cr, 1.5);
-        cairo_stroke(cr);
+        constexpr int kSides = 16;
+        for (int k = 0; k < kSides; ++k) {
+            const double a0 = 2 * std::numbers::pi * k / kSides;
+            const double a1 = 2 * std::numbers::pi * (k + 1) / kSides;
+            FillLine(target, {from.x + 3.5 * std::cos(a0), from.y + 3.5 * std::sin(a0)},
+                     {from.x + 3.5 * std::cos(a1), from.y + 3.5 * std::sin(a1)}, rgb, kOpaque, 1.5);
+        }
         return;
     }
     const double ux = dx / length, uy = dy / length;
     const double head = std::min(7.0, 0.45 * length);
-    cairo_set_line_width(cr, 2.0);
-    cairo_move_to(cr, from.x, from.y);
-    cairo_line_to(cr, to.x - ux * head * 0.5, to.y - uy * head * 0.5);
-    cairo_stroke(cr);
-    cairo_move_to(cr, to.x, to.y);
-    cairo_line_to(cr, to.x - ux * head - uy * head * 0.45, to.y - uy * head + ux * head * 0.45);
-    cairo_line_to(cr, to.x - ux * head + uy * head * 0.45, to.y - uy * head - ux * head * 0.45);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    FillLine(target, from, {to.x - ux * head * 0.5, to.y - uy * head * 0.5}, rgb, kOpaque, 2.0);
+    const ScreenPoint tip[3] = {
+        to,
+        {to.x - ux * head - uy * head * 0.45, to.y - uy * head + ux * head * 0.45},
+        {to.x - ux * head + uy * head * 0.45, to.y - uy * head - ux * head * 0.45}};
+    FillTriangle(target, tip, rgb);
 }
 
-// A hardpoint outside the framed area: a grey arrow at the area's edge,
+// A hardpoint outside the framed area: a light arrow at the area's edge,
 // pointing towards where it lies.
-void PaintFarMarker(cairo_t* cr, ScreenPoint at, ScreenPoint toward) {
+void PaintFarMarker(PixelTarget& target, ScreenPoint at, ScreenPoint toward) {
     const double dx = toward.x - at.x, dy = toward.y - at.y;
     const double length = std::sqrt(dx * dx + dy * dy);
     const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
-    constexpr double kShaft = 12, kHead = 6;
-    cairo_set_source_rgb(cr, kText.r, kText.g, kText.b);
-    cairo_set_line_width(cr, 1.5);
-    cairo_move_to(cr, at.x - ux * kShaft, at.y - uy * kShaft);
-    cairo_line_to(cr, at.x - ux * kHead * 0.5, at.y - uy * kHead * 0.5);
-    cairo_stroke(cr);
-    cairo_move_to(cr, at.x, at.y);
-    cairo_line_to(cr, at.x - ux * kHead - uy * kHead * 0.5, at.y - uy * kHead + ux * kHead * 0.5);
-    cairo_line_to(cr, at.x - ux * kHead + uy * kHead * 0.5, at.y - uy * kHead - ux * kHead * 0.5);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    constexpr double kShaft = 12;
+    PaintArrow(target, {at.x - ux * kShaft, at.y - uy * kShaft}, at, kText);
 }
 
 struct PendingLabel {
-    std::string text;
+    const std::string* text;
     double x, y;  // where the text starts, on its base line
 };
 
 // Arrows first, then the labels that fit, so that no arrow covers a name.
-std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared,
+std::vector<LabelBox> PaintHardpoints(cairo_t* cr, PixelTarget& target,
+                                      const PreparedScene& prepared,
                                       const PanelProjection& projection, const PanelRect& fit,
-                                      LabelMode labels) {
+                                      const std::vector<HardpointLabel>& names, LabelMode labels) {
     const RenderScene& scene = prepared.scene;
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 10.0);
     // Markers of far hardpoints sit this far inside the framed area, within
     // the margin the model keeps, so no hardpoint on the model counts as far.
     const double kEdge = std::min(8.0, 0.05 * std::min(fit.width, fit.height));
@@ -211,7 +240,7 @@ std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared
         ScreenPoint origin = projection.ToScreen(hp.position);
         const ScreenPoint edge{std::clamp(origin.x, loX, hiX), std::clamp(origin.y, loY, hiY)};
         if (edge.x != origin.x || edge.y != origin.y) {
-            PaintFarMarker(cr, edge, origin);
+            PaintFarMarker(target, edge, origin);
             origin = edge;
         } else {
             // Farthest arrow first, so the nearest one is drawn over the others.
@@ -227,16 +256,15 @@ std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared
                 if (tips[axis] == Vec3{}) {
                     continue;
                 }
-                PaintArrow(cr, origin, projection.ToScreen(Add(hp.position, tips[axis])),
+                PaintArrow(target, origin, projection.ToScreen(Add(hp.position, tips[axis])),
                            kAxisColours[axis]);
             }
         }
         if (labels == LabelMode::None) {
             continue;
         }
-        PendingLabel label{TextForCairo(hp.name), origin.x + 5, origin.y - 5};
-        cairo_text_extents_t extents;
-        cairo_text_extents(cr, label.text.c_str(), &extents);
+        const cairo_text_extents_t& extents = names[h].extents;
+        PendingLabel label{&names[h].text, origin.x + 5, origin.y - 5};
         // A name at the right edge goes to the left of its point, one at the
         // top below it.
         if (label.x + extents.x_advance > fit.x + fit.width) {
@@ -248,13 +276,16 @@ std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared
         // The rim adds a pixel or two round the glyphs.
         boxes.push_back({label.x + extents.x_bearing - 2, label.y + extents.y_bearing - 2,
                          extents.width + 4, extents.height + 4});
-        pending.push_back(std::move(label));
+        pending.push_back(label);
     }
+    cairo_surface_mark_dirty(cairo_get_target(cr));
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, kLabelFontSize);
     const std::vector<uint8_t> drawn = ChooseLabels(boxes, labels);
     std::vector<LabelBox> shown;
     for (size_t i = 0; i < pending.size(); ++i) {
         if (drawn[i]) {
-            RimmedText(cr, pending[i].x, pending[i].y, pending[i].text.c_str());
+            RimmedText(cr, pending[i].x, pending[i].y, pending[i].text->c_str());
             shown.push_back(boxes[i]);
         }
     }
@@ -265,17 +296,20 @@ std::vector<LabelBox> PaintHardpoints(cairo_t* cr, const PreparedScene& prepared
 
 std::vector<LabelBox> PaintPanel(cairo_t* cr, const PreparedScene& prepared, ViewKind view,
                                  const PanelRect& clip, const PanelRect& fit, bool hardpoints,
-                                 LabelMode labels) {
+                                 const std::vector<HardpointLabel>& names, LabelMode labels) {
     const PanelProjection projection(prepared, view, fit, hardpoints);
-    cairo_save(cr);
-    cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
-    cairo_clip(cr);
-    PaintTriangles(cr, prepared, projection, clip);
+    PixelTarget target = TargetOf(cr, clip);
+    PaintTriangles(target, prepared, projection);
     std::vector<LabelBox> shown;
     if (hardpoints) {
-        shown = PaintHardpoints(cr, prepared, projection, fit, labels);
+        cairo_save(cr);
+        cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
+        cairo_clip(cr);
+        shown = PaintHardpoints(cr, target, prepared, projection, fit, names, labels);
+        cairo_restore(cr);
+    } else {
+        cairo_surface_mark_dirty(cairo_get_target(cr));
     }
-    cairo_restore(cr);
     return shown;
 }
 

@@ -108,9 +108,15 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
 
     const PreparedScene prepared = PrepareScene(scene);
     std::vector<LabelBox> labels;
+    std::vector<HardpointLabel> names;
+    if (options.hardpoints && options.labels != LabelMode::None) {
+        names = MeasureHardpointLabels(cr.get(), scene);
+    } else {
+        names.resize(scene.hardpoints.size());
+    }
     auto paint = [&](ViewKind view, const PanelRect& clip, const PanelRect& fit) {
-        const std::vector<LabelBox> shown =
-            PaintPanel(cr.get(), prepared, view, clip, fit, options.hardpoints, options.labels);
+        const std::vector<LabelBox> shown = PaintPanel(cr.get(), prepared, view, clip, fit,
+                                                       options.hardpoints, names, options.labels);
         labels.insert(labels.end(), shown.begin(), shown.end());
     };
     if (options.view == ViewKind::Sheet) {

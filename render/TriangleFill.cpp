@@ -41,10 +41,13 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
         return;  // no area, or a corner that is not finite
     }
     // Edge k's inside is a x + b y + c >= 0: on a sample row at height y,
-    // x from (or, with a < 0, up to) slope y + offset.
-    double slope[3], offset[3];
-    int side[3];  // 1 from, -1 up to, 0 for a level edge
-    double levelB[3], levelC[3];
+    // x from (a > 0) or up to (a < 0) slope y + offset. A level edge (a = 0)
+    // is the top or bottom of the triangle, which the rows' range keeps.
+    struct Bound {
+        double slope, offset;
+    };
+    Bound left[3], right[3];
+    int lefts = 0, rights = 0;
     for (int k = 0; k < 3; ++k) {
         const ScreenPoint& from = p[k];
         const ScreenPoint& to = p[(k + 1) % 3];
@@ -52,11 +55,10 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
         const double a = sign * (from.y - to.y);
         const double b = sign * (to.x - from.x);
         const double c = sign * (from.x * to.y - from.y * to.x);
-        side[k] = a > 0 ? 1 : a < 0 ? -1 : 0;
-        slope[k] = a != 0 ? -b / a : 0;
-        offset[k] = a != 0 ? -c / a : 0;
-        levelB[k] = b;
-        levelC[k] = c;
+        if (a != 0) {
+            const double inverse = 1 / a;
+            (a > 0 ? left[lefts++] : right[rights++]) = {-b * inverse, -c * inverse};
+        }
     }
     const double loY = std::min({p[0].y, p[1].y, p[2].y}), hiY = std::max({p[0].y, p[1].y, p[2].y});
     const double loX = std::min({p[0].x, p[1].x, p[2].x}), hiX = std::max({p[0].x, p[1].x, p[2].x});
@@ -75,19 +77,17 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
         int first = x1, last = x0 - 1;
         for (int sy = 0; sy < kSamples; ++sy) {
             const double py = y + (sy + 0.5) / kSamples;
-            double from = loX - 1, to = hiX + 1;
-            bool empty = false;
-            for (int k = 0; k < 3; ++k) {
-                const double bound = slope[k] * py + offset[k];
-                if (side[k] > 0) {
-                    from = std::max(from, bound);
-                } else if (side[k] < 0) {
-                    to = std::min(to, bound);
-                } else if (levelB[k] * py + levelC[k] < 0) {
-                    empty = true;
-                }
+            if (py < loY || py > hiY) {
+                continue;
             }
-            if (empty || from > to) {
+            double from = loX, to = hiX;
+            for (int k = 0; k < lefts; ++k) {
+                from = std::max(from, left[k].slope * py + left[k].offset);
+            }
+            for (int k = 0; k < rights; ++k) {
+                to = std::min(to, right[k].slope * py + right[k].offset);
+            }
+            if (from > to) {
                 continue;
             }
             // Sample column s lies at (s + 0.5) / kSamples.
