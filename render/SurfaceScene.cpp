@@ -7,7 +7,6 @@
 #include <string>
 
 #include "container/FileIo.h"
-#include "surface/SurReader.h"
 
 namespace kx {
 
@@ -92,8 +91,10 @@ void AddBoxes(const SurFile& file, RenderScene& scene,
                  std::to_string(boxes) + (boxes == 1 ? " box" : " boxes");
 }
 
-void AddHulls(const SurFile& file, RenderScene& scene,
-              const std::function<Mat4(uint32_t)>& placement) {
+}  // namespace
+
+void AddSurFileHulls(const SurFile& file, RenderScene& scene,
+                     const std::function<Mat4(uint32_t)>& placement) {
     size_t triangles = 0;
     for (const SurPart& part : file.parts) {
         for (const SurHull& hull : part.hulls) {
@@ -126,15 +127,13 @@ void AddHulls(const SurFile& file, RenderScene& scene,
     }
 }
 
-}  // namespace
-
 Status AddSurfaceHulls(const std::string& path, RenderScene& scene,
                        const std::function<Mat4(uint32_t)>& placement) {
     Result<SurFile> file = ReadSurface(path);
     if (!file) {
         return file.GetStatus();
     }
-    AddHulls(file.Value(), scene, placement);
+    AddSurFileHulls(file.Value(), scene, placement);
     return Status::Success();
 }
 
@@ -150,7 +149,7 @@ Result<RenderScene> LoadSurfaceScene(const std::string& path) {
         std::snprintf(id, sizeof id, "0x%08X", part.id);
         scene.groups.push_back(id);
     }
-    AddHulls(file.Value(), scene, {});
+    AddSurFileHulls(file.Value(), scene);
     return scene;
 }
 
