@@ -137,7 +137,7 @@ class OppositeSearch {
   public:
     explicit OppositeSearch(std::span<const HullTriangle> triangles) : triangles_(triangles) {
         const auto count = static_cast<uint32_t>(triangles.size());
-        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 2), 2, 32);
+        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 3), 2, 32);
         cell_ = 2 * kReach / static_cast<float>(side_);
         cellStart_.assign(static_cast<size_t>(side_) * side_ * side_ + 1, 0);
         std::vector<uint32_t> cellOf(count, kNoCell);
@@ -176,19 +176,44 @@ class OppositeSearch {
             best.Offer(Dot(triangles_[i], triangles_[j]), j);
         }
         const std::array<int, 3> centre = Cell(n, -1.0f);
-        for (int r = 0; r <= kWidest; ++r) {
-            VisitShell(centre, r, [&](uint32_t c) {
-                for (uint32_t m = cellStart_[c]; m < cellStart_[c + 1]; ++m) {
-                    const Vec3& b = normals_[m];
-                    best.Offer(n[0] * b[0] + n[1] * b[1] + n[2] * b[2], members_[m]);
+        auto search = [&](const std::array<int, 3>& cell) {
+            const uint32_t c = CellIndex(cell);
+            if (cellStart_[c] == cellStart_[c + 1] ||
+                SquaredCellDistance(n, cell) > Reach(best.value)) {
+                return;  // empty, or nothing in it can come near the best
+            }
+            for (uint32_t m = cellStart_[c]; m < cellStart_[c + 1]; ++m) {
+                const Vec3& b = normals_[m];
+                best.Offer(n[0] * b[0] + n[1] * b[1] + n[2] * b[2], members_[m]);
+            }
+        };
+        search(centre);
+        // Mostly the best of -n's own cell is close enough that only the
+        // cells within its distance of -n remain, a few at most.
+        std::array<int, 3> lo{}, hi{};
+        const double reach = std::sqrt(Reach(best.value));
+        bool near = true;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = -static_cast<double>(n[axis]) + kReach;
+            lo[axis] = std::max(0, static_cast<int>(std::floor((t - reach) / cell_)));
+            hi[axis] = std::min(side_ - 1, static_cast<int>(std::floor((t + reach) / cell_)));
+            near = near && hi[axis] - lo[axis] <= 2;
+        }
+        if (near) {
+            for (int x = lo[0]; x <= hi[0]; ++x) {
+                for (int y = lo[1]; y <= hi[1]; ++y) {
+                    for (int z = lo[2]; z <= hi[2]; ++z) {
+                        if (std::array{x, y, z} != centre) {
+                            search({x, y, z});
+                        }
+                    }
                 }
-            });
-            // A nearly unit normal m in a cell outside those searched lies at
-            // least D from -n, so its dot product with n is at least
-            // (D^2 - |n|^2 - |m|^2) / 2.
-            const double d = std::max(0.0, Clearance(n, centre, r) - kSlack);
-            const double floor = (d * d - 2.0 * (1.0 + kUnitTolerance)) / 2.0 - kSlack;
-            if (best.value < floor || r >= side_) {
+            }
+            return best.index;
+        }
+        for (int r = 1; r <= kWidest; ++r) {
+            VisitShell(centre, r, search);
+            if (best.value < Floor(Clearance(n, centre, r)) || r >= side_) {
                 return best.index;
             }
         }
@@ -241,6 +266,35 @@ class OppositeSearch {
         return cell;
     }
 
+    // A nearly unit normal m at least `distance` from -n has a dot product
+    // with n of at least (D^2 - |n|^2 - |m|^2) / 2; this, less rounding.
+    static double Floor(double distance) {
+        const double d = std::max(0.0, distance - kSlack);
+        return (d * d - 2.0 * (1.0 + kUnitTolerance)) / 2.0 - kSlack;
+    }
+
+    // The squared distance from -n beyond which no nearly unit normal can
+    // have a dot product with n of `value` or less (Floor inverted, and
+    // widened a little more).
+    static double Reach(float value) {
+        const double d =
+            std::sqrt(std::max(0.0, 2.0 * (value + kSlack) + 2.0 * (1.0 + kUnitTolerance))) +
+            2 * kSlack;
+        return d * d;
+    }
+
+    // The squared distance from -n to the nearest point of a cell.
+    double SquaredCellDistance(const Vec3& n, const std::array<int, 3>& cell) const {
+        double squared = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = -static_cast<double>(n[axis]) + kReach;
+            const double gap = std::max(
+                {0.0, cell[axis] * double{cell_} - t, t - (cell[axis] + 1) * double{cell_}});
+            squared += gap * gap;
+        }
+        return squared;
+    }
+
     // The distance from -n to the nearest cell outside the r cells around
     // its own; a side where the grid ends has nothing beyond it.
     double Clearance(const Vec3& n, const std::array<int, 3>& centre, int r) const {
@@ -273,16 +327,16 @@ class OppositeSearch {
             for (int y = lo[1]; y <= hi[1]; ++y) {
                 if (std::abs(x - centre[0]) == r || std::abs(y - centre[1]) == r) {
                     for (int z = lo[2]; z <= hi[2]; ++z) {
-                        visit(CellIndex({x, y, z}));
+                        visit(std::array{x, y, z});
                     }
                     continue;
                 }
                 // Inside the shell's rim only its two ends along z.
                 if (centre[2] - r >= 0) {
-                    visit(CellIndex({x, y, centre[2] - r}));
+                    visit(std::array{x, y, centre[2] - r});
                 }
                 if (r > 0 && centre[2] + r < side_) {
-                    visit(CellIndex({x, y, centre[2] + r}));
+                    visit(std::array{x, y, centre[2] + r});
                 }
             }
         }
