@@ -52,6 +52,8 @@ const char* RenderHelp() {
             "  --size WxH        pixels, 32 to 8192 each way; 1024x768 when not given\n"
             "  --lod N           the level of detail of a game model; its first when not given\n"
             "  --no-hardpoints   leave the hardpoints out\n"
+            "  --labels MODE     hardpoint names: fit (those that do not cover another,\n"
+            "                    the default), all, or none\n"
             "  --hulls FILE.sur  draw this collision surface over a game model\n"
             "  --mesh-library FILE.vms  the separate mesh library file a game model's\n"
             "                    meshes are kept in\n"
@@ -70,7 +72,7 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool takesValue = a == "-o" || a == "--view" || a == "--size" || a == "--lod" ||
-                                a == "--hulls" || a == "--mesh-library";
+                                a == "--hulls" || a == "--mesh-library" || a == "--labels";
         if (!optionsEnded && takesValue) {
             if (i + 1 >= args.size()) {
                 return UsageError(ctx, "render", a + " needs a value");
@@ -92,6 +94,12 @@ int RunRender(const std::vector<std::string>& args, CliContext& ctx) {
                                       "--size takes WxH, each " + std::to_string(kMinPictureSide) +
                                           " to " + std::to_string(kMaxPictureSide));
                 }
+            } else if (a == "--labels") {
+                const auto labels = ParseLabelMode(value);
+                if (!labels) {
+                    return UsageError(ctx, "render", "--labels takes fit, all or none");
+                }
+                options.labels = *labels;
             } else if (a == "--lod") {
                 int level = 0;
                 if (!ParseNumber(value, level)) {

@@ -52,7 +52,10 @@ PanelProjection::PanelProjection(const PreparedScene& prepared, ViewKind view,
             add(scene.hullCorners[3 * t + 2]);
         }
     }
-    if (hardpoints) {
+    // The view is framed on the model; hardpoints far from it (docking
+    // points and the like) would shrink it to a corner, so they are drawn
+    // at the panel's edge instead. Hardpoints alone frame themselves.
+    if (hardpoints && bounds.empty) {
         for (size_t h = 0; h < scene.hardpoints.size(); ++h) {
             if (!prepared.hardpointDrawable[h]) {
                 continue;

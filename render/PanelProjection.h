@@ -21,9 +21,9 @@ struct ScreenPoint {
 
 class PanelProjection {
   public:
-    // Fits everything the panel shows (triangles, hulls, and, with
-    // `hardpoints`, the hardpoints and their arrows) inside `rect` less a
-    // margin, keeping the model's proportions and centring it.
+    // Fits the model's triangles and hulls inside `rect` less a margin,
+    // keeping the model's proportions and centring it; with `hardpoints` and
+    // nothing else to show, the hardpoints and their arrows.
     PanelProjection(const PreparedScene& prepared, ViewKind view, const PanelRect& rect,
                     bool hardpoints);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "render/Palette.h"
 #include "render/PanelPainter.h"
@@ -53,6 +54,9 @@ std::vector<std::string> CaptionLines(const RenderScene& scene) {
                     Plural(scene.TriangleCount(), "triangle", "triangles"));
     lines.push_back(Plural(scene.hardpoints.size(), "hardpoint", "hardpoints") + ", " +
                     Plural(scene.hullCount, "hull", "hulls"));
+    if (!scene.note.empty()) {
+        lines.push_back(scene.note);
+    }
     return lines;
 }
 
@@ -72,12 +76,6 @@ void PaintPanelLabel(cairo_t* cr, const SheetPanel& panel) {
     const std::string label =
         std::string(ViewName(panel.view)) + ": " + std::string(ViewAxes(panel.view));
     RimmedText(cr, panel.x + 8, panel.y + panel.height - 8, label.c_str());
-}
-
-cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -109,6 +107,18 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
     cairo_paint(cr.get());
 
     const PreparedScene prepared = PrepareScene(scene);
+    std::vector<LabelBox> labels;
+    std::vector<HardpointLabel> names;
+    if (options.hardpoints && options.labels != LabelMode::None) {
+        names = MeasureHardpointLabels(cr.get(), scene);
+    } else {
+        names.resize(scene.hardpoints.size());
+    }
+    auto paint = [&](ViewKind view, const PanelRect& clip, const PanelRect& fit) {
+        const std::vector<LabelBox> shown = PaintPanel(cr.get(), prepared, view, clip, fit,
+                                                       options.hardpoints, names, options.labels);
+        labels.insert(labels.end(), shown.begin(), shown.end());
+    };
     if (options.view == ViewKind::Sheet) {
         const auto panels = SheetPanels(options.width, options.height);
         const std::vector<std::string> caption = CaptionLines(scene);
@@ -123,7 +133,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
                 fit.y += top;
                 fit.height -= top + kLabelBand;
             }
-            PaintPanel(cr.get(), prepared, p.view, clip, fit, options.hardpoints);
+            paint(p.view, clip, fit);
         }
         PaintDividers(cr.get(), options.width, options.height);
         for (const SheetPanel& p : panels) {
@@ -132,7 +142,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
         PaintCaption(cr.get(), caption);
     } else {
         const PanelRect whole{0, 0, double(options.width), double(options.height)};
-        PaintPanel(cr.get(), prepared, options.view, whole, whole, options.hardpoints);
+        paint(options.view, whole, whole);
     }
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
         return CairoFailure("cannot draw the picture", cairo_status(cr.get()));
@@ -142,6 +152,7 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
     Picture picture;
     picture.width = options.width;
     picture.height = options.height;
+    picture.labels = std::move(labels);
     picture.pixels.resize(static_cast<size_t>(options.width) * options.height);
     const unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
@@ -150,28 +161,6 @@ Result<Picture> RenderPicture(const RenderScene& scene, const RenderOptions& opt
                     data + static_cast<size_t>(y) * stride, sizeof(uint32_t) * options.width);
     }
     return picture;
-}
-
-Result<std::vector<uint8_t>> EncodePng(const Picture& picture) {
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, picture.width);
-    if (stride != static_cast<int>(sizeof(uint32_t)) * picture.width ||
-        picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) {
-        return Status::Failure(Fault::Refused, "the picture's size does not fit its pixels");
-    }
-    // cairo only reads the pixels when writing PNG.
-    auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture.pixels.data()));
-    Surface surface(cairo_image_surface_create_for_data(data, CAIRO_FORMAT_RGB24, picture.width,
-                                                        picture.height, stride));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        return CairoFailure("cannot encode the picture", cairo_surface_status(surface.get()));
-    }
-    std::vector<uint8_t> bytes;
-    const cairo_status_t status =
-        cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &bytes);
-    if (status != CAIRO_STATUS_SUCCESS) {
-        return CairoFailure("cannot encode the picture", status);
-    }
-    return bytes;
 }
 
 }  // namespace kx

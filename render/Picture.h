@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "render/LabelPlacement.h"
 #include "render/RenderScene.h"
 #include "render/View.h"
 
@@ -19,12 +20,14 @@ struct RenderOptions {
     int height = 768;
     ViewKind view = ViewKind::Sheet;
     bool hardpoints = true;
+    LabelMode labels = LabelMode::Fit;
 };
 
 struct Picture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, row by row from the top
+    std::vector<LabelBox> labels;  // where hardpoint names were drawn
 
     uint32_t At(int x, int y) const {
         return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;

@@ -33,6 +33,7 @@ struct RenderScene {
     std::string level;               // empty when the file has no levels
     std::string groupWord = "part";  // what a group is called: "group" in a model file
     size_t hullCount = 0;
+    std::string note;  // a last caption line: what the picture leaves out, if anything
 
     // One name per group; group i is drawn in colour i.
     std::vector<std::string> groups;

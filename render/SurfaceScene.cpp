@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <string>
 
 #include "container/FileIo.h"
-#include "surface/SurReader.h"
 
 namespace kx {
 
@@ -39,8 +39,72 @@ Result<SurFile> ReadSurface(const std::string& path) {
     return file;
 }
 
-void AddHulls(const SurFile& file, RenderScene& scene,
+// Beyond this many hull triangles a picture takes seconds a panel (a file of
+// many thousand small parts): the parts are drawn as their bounding boxes
+// instead, runs of neighbouring parts sharing one when there are more than
+// kMaxBoxes of them, and the caption says so.
+constexpr size_t kMaxHullTriangles = 60000;
+constexpr size_t kMaxBoxes = kMaxHullTriangles / 12;
+
+void AddBox(RenderScene& scene, const Vec3& lo, const Vec3& hi) {
+    auto corner = [&](int k) {
+        return Vec3{k & 1 ? hi[0] : lo[0], k & 2 ? hi[1] : lo[1], k & 4 ? hi[2] : lo[2]};
+    };
+    // Each face as two triangles, by the corners' bits.
+    constexpr int kFaces[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1},
+                                  {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    for (const auto& f : kFaces) {
+        scene.AddHullTriangle(HullKind::Part, corner(f[0]), corner(f[1]), corner(f[2]));
+        scene.AddHullTriangle(HullKind::Part, corner(f[0]), corner(f[2]), corner(f[3]));
+    }
+}
+
+void AddBoxes(const SurFile& file, RenderScene& scene,
               const std::function<Mat4(uint32_t)>& placement) {
+    const size_t perBox = (file.parts.size() + kMaxBoxes - 1) / kMaxBoxes;
+    size_t boxes = 0;
+    for (size_t first = 0; first < file.parts.size(); first += perBox) {
+        Vec3 lo{}, hi{};
+        bool empty = true;
+        for (size_t p = first; p < std::min(first + perBox, file.parts.size()); ++p) {
+            const SurPart& part = file.parts[p];
+            const Mat4 transform = placement ? placement(part.id) : Identity4();
+            for (const auto& v : part.vertices) {
+                const Vec3 at = TransformPoint(transform, v.position);
+                if (!IsFinite(at)) {
+                    continue;
+                }
+                for (int a = 0; a < 3; ++a) {
+                    lo[a] = empty ? at[a] : std::min(lo[a], at[a]);
+                    hi[a] = empty ? at[a] : std::max(hi[a], at[a]);
+                }
+                empty = false;
+            }
+            scene.hullCount += part.hulls.size();
+        }
+        if (!empty) {
+            AddBox(scene, lo, hi);
+            ++boxes;
+        }
+    }
+    scene.note = "hulls of " + std::to_string(file.parts.size()) + " parts drawn as " +
+                 std::to_string(boxes) + (boxes == 1 ? " box" : " boxes");
+}
+
+}  // namespace
+
+void AddSurFileHulls(const SurFile& file, RenderScene& scene,
+                     const std::function<Mat4(uint32_t)>& placement) {
+    size_t triangles = 0;
+    for (const SurPart& part : file.parts) {
+        for (const SurHull& hull : part.hulls) {
+            triangles += hull.triangles.size();
+        }
+    }
+    if (triangles > kMaxHullTriangles) {
+        AddBoxes(file, scene, placement);
+        return;
+    }
     for (const SurPart& part : file.parts) {
         const Mat4 transform = placement ? placement(part.id) : Identity4();
         // A wrap hull made from the shield repeats its triangles; drawn
@@ -63,15 +127,13 @@ void AddHulls(const SurFile& file, RenderScene& scene,
     }
 }
 
-}  // namespace
-
 Status AddSurfaceHulls(const std::string& path, RenderScene& scene,
                        const std::function<Mat4(uint32_t)>& placement) {
     Result<SurFile> file = ReadSurface(path);
     if (!file) {
         return file.GetStatus();
     }
-    AddHulls(file.Value(), scene, placement);
+    AddSurFileHulls(file.Value(), scene, placement);
     return Status::Success();
 }
 
@@ -87,7 +149,7 @@ Result<RenderScene> LoadSurfaceScene(const std::string& path) {
         std::snprintf(id, sizeof id, "0x%08X", part.id);
         scene.groups.push_back(id);
     }
-    AddHulls(file.Value(), scene, {});
+    AddSurFileHulls(file.Value(), scene);
     return scene;
 }
 

@@ -1,6 +1,8 @@
 #include "surface/SurfacePart.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <utility>
 
 namespace kx {
@@ -67,6 +69,288 @@ uint16_t HullCountField(const SurfaceHull& hull) {
     return static_cast<uint16_t>(distinct + static_cast<ptrdiff_t>(hull.triangles.size()) + 1);
 }
 
+// A triangle's edge entry k as a slot: 4 x triangle + k, the entry's position
+// in the hull in units of 4 bytes, so that a link is the difference of two.
+constexpr uint32_t Slot(uint32_t triangle, int entry) {
+    return 4 * triangle + static_cast<uint32_t>(entry);
+}
+
+float Dot(const HullTriangle& a, const HullTriangle& b) {
+    return a.normal[0] * b.normal[0] + a.normal[1] * b.normal[1] + a.normal[2] * b.normal[2];
+}
+
+// Every edge entry of the hull as (edge key, slot), sorted. Slots come in
+// order, so a stable count by the edge's lower vertex and then a stable
+// insertion sort of each vertex's few edges sorts them in linear time; vertex
+// numbers far beyond the hull's size (not from a part) take a plain sort.
+std::vector<std::pair<uint64_t, uint32_t>> SortedEdges(std::span<const HullTriangle> triangles) {
+    const auto count = static_cast<uint32_t>(triangles.size());
+    std::vector<std::pair<uint64_t, uint32_t>> edges;
+    edges.reserve(size_t{count} * 3);
+    uint32_t highest = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const auto& v = triangles[i].vertices;
+        for (int k = 0; k < 3; ++k) {
+            edges.emplace_back(EdgeKey(v[k], v[(k + 1) % 3]), Slot(i, k));
+            highest = std::max(highest, v[k]);
+        }
+    }
+    if (highest > 4 * edges.size() + 65536) {
+        std::sort(edges.begin(), edges.end());
+        return edges;
+    }
+    std::vector<uint32_t> start(size_t{highest} + 2, 0);
+    for (const auto& e : edges) {
+        ++start[(e.first >> 32) + 1];
+    }
+    for (size_t v = 1; v < start.size(); ++v) {
+        start[v] += start[v - 1];
+    }
+    std::vector<std::pair<uint64_t, uint32_t>> sorted(edges.size());
+    for (const auto& e : edges) {
+        sorted[start[e.first >> 32]++] = e;
+    }
+    // start[v] is now where vertex v + 1's edges begin.
+    for (size_t v = 0, begin = 0; v + 1 < start.size(); begin = start[v], ++v) {
+        for (size_t e = begin + 1; e < start[v]; ++e) {
+            const auto record = sorted[e];
+            size_t to = e;
+            for (; to > begin && sorted[to - 1].first > record.first; --to) {
+                sorted[to] = sorted[to - 1];
+            }
+            sorted[to] = record;
+        }
+    }
+    return sorted;
+}
+
+// Every triangle's opposite: the smallest negative dot product of unit
+// normals, the first of equal ones, 0 when none is negative. A scan of all
+// triangles for each is quadratic; instead the unit normals are sorted into a
+// grid of cells, and the search for i's opposite looks in the cells around
+// -n(i) only, widening until nothing outside can come within rounding of the
+// best so far. The dot products it computes are written as the scan writes
+// them and ties go to the lower index, so it chooses what the scan chooses,
+// bit for bit. A triangle's dot product with itself is never negative, so it
+// is never its own opposite.
+class OppositeSearch {
+  public:
+    explicit OppositeSearch(std::span<const HullTriangle> triangles) : triangles_(triangles) {
+        const auto count = static_cast<uint32_t>(triangles.size());
+        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 3), 2, 32);
+        cell_ = 2 * kReach / static_cast<float>(side_);
+        cellStart_.assign(static_cast<size_t>(side_) * side_ * side_ + 1, 0);
+        std::vector<uint32_t> cellOf(count, kNoCell);
+        for (uint32_t j = 0; j < count; ++j) {
+            if (NearlyUnit(triangles[j].normal)) {
+                cellOf[j] = CellIndex(Cell(triangles[j].normal, 1.0f));
+                ++cellStart_[cellOf[j] + 1];
+            } else if (!std::isnan(Dot(triangles[j], triangles[j]))) {
+                odd_.push_back(j);
+            }
+        }
+        for (size_t c = 1; c < cellStart_.size(); ++c) {
+            cellStart_[c] += cellStart_[c - 1];
+        }
+        members_.resize(cellStart_.back());
+        normals_.resize(cellStart_.back());
+        std::vector<uint32_t> fill(cellStart_.begin(), cellStart_.end() - 1);
+        for (uint32_t j = 0; j < count; ++j) {
+            if (cellOf[j] != kNoCell) {
+                normals_[fill[cellOf[j]]] = triangles[j].normal;
+                members_[fill[cellOf[j]]++] = j;
+            }
+        }
+    }
+
+    uint32_t Opposite(uint32_t i) const {
+        Best best;
+        const Vec3& n = triangles_[i].normal;
+        if (!NearlyUnit(n)) {
+            for (uint32_t j = 0; j < triangles_.size(); ++j) {
+                best.Offer(Dot(triangles_[i], triangles_[j]), j);
+            }
+            return best.index;
+        }
+        for (const uint32_t j : odd_) {
+            best.Offer(Dot(triangles_[i], triangles_[j]), j);
+        }
+        const std::array<int, 3> centre = Cell(n, -1.0f);
+        auto search = [&](const std::array<int, 3>& cell) {
+            const uint32_t c = CellIndex(cell);
+            if (cellStart_[c] == cellStart_[c + 1] ||
+                SquaredCellDistance(n, cell) > Reach(best.value)) {
+                return;  // empty, or nothing in it can come near the best
+            }
+            for (uint32_t m = cellStart_[c]; m < cellStart_[c + 1]; ++m) {
+                const Vec3& b = normals_[m];
+                best.Offer(n[0] * b[0] + n[1] * b[1] + n[2] * b[2], members_[m]);
+            }
+        };
+        search(centre);
+        // Mostly the best of -n's own cell is close enough that only the
+        // cells within its distance of -n remain, a few at most.
+        std::array<int, 3> lo{}, hi{};
+        const double reach = std::sqrt(Reach(best.value));
+        bool near = true;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = -static_cast<double>(n[axis]) + kReach;
+            lo[axis] = std::max(0, static_cast<int>(std::floor((t - reach) / cell_)));
+            hi[axis] = std::min(side_ - 1, static_cast<int>(std::floor((t + reach) / cell_)));
+            near = near && hi[axis] - lo[axis] <= 2;
+        }
+        if (near) {
+            for (int x = lo[0]; x <= hi[0]; ++x) {
+                for (int y = lo[1]; y <= hi[1]; ++y) {
+                    for (int z = lo[2]; z <= hi[2]; ++z) {
+                        if (std::array{x, y, z} != centre) {
+                            search({x, y, z});
+                        }
+                    }
+                }
+            }
+            return best.index;
+        }
+        for (int r = 1; r <= kWidest; ++r) {
+            VisitShell(centre, r, search);
+            if (best.value < Floor(Clearance(n, centre, r)) || r >= side_) {
+                return best.index;
+            }
+        }
+        // No normal faces nearly away (an open or flat hull): the scan.
+        for (uint32_t j = 0; j < triangles_.size(); ++j) {
+            best.Offer(Dot(triangles_[i], triangles_[j]), j);
+        }
+        return best.index;
+    }
+
+  private:
+    static constexpr uint32_t kNoCell = 0xFFFFFFFFu;
+    // Unit normals, as TriangleNormal makes them, have a squared length
+    // within this of 1; the short normals of degenerate triangles, and any
+    // set by other means, are searched one by one.
+    static constexpr double kUnitTolerance = 1e-4;
+    // The grid spans a little more than the unit ball, so no nearly unit
+    // normal falls outside it.
+    static constexpr float kReach = 1.01f;
+    // Far above the rounding of a dot product of nearly unit vectors (a few
+    // units of 2^-24) and of placing a normal in its cell.
+    static constexpr double kSlack = 1e-5;
+    // Beyond this many cells around -n, a scan of all costs less.
+    static constexpr int kWidest = 2;
+
+    struct Best {
+        float value = 0.0f;
+        uint32_t index = 0;
+
+        void Offer(float d, uint32_t j) {
+            if (d < value || (d == value && d < 0.0f && j < index)) {
+                value = d;
+                index = j;
+            }
+        }
+    };
+
+    static bool NearlyUnit(const Vec3& n) {
+        const double squared = static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
+                               static_cast<double>(n[2]) * n[2];
+        return std::fabs(squared - 1.0) <= kUnitTolerance;
+    }
+
+    std::array<int, 3> Cell(const Vec3& n, float sign) const {
+        std::array<int, 3> cell{};
+        for (int axis = 0; axis < 3; ++axis) {
+            const int c = static_cast<int>((sign * n[axis] + kReach) / cell_);
+            cell[axis] = std::clamp(c, 0, side_ - 1);
+        }
+        return cell;
+    }
+
+    // A nearly unit normal m at least `distance` from -n has a dot product
+    // with n of at least (D^2 - |n|^2 - |m|^2) / 2; this, less rounding.
+    static double Floor(double distance) {
+        const double d = std::max(0.0, distance - kSlack);
+        return (d * d - 2.0 * (1.0 + kUnitTolerance)) / 2.0 - kSlack;
+    }
+
+    // The squared distance from -n beyond which no nearly unit normal can
+    // have a dot product with n of `value` or less (Floor inverted, and
+    // widened a little more).
+    static double Reach(float value) {
+        const double d =
+            std::sqrt(std::max(0.0, 2.0 * (value + kSlack) + 2.0 * (1.0 + kUnitTolerance))) +
+            2 * kSlack;
+        return d * d;
+    }
+
+    // The squared distance from -n to the nearest point of a cell.
+    double SquaredCellDistance(const Vec3& n, const std::array<int, 3>& cell) const {
+        double squared = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = -static_cast<double>(n[axis]) + kReach;
+            const double gap = std::max(
+                {0.0, cell[axis] * double{cell_} - t, t - (cell[axis] + 1) * double{cell_}});
+            squared += gap * gap;
+        }
+        return squared;
+    }
+
+    // The distance from -n to the nearest cell outside the r cells around
+    // its own; a side where the grid ends has nothing beyond it.
+    double Clearance(const Vec3& n, const std::array<int, 3>& centre, int r) const {
+        double clearance = 4.0;  // more than any two nearly unit normals lie apart
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = -static_cast<double>(n[axis]) + kReach;
+            if (centre[axis] - r > 0) {
+                clearance = std::min(clearance, t - (centre[axis] - r) * double{cell_});
+            }
+            if (centre[axis] + r < side_ - 1) {
+                clearance = std::min(clearance, (centre[axis] + r + 1) * double{cell_} - t);
+            }
+        }
+        return clearance;
+    }
+
+    uint32_t CellIndex(const std::array<int, 3>& c) const {
+        return static_cast<uint32_t>((c[0] * side_ + c[1]) * side_ + c[2]);
+    }
+
+    // The cells exactly r cells (the largest of the three axes) from centre.
+    template <typename Visit>
+    void VisitShell(const std::array<int, 3>& centre, int r, Visit&& visit) const {
+        std::array<int, 3> lo{}, hi{};
+        for (int axis = 0; axis < 3; ++axis) {
+            lo[axis] = std::max(centre[axis] - r, 0);
+            hi[axis] = std::min(centre[axis] + r, side_ - 1);
+        }
+        for (int x = lo[0]; x <= hi[0]; ++x) {
+            for (int y = lo[1]; y <= hi[1]; ++y) {
+                if (std::abs(x - centre[0]) == r || std::abs(y - centre[1]) == r) {
+                    for (int z = lo[2]; z <= hi[2]; ++z) {
+                        visit(std::array{x, y, z});
+                    }
+                    continue;
+                }
+                // Inside the shell's rim only its two ends along z.
+                if (centre[2] - r >= 0) {
+                    visit(std::array{x, y, centre[2] - r});
+                }
+                if (r > 0 && centre[2] + r < side_) {
+                    visit(std::array{x, y, centre[2] + r});
+                }
+            }
+        }
+    }
+
+    std::span<const HullTriangle> triangles_;
+    int side_ = 2;
+    float cell_ = 1.0f;
+    std::vector<uint32_t> cellStart_;  // members of cell c: cellStart_[c] to cellStart_[c + 1]
+    std::vector<uint32_t> members_;    // in cell order, with their normals
+    std::vector<Vec3> normals_;
+    std::vector<uint32_t> odd_;  // normals neither nearly unit nor NaN
+};
+
 }  // namespace
 
 Vec3 TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
@@ -75,65 +359,41 @@ Vec3 TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
 
 void LinkTriangles(std::span<HullTriangle> triangles) {
     const auto count = static_cast<uint32_t>(triangles.size());
-    // Every edge by its two vertices, in triangle order: the neighbour across
-    // an edge is the first other triangle holding it, so a lookup takes the
-    // first entry of its run that is not the asking triangle.
-    std::vector<std::pair<uint64_t, uint32_t>> edges;
-    edges.reserve(size_t{count} * 3);
-    for (uint32_t i = 0; i < count; ++i) {
-        const auto& v = triangles[i].vertices;
-        for (int k = 0; k < 3; ++k) {
-            edges.emplace_back(EdgeKey(v[k], v[(k + 1) % 3]), i);
+    // Every edge by its two vertices, then by slot: the neighbour across an
+    // edge is the first other triangle holding it, at its first entry that
+    // does, so within a run of one edge the first record answers every
+    // other triangle, and the first record of another triangle answers the
+    // first one's.
+    const std::vector<std::pair<uint64_t, uint32_t>> edges = SortedEdges(triangles);
+    for (size_t begin = 0; begin < edges.size();) {
+        size_t end = begin + 1;
+        while (end < edges.size() && edges[end].first == edges[begin].first) {
+            ++end;
         }
-    }
-    std::sort(edges.begin(), edges.end());
-
-    for (uint32_t i = 0; i < count; ++i) {
-        HullTriangle& t = triangles[i];
-        for (int k = 0; k < 3; ++k) {
-            const uint64_t key = EdgeKey(t.vertices[k], t.vertices[(k + 1) % 3]);
-            auto it = std::lower_bound(edges.begin(), edges.end(), std::make_pair(key, 0u));
-            while (it != edges.end() && it->first == key && it->second == i) {
-                ++it;
+        const uint32_t first = edges[begin].second;
+        uint32_t second = first;  // the first record of another triangle, if any
+        for (size_t e = begin + 1; e < end && second == first; ++e) {
+            if (edges[e].second / 4 != first / 4) {
+                second = edges[e].second;
             }
-            uint16_t link = 0;
-            if (it != edges.end() && it->first == key) {
-                const uint32_t j = it->second;
-                const auto& w = triangles[j].vertices;
-                // Within j the entries are tried 0, 1, 2, each in both directions.
-                int entry = 0;
-                while (EdgeKey(w[entry], w[(entry + 1) % 3]) != key) {
-                    ++entry;
-                }
-                const int64_t units = 4 * (int64_t{j} - int64_t{i}) + (entry - k);
-                link = static_cast<uint16_t>(units & kEdgeLinkMask);
-            }
-            t.edges[k] = static_cast<uint16_t>((t.edges[k] & kEdgeWrapBit) | link);
         }
+        for (size_t e = begin; e < end; ++e) {
+            const uint32_t slot = edges[e].second;
+            const uint32_t other = slot / 4 == first / 4 ? second : first;
+            const uint16_t link =
+                other == first && slot / 4 == first / 4
+                    ? 0
+                    : static_cast<uint16_t>((int64_t{other} - int64_t{slot}) & kEdgeLinkMask);
+            uint16_t& word = triangles[slot / 4].edges[slot % 4];
+            word = static_cast<uint16_t>((word & kEdgeWrapBit) | link);
+        }
+        begin = end;
     }
 
-    // The opposite triangle faces most nearly away: the smallest negative dot
-    // product of unit normals, the first of equal ones.
-    std::vector<float> nx(count), ny(count), nz(count);
+    const OppositeSearch search(triangles);
     for (uint32_t i = 0; i < count; ++i) {
-        nx[i] = triangles[i].normal[0];
-        ny[i] = triangles[i].normal[1];
-        nz[i] = triangles[i].normal[2];
-    }
-    // A triangle's dot product with itself is never negative, so it is never
-    // its own opposite.
-    for (uint32_t i = 0; i < count; ++i) {
-        const float ax = nx[i], ay = ny[i], az = nz[i];
-        float best = 0.0f;
-        uint32_t opposite = 0;
-        for (uint32_t j = 0; j < count; ++j) {
-            const float d = ax * nx[j] + ay * ny[j] + az * nz[j];
-            if (d < best) {
-                best = d;
-                opposite = j;
-            }
-        }
-        triangles[i].flags = (triangles[i].flags & 0xFF000FFFu) | ((opposite & 0xFFFu) << 12);
+        triangles[i].flags =
+            (triangles[i].flags & 0xFF000FFFu) | ((search.Opposite(i) & 0xFFFu) << 12);
     }
 }
 

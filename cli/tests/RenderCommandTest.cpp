@@ -52,6 +52,10 @@ TEST(RenderCommand, WritesAPngForEveryView) {
     }
     auto r = Kaltrix({"render", model.path(), "-o", out.path(), "--no-hardpoints"});
     EXPECT_EQ(r.rc, 0) << r.err;
+    for (const char* labels : {"fit", "all", "none"}) {
+        r = Kaltrix({"render", model.path(), "-o", out.path(), "--labels", labels});
+        EXPECT_EQ(r.rc, 0) << labels << ": " << r.err;
+    }
 }
 
 TEST(RenderCommand, DrawsTheGameModelTheExporterWrote) {
@@ -92,6 +96,8 @@ TEST(RenderCommand, UsageErrorsExitTwoAndWriteNothing) {
         {"render", in, "-o", o, "--lod", "1"},
         {"render", in, "-o", o, "--hulls", "ship.sur"},
         {"render", in, "-o", o, "--frobnicate"},
+        {"render", in, "-o", o, "--labels", "some"},
+        {"render", in, "-o", o, "--labels"},
         {"render", in, in, "-o", o},
         // A slip that would have written a picture over the model.
         {"render", in, "-o", in},

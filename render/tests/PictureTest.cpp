@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "render/Palette.h"
 #include "render/Picture.h"
@@ -248,6 +250,91 @@ TEST(Picture, PngHoldsThePixels) {
     EXPECT_EQ(row[32] & 0xFFFFFF, p.At(32, 24));
     EXPECT_EQ(row[0] & 0xFFFFFF, kBackgroundRgb);
     cairo_surface_destroy(back);
+}
+
+}  // namespace
+}  // namespace kx
+
+namespace kx {
+namespace {
+
+// A cube crowded with hardpoints, most of them closer together than a name
+// is long, and one docking point far off to the right.
+RenderScene CrowdedScene() {
+    RenderScene scene;
+    scene.fileName = "crowded.cmp";
+    test::AddCube(scene, 0, {0, 0, 0}, 1.0f);
+    for (int h = 0; h < 60; ++h) {
+        SceneHardpoint hp;
+        hp.name = "HpWeapon" + std::to_string(h);
+        hp.position = {-0.5f + 0.017f * float(h), 0.3f * std::sin(float(h)), 0.5f};
+        scene.hardpoints.push_back(hp);
+    }
+    SceneHardpoint dock;
+    dock.name = "HpDockMount";
+    dock.position = {-40, 0, 0};
+    scene.hardpoints.push_back(dock);
+    return scene;
+}
+
+TEST(PictureLabels, FitLeavesOutEveryNameThatWouldCoverAnEarlierOne) {
+    const RenderScene scene = CrowdedScene();
+    RenderOptions options;
+    options.view = ViewKind::Front;
+    options.width = 400;
+    options.height = 300;
+    auto fit = RenderPicture(scene, options);
+    ASSERT_TRUE(fit.Ok());
+    const std::vector<LabelBox>& shown = fit->labels;
+    EXPECT_GT(shown.size(), 3u);
+    EXPECT_LT(shown.size(), scene.hardpoints.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            EXPECT_FALSE(shown[i].Overlaps(shown[j])) << i << " and " << j;
+        }
+    }
+    options.labels = LabelMode::All;
+    EXPECT_EQ(RenderPicture(scene, options)->labels.size(), scene.hardpoints.size());
+    options.labels = LabelMode::None;
+    auto none = RenderPicture(scene, options);
+    EXPECT_TRUE(none->labels.empty());
+    // Leaving names out leaves the arrows: fewer pixels differ from the
+    // background, but the picture is not bare.
+    EXPECT_NE(CoveredBox(none.Value()).right, -1);
+}
+
+TEST(PictureLabels, AFarHardpointDoesNotShrinkTheModelAndIsMarkedAtTheEdge) {
+    RenderScene alone;
+    test::AddCube(alone, 0, {0, 0, 0}, 1.0f);
+    RenderScene withDock = alone;
+    SceneHardpoint dock;
+    dock.name = "HpDock";
+    dock.position = {-40, 0, 0};  // far to the right in the front view (-x right)
+    withDock.hardpoints.push_back(dock);
+    const Picture a = Draw(alone, ViewKind::Front, 300, 200);
+    const Picture b = Draw(withDock, ViewKind::Front, 300, 200);
+    // The cube fills the same square in both.
+    EXPECT_EQ(a.At(150, 100), b.At(150, 100));
+    EXPECT_EQ(a.At(110, 60), b.At(110, 60));
+    EXPECT_FALSE(IsBackground(b.At(110, 60)));
+    // The dock's marker lies near the right edge, level with its point.
+    bool marked = false;
+    for (int x = 270; x < 300; ++x) {
+        marked = marked || !IsBackground(b.At(x, 100));
+        EXPECT_TRUE(IsBackground(a.At(x, 100)));
+    }
+    EXPECT_TRUE(marked);
+}
+
+TEST(PictureLabels, ChoosesAndParsesModes) {
+    const std::vector<LabelBox> boxes = {
+        {0, 0, 10, 5}, {5, 2, 10, 5}, {10, 0, 5, 5}, {20, 0, 5, 5}};
+    EXPECT_EQ(ChooseLabels(boxes, LabelMode::Fit), (std::vector<uint8_t>{1, 0, 1, 1}));
+    EXPECT_EQ(ChooseLabels(boxes, LabelMode::All), (std::vector<uint8_t>{1, 1, 1, 1}));
+    EXPECT_EQ(ChooseLabels(boxes, LabelMode::None), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(ParseLabelMode("fit"), LabelMode::Fit);
+    EXPECT_EQ(ParseLabelMode("none"), LabelMode::None);
+    EXPECT_FALSE(ParseLabelMode("some"));
 }
 
 }  // namespace

@@ -117,3 +117,55 @@ TEST(SurfaceScene, PlacesEachPartsHullsAndLeavesTheSceneAloneOnFailure) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+// Parts of one small hull each (12 triangles over 8 corners), along x.
+SurFile ManySmallParts(size_t count) {
+    SurFile file;
+    for (size_t i = 0; i < count; ++i) {
+        SurPart part;
+        part.id = 0x100 + static_cast<uint32_t>(i);
+        for (int k = 0; k < 8; ++k) {
+            part.vertices.push_back(
+                {{float(i) * 2 + float(k & 1), float(k >> 1 & 1), float(k >> 2 & 1)}, part.id});
+        }
+        SurHull hull;
+        hull.owner = part.id;
+        for (uint16_t t = 0; t < 12; ++t) {
+            SurTriangle triangle;
+            triangle.vertices = {uint16_t(t % 8), uint16_t((t + 1) % 8),
+                                 uint16_t((t + 2 + t / 8) % 8)};
+            hull.triangles.push_back(triangle);
+        }
+        part.hulls.push_back(hull);
+        file.parts.push_back(part);
+    }
+    return file;
+}
+
+TEST(SurfaceScene, ManyPartsAreDrawnAsBoxesAndTheCaptionSaysSo) {
+    RenderScene few;
+    AddSurFileHulls(ManySmallParts(100), few);
+    EXPECT_EQ(few.hullKindOf.size(), 1200u);
+    EXPECT_TRUE(few.note.empty());
+
+    // 72,000 triangles: two parts to a box, 3,000 boxes of 12 triangles.
+    RenderScene many;
+    AddSurFileHulls(ManySmallParts(6000), many);
+    EXPECT_EQ(many.hullKindOf.size(), 3000u * 12);
+    EXPECT_EQ(many.hullCount, 6000u);
+    EXPECT_EQ(many.note, "hulls of 6000 parts drawn as 3000 boxes");
+    // The first box spans parts 0 and 1: x from 0 to 3.
+    float lo = 1e9f, hi = -1e9f;
+    for (size_t c = 0; c < 36; ++c) {
+        lo = std::min(lo, many.hullCorners[c][0]);
+        hi = std::max(hi, many.hullCorners[c][0]);
+    }
+    EXPECT_EQ(lo, 0.0f);
+    EXPECT_EQ(hi, 3.0f);
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "surface/SurReader.h"
 #include "surface/SurfacePart.h"
 #include "testsupport/LittleEndian.h"
@@ -44,6 +47,127 @@ TEST(LinkTriangles, TakesTheFirstNeighbourAndTheFirstOfEquallyOppositeTriangles)
     EXPECT_EQ((t[0].flags >> 12) & 0xFFF, 1u);
     EXPECT_EQ((t[1].flags >> 12) & 0xFFF, 0u);
     EXPECT_EQ((t[2].flags >> 12) & 0xFFF, 0u);
+}
+
+// Linking as the rules state it, triangle by triangle over the whole hull.
+void ReferenceLink(std::vector<HullTriangle>& triangles) {
+    const auto count = static_cast<int64_t>(triangles.size());
+    for (int64_t i = 0; i < count; ++i) {
+        HullTriangle& t = triangles[i];
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t a = t.vertices[k], b = t.vertices[(k + 1) % 3];
+            uint16_t link = 0;
+            for (int64_t j = 0; j < count && link == 0; ++j) {
+                if (j == i) {
+                    continue;
+                }
+                const auto [p, q, r] = triangles[j].vertices;
+                int entry = -1;
+                if ((p == a && q == b) || (q == a && p == b)) {
+                    entry = 0;
+                } else if ((q == a && r == b) || (r == a && q == b)) {
+                    entry = 1;
+                } else if ((r == a && p == b) || (p == a && r == b)) {
+                    entry = 2;
+                }
+                if (entry >= 0) {
+                    link = static_cast<uint16_t>((4 * (j - i) + entry - k) & kEdgeLinkMask);
+                    break;
+                }
+            }
+            t.edges[k] = static_cast<uint16_t>((t.edges[k] & kEdgeWrapBit) | link);
+        }
+    }
+    std::vector<uint32_t> opposite(triangles.size(), 0);
+    for (int64_t i = 0; i < count; ++i) {
+        float best = 0;
+        for (int64_t j = 0; j < count; ++j) {
+            const Vec3& a = triangles[i].normal;
+            const Vec3& b = triangles[j].normal;
+            const float d = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+            if (j != i && d < best) {
+                best = d;
+                opposite[i] = static_cast<uint32_t>(j);
+            }
+        }
+    }
+    for (int64_t i = 0; i < count; ++i) {
+        triangles[i].flags = (triangles[i].flags & 0xFF000FFFu) | (opposite[i] << 12);
+    }
+}
+
+TEST(LinkTriangles, ChoosesWhatTheRulesChooseOnCrowdedHulls) {
+    // Few vertices for many triangles, so most edges have several candidate
+    // neighbours; points on a coarse lattice, so many normals are equal or
+    // exactly opposite (ties), some triangles degenerate, and some normals
+    // set by hand as the hardpoint shapes set them.
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    for (const uint32_t vertexCount : {4u, 7u, 12u, 40u}) {
+        for (const size_t triangleCount : {size_t{2}, size_t{9}, size_t{60}, size_t{700}}) {
+            std::vector<Vec3> points;
+            for (uint32_t v = 0; v < vertexCount; ++v) {
+                points.push_back({float(next(5)) - 2, float(next(5)) - 2, float(next(5)) - 2});
+            }
+            std::vector<HullTriangle> t;
+            for (size_t i = 0; i < triangleCount; ++i) {
+                HullTriangle tri =
+                    Triangle(static_cast<uint32_t>(i),
+                             {next(vertexCount), next(vertexCount), next(vertexCount)}, points);
+                if (next(10) == 0) {
+                    tri.normal = {0, 0, next(2) ? 1.0f : -1.0f};
+                }
+                tri.edges[next(3)] = next(2) ? kEdgeWrapBit : 0;
+                t.push_back(tri);
+            }
+            std::vector<HullTriangle> expected = t;
+            ReferenceLink(expected);
+            LinkTriangles(t);
+            for (size_t i = 0; i < t.size(); ++i) {
+                SCOPED_TRACE(testing::Message() << vertexCount << " vertices, " << triangleCount
+                                                << " triangles, triangle " << i);
+                EXPECT_EQ(t[i].edges, expected[i].edges);
+                EXPECT_EQ(t[i].flags, expected[i].flags);
+            }
+        }
+    }
+}
+
+TEST(LinkTriangles, FindsTheOppositeOnARoundHullAndWithNormalsOutOfRange) {
+    // Normals all over the sphere, nearly equal ones among them: the
+    // opposite is the scan's choice down to the last bit.
+    std::vector<HullTriangle> t;
+    for (uint32_t i = 0; i < 3000; ++i) {
+        HullTriangle tri;
+        tri.flags = i;
+        tri.vertices = {i, i + 1, i + 2};
+        const float phi = 0.7f * static_cast<float>(i), z = 1.0f - 2.0f * float(i % 997) / 996;
+        const float r = std::sqrt(std::max(0.0f, 1 - z * z));
+        tri.normal = Normalised(Vec3{r * std::cos(phi), r * std::sin(phi), z});
+        t.push_back(tri);
+    }
+    std::vector<HullTriangle> expected = t;
+    ReferenceLink(expected);
+    LinkTriangles(t);
+    for (size_t i = 0; i < t.size(); ++i) {
+        ASSERT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
+    }
+    // A normal that is not finite is never chosen, and a triangle with one
+    // has no opposite; the others still find theirs.
+    t.resize(4);
+    t[1].normal = {std::nanf(""), 0, 0};
+    t[2].normal = {-t[0].normal[0], -t[0].normal[1], -t[0].normal[2]};
+    expected = t;
+    ReferenceLink(expected);
+    LinkTriangles(t);
+    for (size_t i = 0; i < t.size(); ++i) {
+        EXPECT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
+    }
+    EXPECT_EQ((t[0].flags >> 12) & 0xFFF, 2u);
+    EXPECT_EQ((t[1].flags >> 12) & 0xFFF, 0u);
 }
 
 TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
