@@ -59,7 +59,9 @@ TEST(NodeIndex, WholeNamesBelowWholeNamesCannotKeepTheSearchGoing) {
     for (int i = 0; i < 60; ++i) {
         chain = Folder("a", {chain});
     }
-    auto index = NodeIndex::Build(FileOf(Folder("\\", {chain})));
+    // The index keeps views into the file's bytes: they must outlive it.
+    const auto file = FileOf(Folder("\\", {chain}));
+    auto index = NodeIndex::Build(file);
     ASSERT_TRUE(index.Ok()) << index.Reason();
     std::string path;
     for (int i = 0; i < 30; ++i) {
