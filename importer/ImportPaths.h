@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace kx {
+#include "base/Text.h"
 
-// The platform's folder separator: '\' on Windows, '/' elsewhere.
-char PathSeparator();
+namespace kx {
 
 // On Windows a path is absolute when it starts with a drive letter and a
 // colon or with "\\"; elsewhere when it starts with '/'.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/Text.h"
 #include "host/FileService.h"
 #include "host/Window.h"
 #include "importer/FolderSearch.h"
@@ -32,15 +33,6 @@ std::string WithoutGameFolder(std::string path, const std::string& gameFolder) {
         path.erase(at, gameFolder.size());
     }
     return path;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 // A lock that is there only when the job has one (tests may run without).
@@ -153,7 +145,7 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
     }
 
     const std::string& game = job_.gameFolder;
-    if (!game.empty() && modelPath.find(Lower(game)) == std::string::npos) {
+    if (!game.empty() && modelPath.find(LowerAscii(game)) == std::string::npos) {
         // The same place under the game's data folder, where a modder's
         // copy of a game model finds the game's own libraries.
         const std::string data = std::string(1, PathSeparator()) + "data";
