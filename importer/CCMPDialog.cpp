@@ -4,6 +4,7 @@
 
 #include "base/Text.h"
 #include "container/FileIo.h"
+#include "host/HostServices.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
@@ -233,7 +234,7 @@ void CCMPDialog::OpenModel() {
         }
         return;
     }
-    if (const std::string library = MeshLibraryFromEnvironment(); !library.empty()) {
+    if (const std::string library = CurrentHost().MeshLibrary(); !library.empty()) {
         Status attached = host_.Files().Read(library, image) == FileOutcome::Done
                               ? file_.AttachMeshLibrary(std::move(image))
                               : Status::Failure(Fault::Unreadable, "cannot be read");
@@ -461,7 +462,7 @@ MaterialSearchJob CCMPDialog::Job() {
     job.modelPath = modelPath_;
     job.gameFolder = gameFolder_;
     job.textureFolder = textureFolder_;
-    job.searchTop = SearchTopFromEnvironment();
+    job.searchTop = CurrentHost().SearchTop();
     job.autoSearch = options_.autoSearch;
     job.extract = options_.extract;
     job.model = model_;

@@ -1,7 +1,5 @@
 #include "importer/ImportPaths.h"
 
-#include <cstdlib>
-
 namespace kx {
 
 bool IsAbsolutePath(std::string_view path) {
@@ -53,11 +51,6 @@ std::string TitleOf(std::string_view path) {
 std::string FolderOf(std::string_view path) {
     const size_t slash = LastPathSeparator(path);
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
-std::string MeshLibraryFromEnvironment() {
-    const char* library = std::getenv("KALTRIX_MESH_LIBRARY");
-    return library ? library : "";
 }
 
 }  // namespace kx

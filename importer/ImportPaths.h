@@ -31,8 +31,4 @@ std::string TitleOf(std::string_view path);
 // The folder part of a path, up to its last separator; empty when it has none.
 std::string FolderOf(std::string_view path);
 
-// The separate mesh library file kaltrix opens with every model, from the
-// KALTRIX_MESH_LIBRARY environment variable; empty when unset.
-std::string MeshLibraryFromEnvironment();
-
 }  // namespace kx

@@ -1,7 +1,6 @@
 #include "importer/LibrarySearch.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -41,11 +40,6 @@ std::unique_lock<std::mutex> Hold(std::mutex* lock) {
 }
 
 }  // namespace
-
-std::string SearchTopFromEnvironment() {
-    const char* top = std::getenv("KALTRIX_SEARCH_TOP");
-    return top ? top : "";
-}
 
 LibrarySearch::~LibrarySearch() {
     Stop();
