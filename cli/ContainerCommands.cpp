@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "cli/CliCommands.h"
 #include "container/NameHash.h"
 #include "container/UtfTree.h"
@@ -18,9 +19,7 @@ int RunHash(const std::vector<std::string>& args, CliContext& ctx) {
         return UsageError(ctx, "hash", "missing NAME");
     }
     for (const std::string& name : names) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%08x", NameHash(name));
-        ctx.out << hex << "  " << name << '\n';
+        ctx.out << Hex(NameHash(name), 8, HexCase::Lower) << "  " << name << '\n';
     }
     return 0;
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -35,42 +34,6 @@ WindowAction Action(WindowAction::Kind kind, int id, std::string label, std::str
     action.label = std::move(label);
     return action;
 }
-
-// An environment variable the library reads, set for this run and given
-// back afterwards (nothing given: left as it is).
-class EnvironmentOverride {
-  public:
-    EnvironmentOverride(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (!value) {
-            return;
-        }
-        if (const char* old = std::getenv(name_)) {
-            old_ = old;
-        }
-        active_ = true;
-        Set(value->c_str());
-    }
-    ~EnvironmentOverride() {
-        if (active_) {
-            Set(old_ ? old_->c_str() : nullptr);
-        }
-    }
-    EnvironmentOverride(const EnvironmentOverride&) = delete;
-    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-  private:
-    // Null removes the variable.
-    void Set(const char* value) {
-#if defined(_WIN32)
-        _putenv_s(name_, value ? value : "");
-#else
-        value ? ::setenv(name_, value, 1) : ::unsetenv(name_);
-#endif
-    }
-    const char* name_;
-    std::optional<std::string> old_;
-    bool active_ = false;
-};
 
 std::string Absolute(const std::string& path) {
     std::error_code ec;
@@ -331,17 +294,14 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
             notLoaded = NotLoaded(window.Control(CCMPDialog::kTextures).items);
         }
     };
+    // No --game-dir: the importer takes the environment's game folder.
+    host.services.places.gameFolder = request.gameDir;
+    host.services.places.searchTop = searchTop;
+    // Only the library asked for: none is taken from the environment.
+    host.services.places.meshLibrary =
+        request.meshLibrary.empty() ? std::string() : Absolute(request.meshLibrary);
     int executed = 0;
-    bool ran = false;
-    {
-        EnvironmentOverride gameFolder("KALTRIX_GAME_DIR", request.gameDir);
-        EnvironmentOverride top("KALTRIX_SEARCH_TOP", searchTop);
-        // Only the library asked for: none is taken from the environment.
-        EnvironmentOverride library("KALTRIX_MESH_LIBRARY", request.meshLibrary.empty()
-                                                                ? std::string()
-                                                                : Absolute(request.meshLibrary));
-        ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
-    }
+    const bool ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
 
     // The person's meshes kept their place at the front unless Clear model
     // emptied the model; the importer's come after them.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/Text.h"
 #include "cli/CliCommands.h"
 #include "container/FileIo.h"
 #include "host/HeadlessModel.h"
@@ -19,12 +20,6 @@
 namespace kx {
 
 namespace {
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 void PrintModel(msModel* model, const Ms3dSkipped& skipped, std::ostream& out) {
     char text[MS_MAX_PATH];
@@ -48,9 +43,7 @@ void PrintModel(msModel* model, const Ms3dSkipped& skipped, std::ostream& out) {
 }
 
 std::string Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", value);
-    return text;
+    return kx::Hex(value, 8, HexCase::Upper);
 }
 
 // Shortest text that reads back as the same float.
@@ -226,7 +219,7 @@ int RunInfo(const std::vector<std::string>& args, CliContext& ctx) {
         return UsageError(ctx, "info", files.empty() ? "missing FILE" : "one FILE only");
     }
     const std::string& path = files[0];
-    const std::string extension = Lower(std::filesystem::path(path).extension().string());
+    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
     if (extension == ".sur") {
         return SurfaceInfo(path, ctx);
     }

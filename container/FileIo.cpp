@@ -18,6 +18,8 @@
 #include <cerrno>
 #endif
 
+#include "base/Text.h"
+
 namespace kx {
 
 namespace {
@@ -36,11 +38,7 @@ std::string TempPathBeside(const std::string& target) {
 constexpr int kMaxLinkHops = 40;
 
 std::string LowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return extension;
+    return LowerAscii(std::filesystem::path(path).extension().string());
 }
 
 // Whether a write named `link` may land on `end`, where its links lead: the

@@ -1,5 +1,7 @@
 #include "container/NameHash.h"
 
+#include "base/Text.h"
+
 namespace kx {
 
 namespace {
@@ -41,16 +43,7 @@ uint32_t NameHash(std::string_view name) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return SameIgnoringCase(a, b);
 }
 
 }  // namespace kx

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "base/Text.h"
 #include "base/Vec.h"
 
 namespace kx {
@@ -102,8 +103,8 @@ std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
     const std::vector<ExportPart>& parts = partition.parts;
     for (size_t i = 0; i < parts.size(); ++i) {
         for (size_t j = i + 1; j < parts.size(); ++j) {
-            if (EqualsNoCase(parts[i].partName, parts[j].partName) ||
-                EqualsNoCase(parts[i].fileName, parts[j].fileName)) {
+            if (SameIgnoringCase(parts[i].partName, parts[j].partName) ||
+                SameIgnoringCase(parts[i].fileName, parts[j].fileName)) {
                 return "Two parts would have the same name: " + parts[i].partName + " and " +
                        parts[j].partName + ". Rename one of the meshes.";
             }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Text.h"
 #include "exporter/LeafData.h"
 
 namespace kx {
@@ -16,7 +17,7 @@ constexpr size_t PatternLength(std::string_view kind) {
 }
 
 bool MatchesPattern(std::string_view name, std::string_view kind) {
-    return name.size() > PatternLength(kind) && StartsWithNoCase(name.substr(3), kind);
+    return name.size() > PatternLength(kind) && StartsWithIgnoringCase(name.substr(3), kind);
 }
 
 constexpr std::string_view kIdentityPrefixes[] = {"HpEngine", "HpMount",   "HpPilot", "HpCockpit",
@@ -25,7 +26,7 @@ constexpr std::string_view kIdentityPrefixes[] = {"HpEngine", "HpMount",   "HpPi
 }  // namespace
 
 Marker ClassifyMarker(std::string_view meshName) {
-    if (!StartsWithNoCase(meshName, "hp")) {
+    if (!StartsWithIgnoringCase(meshName, "hp")) {
         return {};
     }
     constexpr std::pair<std::string_view, MarkerKind> kinds[] = {
@@ -60,7 +61,7 @@ Vec3 MarkerPosition(const ExportMesh& marker) {
 Rotation HardpointOrientation(std::string_view hardpointName, const Vec3& position,
                               std::span<const ExportMesh> meshes) {
     for (std::string_view prefix : kIdentityPrefixes) {
-        if (StartsWithNoCase(hardpointName, prefix)) {
+        if (StartsWithIgnoringCase(hardpointName, prefix)) {
             return kIdentityRotation;
         }
     }
@@ -109,11 +110,11 @@ void WriteHardpoint(UtfTree& tree, UtfNode* hardpoints, const Marker& marker,
     // later marker's values go into the node already there.
     const auto& siblings = folder->Children();
     auto same = std::find_if(siblings.begin(), siblings.end(), [&](const UtfNode* n) {
-        return EqualsNoCase(n->Name(), marker.name);
+        return SameIgnoringCase(n->Name(), marker.name);
     });
     UtfNode* node = same != siblings.end() ? *same : tree.AddChild(folder, marker.name);
     if (revolute) {
-        const bool turret = StartsWithNoCase(marker.name, "HpTurret");
+        const bool turret = StartsWithIgnoringCase(marker.name, "HpTurret");
         tree.SetData(tree.FindOrAddChild(node, "Axis"), FloatsLeaf({0.0f, 1.0f, 0.0f}));
         tree.SetData(tree.FindOrAddChild(node, "Max"), FloatLeaf(turret ? 6.283185f : 0.78538f));
         tree.SetData(tree.FindOrAddChild(node, "Min"), FloatLeaf(turret ? -6.283185f : -0.7854f));

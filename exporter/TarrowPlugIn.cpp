@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
 #include "exporter/ExportResultDlg.h"
@@ -16,7 +17,8 @@ namespace {
 int64_t CountedMeshes(const std::vector<ExportMesh>& meshes) {
     int64_t count = 0;
     for (const ExportMesh& mesh : meshes) {
-        if (!StartsWithNoCase(mesh.name, "hp") && !StartsWithNoCase(mesh.name, "hfov")) {
+        if (!StartsWithIgnoringCase(mesh.name, "hp") &&
+            !StartsWithIgnoringCase(mesh.name, "hfov")) {
             ++count;
         }
     }

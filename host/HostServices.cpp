@@ -1,5 +1,6 @@
 #include "host/HostServices.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -35,6 +36,14 @@ HostServices& DefaultHost() {
 
 HostServices* g_attached = nullptr;
 
+std::string SetOrFromEnvironment(const std::optional<std::string>& set, const char* variable) {
+    if (set) {
+        return *set;
+    }
+    const char* value = std::getenv(variable);
+    return value ? value : "";
+}
+
 }  // namespace
 
 FileService& HostServices::Files() const {
@@ -49,6 +58,18 @@ SettingsStore& HostServices::Settings() const {
 DeviceService& HostServices::Devices() const {
     static PlainDeviceService plain;
     return devices ? *devices : plain;
+}
+
+std::string HostServices::GameFolder() const {
+    return SetOrFromEnvironment(places.gameFolder, "KALTRIX_GAME_DIR");
+}
+
+std::string HostServices::SearchTop() const {
+    return SetOrFromEnvironment(places.searchTop, "KALTRIX_SEARCH_TOP");
+}
+
+std::string HostServices::MeshLibrary() const {
+    return SetOrFromEnvironment(places.meshLibrary, "KALTRIX_MESH_LIBRARY");
 }
 
 HostServices& CurrentHost() {

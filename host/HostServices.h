@@ -4,12 +4,24 @@
 // plug-in library through the exported KaltrixAttachHost before it creates
 // the plug-in object.
 
+#include <optional>
+#include <string>
+
 #include "host/Device.h"
 #include "host/FileService.h"
 #include "host/SettingsStore.h"
 #include "host/Ui.h"
 
 namespace kx {
+
+// Where the game and the importer's searches are. The command line sets
+// them for its run; a place left unset is the platform's own answer, the
+// environment variable named beside it.
+struct GamePlaces {
+    std::optional<std::string> gameFolder;   // KALTRIX_GAME_DIR
+    std::optional<std::string> searchTop;    // KALTRIX_SEARCH_TOP
+    std::optional<std::string> meshLibrary;  // KALTRIX_MESH_LIBRARY
+};
 
 struct HostServices {
     Ui* ui = nullptr;
@@ -24,6 +36,14 @@ struct HostServices {
     SettingsStore& Settings() const;
     // Plain devices.
     DeviceService& Devices() const;
+
+    GamePlaces places{};
+    // Each empty when neither set nor in the environment.
+    std::string GameFolder() const;
+    // The folder the upward library searches stop at.
+    std::string SearchTop() const;
+    // The separate mesh library file opened with every model.
+    std::string MeshLibrary() const;
 };
 
 // This library's services: the attached ones, else the platform default

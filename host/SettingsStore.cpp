@@ -5,22 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/Text.h"
+
 namespace kx {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
@@ -107,9 +96,9 @@ bool Unquote(std::string_view s, std::string& out) {
 const MemorySettingsStore::Entry* MemorySettingsStore::Find(std::string_view section,
                                                             std::string_view key) const {
     for (const Section& s : sections_) {
-        if (SameName(s.name, section)) {
+        if (SameIgnoringCase(s.name, section)) {
             for (const Entry& e : s.entries) {
-                if (SameName(e.key, key)) {
+                if (SameIgnoringCase(e.key, key)) {
                     return &e;
                 }
             }
@@ -149,7 +138,7 @@ bool MemorySettingsStore::Set(std::string_view section, std::string_view key, bo
     Refresh(true);
     Section* target = nullptr;
     for (Section& s : sections_) {
-        if (SameName(s.name, section)) {
+        if (SameIgnoringCase(s.name, section)) {
             target = &s;
             break;
         }
@@ -159,7 +148,7 @@ bool MemorySettingsStore::Set(std::string_view section, std::string_view key, bo
     }
     Entry* entry = nullptr;
     for (Entry& e : target->entries) {
-        if (SameName(e.key, key)) {
+        if (SameIgnoringCase(e.key, key)) {
             entry = &e;
             break;
         }
@@ -201,7 +190,7 @@ void MemorySettingsStore::FromIni(std::string_view text) {
             if (line.back() == ']') {
                 const std::string_view name = Trim(line.substr(1, line.size() - 2));
                 for (Section& s : sections_) {
-                    if (SameName(s.name, name)) {
+                    if (SameIgnoringCase(s.name, name)) {
                         current = &s;
                     }
                 }
@@ -232,7 +221,7 @@ void MemorySettingsStore::FromIni(std::string_view text) {
         // A key given twice: the later line stands.
         bool replaced = false;
         for (Entry& e : current->entries) {
-            if (SameName(e.key, entry.key)) {
+            if (SameIgnoringCase(e.key, entry.key)) {
                 e = entry;
                 replaced = true;
             }

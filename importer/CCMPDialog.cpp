@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "container/FileIo.h"
+#include "host/HostServices.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
@@ -52,21 +54,6 @@ constexpr TipText kTips[] = {
 };
 
 const char* const kPaneTitles[] = {"Materials", "Meshes", "Triangles", "Vertices"};
-
-std::string Hex(uint32_t id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", id);
-    return text;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
 
 // A material library the person chose that gives no materials.
 std::string MaterialFileRefusal(const std::string& path, const Status& failure) {
@@ -216,7 +203,7 @@ std::string CCMPDialog::ChooseFile(const std::string& pattern) {
     // The extension decides which button shows the path.
     const size_t dot = chosen->rfind('.');
     const bool material = dot != std::string::npos && dot > FolderOf(*chosen).size() &&
-                          Lower(chosen->substr(dot + 1)).find("mat") != std::string::npos;
+                          LowerAscii(chosen->substr(dot + 1)).find("mat") != std::string::npos;
     SetText(material ? kMaterial : kModel, shown);
     if (!material) {
         shownPath_ = shown;
@@ -247,7 +234,7 @@ void CCMPDialog::OpenModel() {
         }
         return;
     }
-    if (const std::string library = MeshLibraryFromEnvironment(); !library.empty()) {
+    if (const std::string library = CurrentHost().MeshLibrary(); !library.empty()) {
         Status attached = host_.Files().Read(library, image) == FileOutcome::Done
                               ? file_.AttachMeshLibrary(std::move(image))
                               : Status::Failure(Fault::Unreadable, "cannot be read");
@@ -475,7 +462,7 @@ MaterialSearchJob CCMPDialog::Job() {
     job.modelPath = modelPath_;
     job.gameFolder = gameFolder_;
     job.textureFolder = textureFolder_;
-    job.searchTop = SearchTopFromEnvironment();
+    job.searchTop = CurrentHost().SearchTop();
     job.autoSearch = options_.autoSearch;
     job.extract = options_.extract;
     job.model = model_;
@@ -496,8 +483,9 @@ void CCMPDialog::ShowMaterials() {
     // Once a library has named a material, its row shows that name and
     // the texture file it stores.
     for (const CMPMaterial& material : file_.Arrays().materials) {
-        rows.push_back(
-            {material.matched ? material.name : Hex(material.id), {material.texture}, 0});
+        rows.push_back({material.matched ? material.name : Hex(material.id, 1, HexCase::Lower),
+                        {material.texture},
+                        0});
     }
 }
 

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #endif
 
+#include "base/Text.h"
+
 namespace kx {
 
 namespace fs = std::filesystem;
@@ -38,10 +40,7 @@ std::optional<FolderId> IdOf(const fs::path& path, bool follow) {
     if (ec) {
         return std::nullopt;
     }
-    std::string node = real.string();
-    std::transform(node.begin(), node.end(), node.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return FolderId{real.root_name().string(), node};
+    return FolderId{real.root_name().string(), LowerAscii(real.string())};
 #else
     struct stat st {};
     if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {

@@ -1,37 +1,6 @@
 #include "importer/ImportPaths.h"
 
-#include <cstdlib>
-
 namespace kx {
-
-namespace {
-
-bool IsSeparator(char c) {
-#if defined(_WIN32)
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
-size_t LastSeparator(std::string_view path) {
-    for (size_t i = path.size(); i-- > 0;) {
-        if (IsSeparator(path[i])) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
-}
-
-}  // namespace
-
-char PathSeparator() {
-#if defined(_WIN32)
-    return '\\';
-#else
-    return '/';
-#endif
-}
 
 bool IsAbsolutePath(std::string_view path) {
 #if defined(_WIN32)
@@ -45,7 +14,7 @@ bool IsAbsolutePath(std::string_view path) {
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string joined(folder);
-    if (!joined.empty() && !IsSeparator(joined.back())) {
+    if (!joined.empty() && !IsPathSeparator(joined.back())) {
         joined += PathSeparator();
     }
     joined += name;
@@ -69,29 +38,19 @@ std::string DisplayedPath(std::string_view path, std::string_view gameFolder) {
         }
         path.remove_prefix(at + gameFolder.size());
     }
-    for (char& c : shown) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return shown;
+    return LowerAscii(shown);
 }
 
 std::string TitleOf(std::string_view path) {
-    const size_t slash = LastSeparator(path);
+    const size_t slash = LastPathSeparator(path);
     std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     const size_t dot = name.rfind('.');
     return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
 std::string FolderOf(std::string_view path) {
-    const size_t slash = LastSeparator(path);
+    const size_t slash = LastPathSeparator(path);
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
-std::string MeshLibraryFromEnvironment() {
-    const char* library = std::getenv("KALTRIX_MESH_LIBRARY");
-    return library ? library : "";
 }
 
 }  // namespace kx

@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace kx {
+#include "base/Text.h"
 
-// The platform's folder separator: '\' on Windows, '/' elsewhere.
-char PathSeparator();
+namespace kx {
 
 // On Windows a path is absolute when it starts with a drive letter and a
 // colon or with "\\"; elsewhere when it starts with '/'.
@@ -31,9 +30,5 @@ std::string TitleOf(std::string_view path);
 
 // The folder part of a path, up to its last separator; empty when it has none.
 std::string FolderOf(std::string_view path);
-
-// The separate mesh library file kaltrix opens with every model, from the
-// KALTRIX_MESH_LIBRARY environment variable; empty when unset.
-std::string MeshLibraryFromEnvironment();
 
 }  // namespace kx

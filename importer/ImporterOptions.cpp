@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/HostServices.h"
 #include "host/SettingsStore.h"
 #include "importer/ImportPaths.h"
 
@@ -43,8 +44,8 @@ void WriteOption(SettingsStore& store, OptionKey key, const std::string& text) {
 std::string GameFolder(SettingsStore& store) {
     // The Windows registry value comes with the Windows host; until then
     // every build follows the same rule as Linux.
-    if (const char* env = std::getenv("KALTRIX_GAME_DIR"); env && *env) {
-        return env;
+    if (std::string folder = CurrentHost().GameFolder(); !folder.empty()) {
+        return folder;
     }
     return store.GetString(kGamePathKey.section, kGamePathKey.key, "");
 }

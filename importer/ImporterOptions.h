@@ -53,7 +53,7 @@ void WriteOption(SettingsStore& store, OptionKey key, bool on);
 void WriteOption(SettingsStore& store, OptionKey key, const std::string& text);
 
 // The game's folder: on Windows the machine's registry value, elsewhere the
-// KALTRIX_GAME_DIR environment variable, else the store's
+// host's game folder (KALTRIX_GAME_DIR unless the host sets it), else the store's
 // "Directories"/"GamePath"; empty when none is set.
 std::string GameFolder(SettingsStore& store);
 

@@ -2,25 +2,16 @@
 
 #include <algorithm>
 
+#include "base/Text.h"
 #include "importer/NodeIndex.h"
 
 namespace kx {
 
 namespace {
 
-std::string Folded(const std::string& s) {
-    std::string folded = s;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
-}
-
 // Strings compare byte by byte as unsigned values.
 bool ComboOrder(const std::string& a, const std::string& b) {
-    const std::string fa = Folded(a), fb = Folded(b);
+    const std::string fa = LowerAscii(a), fb = LowerAscii(b);
     return fa != fb ? fa < fb : a < b;
 }
 

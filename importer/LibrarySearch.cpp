@@ -1,12 +1,12 @@
 #include "importer/LibrarySearch.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <utility>
 
+#include "base/Text.h"
 #include "host/FileService.h"
 #include "host/Window.h"
 #include "importer/FolderSearch.h"
@@ -34,26 +34,12 @@ std::string WithoutGameFolder(std::string path, const std::string& gameFolder) {
     return path;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 // A lock that is there only when the job has one (tests may run without).
 std::unique_lock<std::mutex> Hold(std::mutex* lock) {
     return lock ? std::unique_lock<std::mutex>(*lock) : std::unique_lock<std::mutex>();
 }
 
 }  // namespace
-
-std::string SearchTopFromEnvironment() {
-    const char* top = std::getenv("KALTRIX_SEARCH_TOP");
-    return top ? top : "";
-}
 
 LibrarySearch::~LibrarySearch() {
     Stop();
@@ -153,7 +139,7 @@ void LibrarySearch::Start(const MaterialSearchJob& job) {
     }
 
     const std::string& game = job_.gameFolder;
-    if (!game.empty() && modelPath.find(Lower(game)) == std::string::npos) {
+    if (!game.empty() && modelPath.find(LowerAscii(game)) == std::string::npos) {
         // The same place under the game's data folder, where a modder's
         // copy of a game model finds the game's own libraries.
         const std::string data = std::string(1, PathSeparator()) + "data";

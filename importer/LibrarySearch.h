@@ -22,10 +22,6 @@ namespace kx {
 
 struct MaterialImport;
 
-// The folder kaltrix bounds the upward searches with, from the
-// KALTRIX_SEARCH_TOP environment variable; empty when unset.
-std::string SearchTopFromEnvironment();
-
 class LibrarySearch : public MaterialSearch {
   public:
     LibrarySearch() = default;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/Text.h"
 #include "container/ByteReader.h"
 #include "container/NameHash.h"
 #include "importer/MeshArrays.h"
@@ -27,19 +28,7 @@ Status Damaged(std::string reason) {
 
 bool BeginsWithRoot(std::string_view name) {
     static constexpr std::string_view kRoot = "root";
-    if (name.size() < kRoot.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < kRoot.size(); ++i) {
-        char c = name[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kRoot[i]) {
-            return false;
-        }
-    }
-    return true;
+    return SameIgnoringCase(name.substr(0, kRoot.size()), kRoot);
 }
 
 // The first leaf child named exactly `name`, or null.
@@ -206,9 +195,7 @@ class PartBuilder {
 std::string ForeignLibraryReason(const std::vector<uint32_t>& ids) {
     std::string text = "its meshes are in another mesh library file: ";
     for (size_t i = 0; i < ids.size(); ++i) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%08X", ids[i]);
-        text += (i == 0 ? "" : ", ") + std::string(hex);
+        text += (i == 0 ? "" : ", ") + Hex(ids[i], 8, HexCase::Upper);
     }
     return text;
 }

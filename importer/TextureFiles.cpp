@@ -7,6 +7,7 @@
 #include <span>
 #include <system_error>
 
+#include "base/Text.h"
 #include "container/ByteReader.h"
 #include "container/FileIo.h"
 #include "importer/ImportPaths.h"
@@ -18,30 +19,6 @@ namespace {
 
 // How many files one cut texture name may stand for.
 constexpr int kNumberedCopies = 100;
-
-bool IsFolderSeparator(char c) {
-#if defined(_WIN32)
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Windows opens a device, not a file, for these names whatever follows the
 // first '.', so a texture named CON.tga would never reach the folder.
@@ -68,10 +45,7 @@ bool IsReservedDeviceName(std::string_view name) {
 // image extension to go by: lower case, and a DDS file whatever the
 // material calls it.
 std::string DdsFileName(std::string_view name) {
-    std::string lower;
-    for (char c : name) {
-        lower += Lower(c);
-    }
+    const std::string lower = LowerAscii(name);
     std::string out;
     for (size_t i = 0; i < lower.size();) {
         if (lower.compare(i, 4, ".tga") == 0) {
@@ -237,7 +211,7 @@ std::vector<std::string> FolderChain(std::string_view path) {
     // from being made.
     size_t last = std::string_view::npos;
     for (size_t i = path.size(); i-- > 0;) {
-        if (IsFolderSeparator(path[i])) {
+        if (IsPathSeparator(path[i])) {
             last = i;
             break;
         }
@@ -250,7 +224,7 @@ std::vector<std::string> FolderChain(std::string_view path) {
     // path on Windows).
     std::string built;
     size_t i = 0;
-    while (i < path.size() && IsFolderSeparator(path[i])) {
+    while (i < path.size() && IsPathSeparator(path[i])) {
         built += PathSeparator();
         ++i;
     }
@@ -258,7 +232,7 @@ std::vector<std::string> FolderChain(std::string_view path) {
     std::vector<std::string> chain;
     while (i < path.size()) {
         size_t end = i;
-        while (end < path.size() && !IsFolderSeparator(path[end])) {
+        while (end < path.size() && !IsPathSeparator(path[end])) {
             ++end;
         }
         if (end > i) {

@@ -2,13 +2,11 @@
 
 #include <cmath>
 
+#include "base/Text.h"
+
 namespace kx {
 
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
 
 bool Fits(const std::array<uint16_t, 3>& t, size_t vertexCount) {
     return t[0] < vertexCount && t[1] < vertexCount && t[2] < vertexCount;
@@ -51,25 +49,9 @@ void SetNormals(ExportMesh& mesh) {
 
 }  // namespace
 
-bool StartsWithNoCase(std::string_view name, std::string_view prefix) {
-    if (name.size() < prefix.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (Lower(name[i]) != Lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
 void SetMeshName(ExportMesh& mesh, std::string_view hostName) {
-    mesh.hardpoint = StartsWithNoCase(hostName, "hp");
-    if (StartsWithNoCase(hostName, "ix")) {
+    mesh.hardpoint = StartsWithIgnoringCase(hostName, "hp");
+    if (StartsWithIgnoringCase(hostName, "ix")) {
         hostName.remove_prefix(hostName.size() < 3 ? hostName.size() : 3);
     }
     mesh.name = hostName;

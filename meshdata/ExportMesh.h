@@ -61,13 +61,6 @@ struct ExportPart {
     bool camera = false;
 };
 
-// Whether `name` begins with `prefix`, ASCII letters compared without case.
-bool StartsWithNoCase(std::string_view name, std::string_view prefix);
-
-// Whether two names are the same, ASCII letters compared without case (as
-// the game compares node names).
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 // Sets the hardpoint flag from the host's mesh name, then drops a leading
 // "Ix" with the character after it; the flag is not computed again.
 void SetMeshName(ExportMesh& mesh, std::string_view hostName);

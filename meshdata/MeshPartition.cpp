@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Text.h"
 #include "container/NameHash.h"
 
 namespace kx {
@@ -42,7 +43,7 @@ void NamePart(ExportPart& part, const ExportMesh& first) {
     std::string base = first.name;
     std::string partSuffix = "_lod1", fileSuffix = "_lod1.3db";
     if (first.synthetic) {
-        if (StartsWithNoCase(base, "Hfov|")) {
+        if (StartsWithIgnoringCase(base, "Hfov|")) {
             base.erase(0, 5);
         }
         partSuffix = "";
@@ -149,7 +150,7 @@ MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
 MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camera) {
     int32_t pilotMeshes = 0;
     for (const ExportMesh& m : meshes) {
-        if (!StartsWithNoCase(m.name, "Hp") && !StartsWithNoCase(m.name, "Hfov")) {
+        if (!StartsWithIgnoringCase(m.name, "Hp") && !StartsWithIgnoringCase(m.name, "Hfov")) {
             ++pilotMeshes;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "host/HeadlessUi.h"
@@ -70,6 +71,27 @@ TEST(HostServices, DefaultsStandInForServicesNotGiven) {
     EXPECT_EQ(devices.owners, std::vector<std::string>{"Kaltrix SUR Export V1.1"});
     // Each library finds its own name, for its settings file.
     EXPECT_EQ(ThisLibraryBaseName(), "host_tests");
+}
+
+// The command line hands the importer its places through the services: a
+// place it sets wins over the environment, even when set empty (no mesh
+// library), and a place it leaves unset is the environment's.
+TEST(HostServices, PlacesSetWinOverTheEnvironment) {
+    const char* old = std::getenv("KALTRIX_MESH_LIBRARY");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("KALTRIX_MESH_LIBRARY", "/env/ships.vms", 1);
+    HostServices host;
+    EXPECT_EQ(host.MeshLibrary(), "/env/ships.vms");
+    host.places.meshLibrary = "";
+    EXPECT_EQ(host.MeshLibrary(), "");
+    host.places.meshLibrary = "/given/ships.vms";
+    EXPECT_EQ(host.MeshLibrary(), "/given/ships.vms");
+    host.places.searchTop = "/top";
+    EXPECT_EQ(host.SearchTop(), "/top");
+    host.places.gameFolder = "/game";
+    EXPECT_EQ(host.GameFolder(), "/game");
+    saved ? ::setenv("KALTRIX_MESH_LIBRARY", saved->c_str(), 1)
+          : ::unsetenv("KALTRIX_MESH_LIBRARY");
 }
 
 }  // namespace
