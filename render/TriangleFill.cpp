@@ -11,6 +11,9 @@ constexpr int kSamples = 4;  // sample rows and columns in a pixel
 constexpr uint32_t kFullWeight = kSamples * kSamples * 256;
 
 uint32_t Blend(uint32_t under, uint32_t over, uint32_t weight) {
+    if (weight == kFullWeight) {
+        return over & 0xFFFFFF;  // what the sums below give, and most pixels of a large fill
+    }
     uint32_t out = 0;
     for (uint32_t shift = 0; shift <= 16; shift += 8) {
         const uint32_t u = (under >> shift) & 0xFF;
@@ -69,8 +72,13 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
     if (x0 >= x1 || y0 >= y1) {
         return;
     }
-    std::vector<int>& cover = target.cover;
-    cover.assign(static_cast<size_t>(x1 - x0), 0);
+    // A pixel's samples: those of the runs that end in it (cover), plus 4 for
+    // each run that passes right over it, counted as a running sum of where
+    // such stretches begin and end (full), so a row costs its pixels once.
+    const auto width = static_cast<size_t>(x1 - x0);
+    target.cover.assign(2 * width + 1, 0);
+    int* cover = target.cover.data();
+    int* full = cover + width;
     for (int y = y0; y < y1; ++y) {
         // Each sample row crosses the triangle in one run of sample columns;
         // a pixel is covered by the samples of the runs that fall in it.
@@ -96,19 +104,27 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
             if (sLo > sHi) {
                 continue;
             }
-            for (int px = sLo / kSamples; px <= sHi / kSamples; ++px) {
-                cover[px - x0] +=
-                    std::min(sHi, px * kSamples + kSamples - 1) - std::max(sLo, px * kSamples) + 1;
+            const int pxLo = sLo / kSamples, pxHi = sHi / kSamples;
+            if (pxLo == pxHi) {
+                cover[pxLo - x0] += sHi - sLo + 1;
+            } else {
+                cover[pxLo - x0] += kSamples - sLo % kSamples;
+                cover[pxHi - x0] += sHi % kSamples + 1;
+                full[pxLo + 1 - x0] += kSamples;
+                full[pxHi - x0] -= kSamples;
             }
-            first = std::min(first, sLo / kSamples);
-            last = std::max(last, sHi / kSamples);
+            first = std::min(first, pxLo);
+            last = std::max(last, pxHi);
         }
         uint32_t* row = target.pixels + static_cast<ptrdiff_t>(y) * target.stride;
+        int passing = 0;
         for (int x = first; x <= last; ++x) {
-            int& n = cover[x - x0];
+            passing += full[x - x0];
+            const int n = cover[x - x0] + passing;
+            cover[x - x0] = 0;
+            full[x - x0] = 0;
             if (n > 0) {
                 row[x] = Blend(row[x], rgb, static_cast<uint32_t>(n * opacity));
-                n = 0;
             }
         }
     }

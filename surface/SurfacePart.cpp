@@ -137,7 +137,7 @@ class OppositeSearch {
   public:
     explicit OppositeSearch(std::span<const HullTriangle> triangles) : triangles_(triangles) {
         const auto count = static_cast<uint32_t>(triangles.size());
-        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 3), 2, 32);
+        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 5), 2, 32);
         cell_ = 2 * kReach / static_cast<float>(side_);
         cellStart_.assign(static_cast<size_t>(side_) * side_ * side_ + 1, 0);
         std::vector<uint32_t> cellOf(count, kNoCell);
@@ -164,64 +164,59 @@ class OppositeSearch {
     }
 
     uint32_t Opposite(uint32_t i) const {
-        Best best;
+        Query q;
         const Vec3& n = triangles_[i].normal;
         if (!NearlyUnit(n)) {
             for (uint32_t j = 0; j < triangles_.size(); ++j) {
-                best.Offer(Dot(triangles_[i], triangles_[j]), j);
+                q.best.Offer(Dot(triangles_[i], triangles_[j]), j);
             }
-            return best.index;
+            return q.best.index;
         }
         for (const uint32_t j : odd_) {
-            best.Offer(Dot(triangles_[i], triangles_[j]), j);
+            q.best.Offer(Dot(triangles_[i], triangles_[j]), j);
         }
+        q.n = n;
+        for (int axis = 0; axis < 3; ++axis) {
+            q.t[axis] = -static_cast<double>(n[axis]) + kReach;
+        }
+        q.reach = Reach(q.best.value);
         const std::array<int, 3> centre = Cell(n, -1.0f);
-        auto search = [&](const std::array<int, 3>& cell) {
-            const uint32_t c = CellIndex(cell);
-            if (cellStart_[c] == cellStart_[c + 1] ||
-                SquaredCellDistance(n, cell) > Reach(best.value)) {
-                return;  // empty, or nothing in it can come near the best
-            }
-            for (uint32_t m = cellStart_[c]; m < cellStart_[c + 1]; ++m) {
-                const Vec3& b = normals_[m];
-                best.Offer(n[0] * b[0] + n[1] * b[1] + n[2] * b[2], members_[m]);
-            }
-        };
-        search(centre);
+        Search(q, centre);
         // Mostly the best of -n's own cell is close enough that only the
         // cells within its distance of -n remain, a few at most.
         std::array<int, 3> lo{}, hi{};
-        const double reach = std::sqrt(Reach(best.value));
+        const double reach = std::sqrt(q.reach);
         bool near = true;
+        // Truncation serves for floor: a negative low end is raised to 0, and
+        // the high end, t being positive, is never negative.
         for (int axis = 0; axis < 3; ++axis) {
-            const double t = -static_cast<double>(n[axis]) + kReach;
-            lo[axis] = std::max(0, static_cast<int>(std::floor((t - reach) / cell_)));
-            hi[axis] = std::min(side_ - 1, static_cast<int>(std::floor((t + reach) / cell_)));
+            lo[axis] = std::max(0, static_cast<int>((q.t[axis] - reach) / cell_));
+            hi[axis] = std::min(side_ - 1, static_cast<int>((q.t[axis] + reach) / cell_));
             near = near && hi[axis] - lo[axis] <= 2;
         }
         if (near) {
             for (int x = lo[0]; x <= hi[0]; ++x) {
                 for (int y = lo[1]; y <= hi[1]; ++y) {
                     for (int z = lo[2]; z <= hi[2]; ++z) {
-                        if (std::array{x, y, z} != centre) {
-                            search({x, y, z});
+                        if (x != centre[0] || y != centre[1] || z != centre[2]) {
+                            Search(q, {x, y, z});
                         }
                     }
                 }
             }
-            return best.index;
+            return q.best.index;
         }
         for (int r = 1; r <= kWidest; ++r) {
-            VisitShell(centre, r, search);
-            if (best.value < Floor(Clearance(n, centre, r)) || r >= side_) {
-                return best.index;
+            VisitShell(centre, r, [&](const std::array<int, 3>& cell) { Search(q, cell); });
+            if (q.best.value < Floor(Clearance(n, centre, r)) || r >= side_) {
+                return q.best.index;
             }
         }
         // No normal faces nearly away (an open or flat hull): the scan.
         for (uint32_t j = 0; j < triangles_.size(); ++j) {
-            best.Offer(Dot(triangles_[i], triangles_[j]), j);
+            q.best.Offer(Dot(triangles_[i], triangles_[j]), j);
         }
-        return best.index;
+        return q.best.index;
     }
 
   private:
@@ -250,6 +245,47 @@ class OppositeSearch {
             }
         }
     };
+
+    // One search for the opposite of normal n: -n's place in the grid's
+    // frame (t) and the squared distance from it beyond which nothing can
+    // beat the best so far, kept with the best.
+    struct Query {
+        Vec3 n{};
+        std::array<double, 3> t{};
+        Best best;
+        double reach = 0;
+    };
+
+    // Offers the members of a cell, unless it is empty or too far from -n.
+    void Search(Query& q, const std::array<int, 3>& cell) const {
+        const uint32_t c = CellIndex(cell);
+        const uint32_t end = cellStart_[c + 1];
+        if (cellStart_[c] == end || SquaredCellDistance(q.t, cell) > q.reach) {
+            return;
+        }
+        // Members are in index order, so of the cell only its first least
+        // product can be chosen: found without a branch per member, it alone
+        // is offered.
+        float least = 0.0f;
+        for (uint32_t m = cellStart_[c]; m < end; ++m) {
+            const float d = Product(q.n, m);
+            least = d < least ? d : least;
+        }
+        if (least < q.best.value || (least == q.best.value && least < 0.0f)) {
+            uint32_t m = cellStart_[c];
+            while (Product(q.n, m) != least) {
+                ++m;
+            }
+            q.best.Offer(least, members_[m]);
+            q.reach = Reach(q.best.value);
+        }
+    }
+
+    // The dot product of n with a member's normal, as the scan writes it.
+    float Product(const Vec3& n, uint32_t m) const {
+        const Vec3& b = normals_[m];
+        return n[0] * b[0] + n[1] * b[1] + n[2] * b[2];
+    }
 
     static bool NearlyUnit(const Vec3& n) {
         const double squared = static_cast<double>(n[0]) * n[0] + static_cast<double>(n[1]) * n[1] +
@@ -283,13 +319,14 @@ class OppositeSearch {
         return d * d;
     }
 
-    // The squared distance from -n to the nearest point of a cell.
-    double SquaredCellDistance(const Vec3& n, const std::array<int, 3>& cell) const {
+    // The squared distance from -n, at t in the grid's frame, to the nearest
+    // point of a cell.
+    double SquaredCellDistance(const std::array<double, 3>& t,
+                               const std::array<int, 3>& cell) const {
         double squared = 0;
         for (int axis = 0; axis < 3; ++axis) {
-            const double t = -static_cast<double>(n[axis]) + kReach;
-            const double gap = std::max(
-                {0.0, cell[axis] * double{cell_} - t, t - (cell[axis] + 1) * double{cell_}});
+            const double gap = std::max(std::max(0.0, cell[axis] * double{cell_} - t[axis]),
+                                        t[axis] - (cell[axis] + 1) * double{cell_});
             squared += gap * gap;
         }
         return squared;
