@@ -112,22 +112,31 @@ void QueueRun(const ImportRequest& request, const ImporterOptions& current, Head
     ui.QueueAction(Click(Dlg::kImport, "Import"));
 }
 
+// Items of a summary line, comma separated.
+std::string Joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        out += (out.empty() ? "" : ", ") + item;
+    }
+    return out;
+}
+
 // The host materials the import added, and the texture files they name.
 std::string MaterialsLine(msModel* model, int before) {
     const int count = msModel_GetMaterialCount(model) - before;
     if (count <= 0) {
         return {};
     }
-    std::string textures;
+    std::vector<std::string> textures;
     for (int i = before; i < msModel_GetMaterialCount(model); ++i) {
         char path[MS_MAX_PATH] = {};
         msMaterial_GetDiffuseTexture(msModel_GetMaterialAt(model, i), path, sizeof path);
         if (path[0] != 0) {
-            textures += (textures.empty() ? "" : ", ") + Printable(path);
+            textures.push_back(Printable(path));
         }
     }
     return std::to_string(count) + " materials" +
-           (textures.empty() ? std::string(", no textures") : ", textures " + textures);
+           (textures.empty() ? std::string(", no textures") : ", textures " + Joined(textures));
 }
 
 // The rows of the dialog's texture list that no library named: they still
@@ -161,14 +170,6 @@ std::vector<std::string> NotWritten(msModel* model, int before) {
         }
     }
     return paths;
-}
-
-std::string Joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) {
-        out += (out.empty() ? "" : ", ") + item;
-    }
-    return out;
 }
 
 struct Made {

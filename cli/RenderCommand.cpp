@@ -1,10 +1,10 @@
 // kaltrix render: a picture of a model, its parts, hardpoints and hulls.
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 
+#include "base/Text.h"
 #include "cli/CliCommands.h"
 #include "container/FileIo.h"
 #include "render/Picture.h"
@@ -28,10 +28,7 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 }
 
 bool EndsWithPng(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".png";
+    return LowerAscii(std::filesystem::path(path).extension().string()) == ".png";
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "render/SceneLoading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
+#include "base/Text.h"
 #include "render/GameModelScene.h"
 #include "render/ModelFileScene.h"
 #include "render/SurfaceScene.h"
@@ -13,10 +13,7 @@ namespace kx {
 namespace {
 
 std::string LowerExtension(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
+    return LowerAscii(std::filesystem::path(path).extension().string());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "surface/HostMeshRecords.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/Text.h"
 
 namespace kx {
 
@@ -11,24 +12,10 @@ SurfaceMessage NotFiniteMessage(const std::string& mesh) {
         mesh.c_str())};
 }
 
-namespace {
-
-bool StartsWithNoCase(const std::string& name, const char* prefix) {
-    for (size_t i = 0; prefix[i] != 0; ++i) {
-        if (i >= name.size() || std::tolower(static_cast<unsigned char>(name[i])) !=
-                                    static_cast<unsigned char>(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 void SetRecordName(HostMeshRecord& record, std::string name) {
     record.name = std::move(name);
-    record.isHardpoint = StartsWithNoCase(record.name, "hp");
-    record.isIgnored = !record.isHardpoint && StartsWithNoCase(record.name, "ix");
+    record.isHardpoint = StartsWithIgnoringCase(record.name, "hp");
+    record.isIgnored = !record.isHardpoint && StartsWithIgnoringCase(record.name, "ix");
 }
 
 std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions& options,
