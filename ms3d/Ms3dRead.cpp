@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "container/ByteReader.h"
+#include "container/CheckedReader.h"
 
 namespace kx {
 
@@ -12,33 +12,24 @@ namespace {
 constexpr size_t kGroupMinSize = 1 + kMs3dNameWidth + 2 + 1;
 constexpr size_t kCommentMinSize = 8;
 
-class Parser {
+class Parser : CheckedReader {
   public:
-    explicit Parser(std::span<const uint8_t> bytes) : r_(bytes) {}
+    explicit Parser(std::span<const uint8_t> bytes) : CheckedReader(bytes) {}
 
     Result<Ms3dFile> Run() {
         if (Header() && Vertices() && Triangles() && Groups() && Materials() && Animation() &&
             Joints() && Trailer()) {
             return std::move(f_);
         }
-        return status_;
+        return Failure();
     }
 
   private:
-    bool Fail(std::string message, Fault fault = Fault::Damaged) {
-        status_ = Status::Failure(fault, std::move(message));
-        return false;
-    }
-    // After a run of fields: a read past the end means the file was cut short.
-    bool Whole() { return r_.Ok() || Fail(std::string("file ends inside the ") + section_); }
-    // A count from the file is checked against the bytes left before anything
-    // is allocated for it.
+    // After a run of fields of the section being read.
+    bool Whole() { return CheckedReader::Whole(section_); }
     bool Fits(size_t count, size_t size, const std::string& what) {
-        // Divided, not multiplied: no overflow where size_t is 32 bits.
-        if (size == 0 || count <= r_.Remaining() / size) {
-            return true;
-        }
-        return Fail(std::to_string(count) + " " + what + " run past the end of the file (" +
+        return CheckedReader::Fits(count, size) ||
+               Fail(std::to_string(count) + " " + what + " run past the end of the file (" +
                     std::to_string(r_.Remaining()) + " bytes left)");
     }
     uint16_t Count(const char* section) {
@@ -343,9 +334,8 @@ class Parser {
         return std::to_string(group) + " ('" + f_.groups[group].name + "')";
     }
 
-    ByteReader r_;
+    ByteReader& r_ = In();
     Ms3dFile f_;
-    Status status_;
     const char* section_ = "header";
 };
 

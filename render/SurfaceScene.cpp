@@ -1,11 +1,11 @@
 #include "render/SurfaceScene.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
 
+#include "base/Text.h"
 #include "container/FileIo.h"
 
 namespace kx {
@@ -145,9 +145,7 @@ Result<RenderScene> LoadSurfaceScene(const std::string& path) {
     RenderScene scene;
     scene.fileName = std::filesystem::path(path).filename().string();
     for (const SurPart& part : file->parts) {
-        char id[16];
-        std::snprintf(id, sizeof id, "0x%08X", part.id);
-        scene.groups.push_back(id);
+        scene.groups.push_back(Hex(part.id, 8, HexCase::Upper));
     }
     AddSurFileHulls(file.Value(), scene);
     return scene;

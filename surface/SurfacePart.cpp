@@ -5,16 +5,11 @@
 #include <cmath>
 #include <utility>
 
+#include "surface/SurLayout.h"
+
 namespace kx {
 
 namespace {
-
-constexpr uint32_t kRecordHeadSize = 4 + 4 + 4 + 24 + 4 + 4;  // id, count, exts, box, surf, size
-constexpr uint32_t kSurfaceHeaderSize = 48;
-constexpr uint32_t kHullHeaderSize = 16;
-constexpr uint32_t kTriangleSize = 16;
-constexpr uint32_t kVertexSize = 16;
-constexpr uint32_t kNodeSize = 28;
 
 void Tag(ByteWriter& out, const char (&tag)[5]) {
     out.Bytes(tag, 4);
@@ -24,10 +19,6 @@ void WriteVec(ByteWriter& out, const Vec3& v) {
     out.F32(v[0]);
     out.F32(v[1]);
     out.F32(v[2]);
-}
-
-uint64_t EdgeKey(uint32_t a, uint32_t b) {
-    return a < b ? (uint64_t{a} << 32) | b : (uint64_t{b} << 32) | a;
 }
 
 // Positions within one record, measured from the record's first byte.

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "base/Text.h"
 #include "container/NameHash.h"
 #include "host/HeadlessModel.h"
 #include "host/HeadlessUi.h"
@@ -276,9 +276,7 @@ TEST_F(DialogSearch, WithExtractOffNothingIsSearchedOrMade) {
     Click(Dlg::kImport);
     EXPECT_EQ(ui.RunModal(dialog), kIdOk);
     EXPECT_EQ(msModel_GetMaterialCount(model), 0);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%x", NameHash("Hull.mat"));
-    EXPECT_EQ(Rows(dialog)[0], (ControlItem{hex, {""}, 0}));
+    EXPECT_EQ(Rows(dialog)[0], (ControlItem{Hex(NameHash("Hull.mat"), 1, HexCase::Lower), {""}, 0}));
     EXPECT_FALSE(fs::exists(textures));
 }
 

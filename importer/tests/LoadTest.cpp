@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
+#include "base/Text.h"
 #include "importer/CMPModel.h"
 #include "importer/tests/ImportFiles.h"
 
@@ -404,11 +403,9 @@ TEST(MeshData, MeshesInASeparateMeshLibraryFile) {
     ASSERT_TRUE(o.model.LoadLevel(-1).Ok());
     auto plan = o.model.Plan({});
     EXPECT_EQ(plan.GetFault(), Fault::Refused);
-    char wanted[80];
-    std::snprintf(wanted, sizeof wanted,
-                  "its meshes are in another mesh library file: 0x%08X, 0x%08X",
-                  NameHash("iface.lod0.vms"), NameHash("iface2.lod0.vms"));
-    EXPECT_EQ(plan.Reason(), wanted);
+    EXPECT_EQ(plan.Reason(), "its meshes are in another mesh library file: " +
+                                 Hex(NameHash("iface.lod0.vms"), 8, HexCase::Upper) + ", " +
+                                 Hex(NameHash("iface2.lod0.vms"), 8, HexCase::Upper));
 
     // Its blocks read as if they stood in the model's own library.
     const auto library = FileOf(Folder(
