@@ -3,6 +3,7 @@
 // reason naming what is wrong and where (a file, a node, a record, an
 // offset). The kind lets a caller pick its message without parsing text.
 
+#include <cassert>
 #include <optional>
 #include <string>
 #include <utility>
@@ -43,7 +44,14 @@ template <class T>
 class [[nodiscard]] Result {
   public:
     Result(T value) : value_(std::move(value)) {}
-    Result(Status failure) : status_(std::move(failure)) {}
+    // A success with nothing in it would hand out a value that is not there;
+    // it becomes a failure instead, and stops a debug build where it is made.
+    Result(Status failure) : status_(std::move(failure)) {
+        assert(!status_.Ok() && "a Result made from a success holds no value");
+        if (status_.Ok()) {
+            status_ = Status::Failure(Fault::Damaged, "no value");
+        }
+    }
 
     bool Ok() const { return status_.Ok(); }
     explicit operator bool() const { return Ok(); }
