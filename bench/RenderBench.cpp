@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -104,7 +105,9 @@ std::string ManyPartsFile(int count) {
         node.centre = Add(lo, Vec3{0.5f, 0.5f, 0.5f});
         node.radius = 1;
         part.AppendHullNode(node, hull);
-        part.Finish();
+        if (!part.Finish()) {
+            std::abort();
+        }
     }
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("kaltrix_bench_" + std::to_string(count) + "_parts.sur"))

@@ -126,8 +126,12 @@ void BM_SurfaceExport(benchmark::State& state) {
     size_t bytes = 0, wrapTriangles = 0;
     for (auto _ : state) {
         Stopwatch watch;
-        HostModel host;
-        ReadHostModel(model, options, host);
+        Result<HostModel> readHost = ReadHostModel(model, options);
+        if (!readHost) {
+            state.SkipWithError("the model was refused");
+            break;
+        }
+        HostModel& host = *readHost;
         read += watch.Lap();
         SurfaceModel whole;
         whole.box = host.box;
@@ -149,7 +153,7 @@ void BM_SurfaceExport(benchmark::State& state) {
         std::vector<SurfacePart> parts = BuildSurfaceParts(meshes, options, whole);
         hulls += watch.Lap();
         for (SurfacePart& part : parts) {
-            if (part.Finish()) {
+            if (!part.Finish()) {
                 state.SkipWithError("a part was refused");
             }
         }

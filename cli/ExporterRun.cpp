@@ -23,10 +23,8 @@ int RunExporterLibrary(CliContext& ctx, const std::string& command, const std::s
     }
     HeadlessHost host(ctx.err);
     answer(host.ui);
-    int executed = 0;
-    std::string error;
-    if (!RunPlugInLibrary(ctx.programDir, library, host, handle.model, executed, error)) {
-        return Failure(ctx, error);
+    if (Result<int> ran = RunPlugInLibrary(ctx.programDir, library, host, handle.model); !ran) {
+        return Failure(ctx, ran.Reason());
     }
     if (host.ui.SettingsFileFailed()) {
         return 1;

@@ -16,23 +16,22 @@ HeadlessHost::~HeadlessHost() {
     std::filesystem::remove(settings.Path(), ec);
 }
 
-bool RunPlugInLibrary(const std::string& programDir, const std::string& baseName,
-                      HeadlessHost& host, msModel* model, int& result, std::string& error) {
+Result<int> RunPlugInLibrary(const std::string& programDir, const std::string& baseName,
+                             HeadlessHost& host, msModel* model) {
     const std::string file = PlugInFileName(baseName);
     PlugInLibrary library;
-    if (!library.Open((std::filesystem::path(programDir) / file).string(), error)) {
-        error = file + ": " + error;
-        return false;
+    if (Status opened = library.Open((std::filesystem::path(programDir) / file).string());
+        !opened) {
+        return Status::Failure(opened.GetFault(), file + ": " + opened.Reason());
     }
     library.Attach(&host.services);
     cMsPlugIn* plugIn = library.Create();
     if (!plugIn) {
-        error = file + ": CreatePlugIn gave no object";
-        return false;
+        return Status::Failure(Fault::WrongKind, file + ": CreatePlugIn gave no object");
     }
-    result = plugIn->Execute(model);
+    const int result = plugIn->Execute(model);
     DestroyPlugIn(plugIn);
-    return true;
+    return result;
 }
 
 }  // namespace kx

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/Result.h"
 #include "cli/CliUi.h"
 #include "host/HeadlessModel.h"
 #include "host/HostServices.h"
@@ -42,9 +43,9 @@ struct ModelHandle {
 
 // Loads the library `baseName` from `programDir`, attaches `host`, creates
 // the plug-in object, calls Execute with `model` and destroys the object, as
-// the modeller does. False, with `error` naming the library, when it cannot
-// be loaded or gives no object; otherwise `result` holds Execute's value.
-bool RunPlugInLibrary(const std::string& programDir, const std::string& baseName,
-                      HeadlessHost& host, msModel* model, int& result, std::string& error);
+// the modeller does: Execute's value, or a failure naming the library when
+// it cannot be loaded (Unreadable) or gives no object (WrongKind).
+Result<int> RunPlugInLibrary(const std::string& programDir, const std::string& baseName,
+                             HeadlessHost& host, msModel* model);
 
 }  // namespace kx

@@ -255,8 +255,6 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
             return Failure(ctx, read.Reason());
         }
     }
-    std::string error;
-
     HeadlessHost host(ctx.err);
     std::optional<IniSettingsStore> mine;
     if (request.mySettings) {
@@ -301,8 +299,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     // Only the library asked for: none is taken from the environment.
     host.services.places.meshLibrary =
         request.meshLibrary.empty() ? std::string() : Absolute(request.meshLibrary);
-    int executed = 0;
-    const bool ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model, executed, error);
+    const Result<int> ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model);
 
     // The person's meshes kept their place at the front unless Clear model
     // emptied the model; the importer's come after them.
@@ -323,7 +320,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         }
     }
     if (!ran) {
-        return Failure(ctx, error);
+        return Failure(ctx, ran.Reason());
     }
     const bool nothing = made.meshes + made.markers == 0;
     // An option refused by a dialog that holds no model (the file itself was
@@ -347,8 +344,8 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         return Failure(ctx, "the material library " + request.materials +
                                 " did not load; nothing was written to " + request.output);
     }
-    if (!WriteMs3dModel(request.output, handle.model, error)) {
-        return Failure(ctx, error);
+    if (Status written = WriteMs3dModel(request.output, handle.model); !written) {
+        return Failure(ctx, written.Reason());
     }
     ctx.out << request.output << ": " << made.meshes << " meshes, " << made.triangles
             << " triangles, " << made.markers << " hardpoint markers imported from "

@@ -42,28 +42,26 @@ PlugInLibrary::~PlugInLibrary() {
 #endif
 }
 
-bool PlugInLibrary::Open(const std::string& path, std::string& error) {
+Status PlugInLibrary::Open(const std::string& path) {
 #if defined(_WIN32)
     handle_ = LoadLibraryA(path.c_str());
     if (!handle_) {
-        error = "cannot load (error " + std::to_string(GetLastError()) + ")";
-        return false;
+        return Status::Failure(Fault::Unreadable,
+                               "cannot load (error " + std::to_string(GetLastError()) + ")");
     }
 #else
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
-        error = why ? why : "cannot load";
-        return false;
+        return Status::Failure(Fault::Unreadable, why ? why : "cannot load");
     }
 #endif
     create_ = reinterpret_cast<CreatePlugInFn>(Symbol(handle_, "CreatePlugIn"));
     attach_ = reinterpret_cast<AttachHostFn>(Symbol(handle_, "KaltrixAttachHost"));
     if (!create_) {
-        error = "has no CreatePlugIn";
-        return false;
+        return Status::Failure(Fault::WrongKind, "has no CreatePlugIn");
     }
-    return true;
+    return Status::Success();
 }
 
 void PlugInLibrary::Attach(HostServices* host) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Result.h"
 #include "host/HostServices.h"
 #include "host/PlugIn.h"
 
@@ -15,9 +16,9 @@ class PlugInLibrary {
     PlugInLibrary& operator=(const PlugInLibrary&) = delete;
     ~PlugInLibrary();
 
-    // Loads the library and finds CreatePlugIn; false with `error` set when
-    // either fails.
-    bool Open(const std::string& path, std::string& error);
+    // Loads the library and finds CreatePlugIn: Unreadable when the library
+    // does not load, WrongKind when it has no CreatePlugIn.
+    Status Open(const std::string& path);
     // Hands our services to the library, for the objects it creates next.
     void Attach(HostServices* host);
     cMsPlugIn* Create();

@@ -19,9 +19,8 @@ int RunPlugins(const std::vector<std::string>& args, CliContext& ctx) {
         const std::string file = PlugInFileName(base);
         const std::string path = (std::filesystem::path(ctx.programDir) / file).string();
         PlugInLibrary library;
-        std::string error;
-        if (!library.Open(path, error)) {
-            rc = Failure(ctx, file + ": " + error);
+        if (Status opened = library.Open(path); !opened) {
+            rc = Failure(ctx, file + ": " + opened.Reason());
             continue;
         }
         cMsPlugIn* plugIn = library.Create();

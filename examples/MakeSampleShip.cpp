@@ -138,11 +138,10 @@ int main(int argc, char** argv) {
     }
     msModel* model = kxModel_Create();
     BuildShip(model);
-    std::string error;
-    bool ok = kx::WriteMs3dModel(argv[1], model, error);
+    const kx::Status written = kx::WriteMs3dModel(argv[1], model);
     kxModel_Free(model);
-    if (!ok) {
-        std::fprintf(stderr, "make_sample_ship: %s\n", error.c_str());
+    if (!written) {
+        std::fprintf(stderr, "make_sample_ship: %s\n", written.Reason().c_str());
         return 1;
     }
     return 0;

@@ -89,13 +89,13 @@ MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSetti
     return PartitionGroups(meshes, std::span(settings.quantities).first(groups));
 }
 
-std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
-                                         const MeshPartition& partition) {
+Status CheckExportable(std::span<const ExportMesh> meshes, const MeshPartition& partition) {
     // Normals are checked too: finite but huge positions overflow them.
     for (const ExportMesh& mesh : meshes) {
         if (!mesh.synthetic && !AllFinite(mesh)) {
-            return "Mesh " + mesh.name +
-                   " has a position, normal or texture coordinate that is not a finite number.";
+            return Status::Failure(Fault::Refused, "Mesh " + mesh.name +
+                                                       " has a position, normal or texture "
+                                                       "coordinate that is not a finite number.");
         }
     }
     // The game finds parts by name without regard to case: two such parts
@@ -105,12 +105,14 @@ std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
         for (size_t j = i + 1; j < parts.size(); ++j) {
             if (SameIgnoringCase(parts[i].partName, parts[j].partName) ||
                 SameIgnoringCase(parts[i].fileName, parts[j].fileName)) {
-                return "Two parts would have the same name: " + parts[i].partName + " and " +
-                       parts[j].partName + ". Rename one of the meshes.";
+                return Status::Failure(Fault::Refused,
+                                       "Two parts would have the same name: " + parts[i].partName +
+                                           " and " + parts[j].partName +
+                                           ". Rename one of the meshes.");
             }
         }
     }
-    return std::nullopt;
+    return Status::Success();
 }
 
 std::optional<std::string> LeftOutMeshesMessage(std::span<const ExportMesh> meshes) {

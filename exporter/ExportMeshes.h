@@ -32,11 +32,10 @@ ExportMesh CockpitCameraMesh(std::string_view cameraName, const ExportSettings& 
 MeshPartition PartitionMeshes(std::vector<ExportMesh>& meshes, const ExportSettings& settings,
                               std::optional<ExportMesh> camera = std::nullopt);
 
-// Why the model cannot be exported as it stands, for an "Error" box: a mesh
-// holding a number that is not finite, or two parts whose names the game
-// would take for one. Nothing when it can.
-std::optional<std::string> ExportRefusal(std::span<const ExportMesh> meshes,
-                                         const MeshPartition& partition);
+// Refused, with the text of an "Error" box, when the model cannot be
+// exported as it stands: a mesh holding a number that is not finite, or two
+// parts whose names the game would take for one.
+Status CheckExportable(std::span<const ExportMesh> meshes, const MeshPartition& partition);
 
 // The warning naming the meshes left out for having no triangles; nothing
 // when there are none.

@@ -97,8 +97,9 @@ bool CExportResultDlg::Build() {
                         LibraryName(baseName, job_.settings.levelOfDetail),
                         job_.camera};
     if (update) {
-        if (auto refusal = UnreachableLevelMessage(tree_, root, input, job_.outputPath)) {
-            ui().Message(*refusal, "Error", MessageIcon::Error);
+        if (Status reachable = CheckLevelReachable(tree_, root, input, job_.outputPath);
+            !reachable) {
+            ui().Message(reachable.Reason(), "Error", MessageIcon::Error);
             return false;
         }
     }

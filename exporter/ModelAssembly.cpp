@@ -82,13 +82,12 @@ bool IsCompound(const ExportSettings& settings) {
            settings.modelType == static_cast<uint16_t>(ModelType::Cockpit);
 }
 
-std::optional<std::string> UnreachableLevelMessage(const UtfTree& tree, const UtfNode* root,
-                                                   const AssemblyInput& in,
-                                                   const std::string& fileName) {
+Status CheckLevelReachable(const UtfTree& tree, const UtfNode* root, const AssemblyInput& in,
+                           const std::string& fileName) {
     const int level = in.settings.levelOfDetail;
     // Level 0 builds whatever parts it names; a cockpit's parts have no levels.
     if (level == 0 || in.settings.modelType == static_cast<uint16_t>(ModelType::Cockpit)) {
-        return std::nullopt;
+        return Status::Success();
     }
     std::vector<std::string> partFiles;
     if (IsCompound(in.settings)) {
@@ -116,14 +115,16 @@ std::optional<std::string> UnreachableLevelMessage(const UtfTree& tree, const Ut
         }
     }
     if (!missingParts.empty()) {
-        return "Level " + std::to_string(level) + " names parts that " + fileName +
-               " does not have: " + missingParts;
+        return Status::Failure(Fault::Refused, "Level " + std::to_string(level) +
+                                                   " names parts that " + fileName +
+                                                   " does not have: " + missingParts);
     }
     if (missingLevel < level) {
-        return "Level " + std::to_string(level) + " cannot be added before level " +
-               std::to_string(missingLevel) + ".";
+        return Status::Failure(Fault::Refused, "Level " + std::to_string(level) +
+                                                   " cannot be added before level " +
+                                                   std::to_string(missingLevel) + ".");
     }
-    return std::nullopt;
+    return Status::Success();
 }
 
 void SetCentreAndRadius(VMeshRef& ref) {

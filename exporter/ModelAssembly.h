@@ -41,14 +41,13 @@ void ApplySwitchRule(UtfTree& tree, UtfNode* multiLevel, int level);
 // Several groups, or a cockpit, make a compound model.
 bool IsCompound(const ExportSettings& settings);
 
-// In update mode, why this run's level cannot join the parts already in the
-// tree under `root` (null when the tree has none): a part the file does not
-// have, or a lower level a part lacks; either would leave a level the game
-// never reaches. `fileName` names the file in the message. Nothing when it
-// can.
-std::optional<std::string> UnreachableLevelMessage(const UtfTree& tree, const UtfNode* root,
-                                                   const AssemblyInput& in,
-                                                   const std::string& fileName);
+// In update mode, Refused (with the message) when this run's level cannot
+// join the parts already in the tree under `root` (null when the tree has
+// none): a part the file does not have, or a lower level a part lacks; either
+// would leave a level the game never reaches. `fileName` names the file in
+// the message.
+Status CheckLevelReachable(const UtfTree& tree, const UtfNode* root, const AssemblyInput& in,
+                           const std::string& fileName);
 
 // One part for a single group.
 void AssembleSinglePart(UtfTree& tree, UtfNode* root, UtfNode* cmpnd, const AssemblyInput& in);

@@ -71,8 +71,8 @@ int TarrowPlugIn::Run(msModel* model) {
         msModel_Destroy(model);
         return 0;
     }
-    if (auto tooLarge = BlockTooLargeMessage(job.meshes)) {
-        ui.Message(*tooLarge, kBlockTooLargeCaption, MessageIcon::Error);
+    if (Status fits = CheckBlockFits(job.meshes); !fits) {
+        ui.Message(fits.Reason(), kBlockTooLargeCaption, MessageIcon::Error);
         msModel_Destroy(model);
         return 0;
     }
@@ -83,8 +83,8 @@ int TarrowPlugIn::Run(msModel* model) {
         cameraMesh = CockpitCameraMesh(job.camera.name, job.settings);
     }
     job.partition = PartitionMeshes(job.meshes, job.settings, std::move(cameraMesh));
-    if (auto refusal = ExportRefusal(job.meshes, job.partition)) {
-        ui.Message(*refusal, "Error", MessageIcon::Error);
+    if (Status exportable = CheckExportable(job.meshes, job.partition); !exportable) {
+        ui.Message(exportable.Reason(), "Error", MessageIcon::Error);
         msModel_Destroy(model);
         return 0;
     }

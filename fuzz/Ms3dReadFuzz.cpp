@@ -17,11 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file) {
         return 0;
     }
-    std::string error;
     msModel* model = kxModel_Create();
-    if (kx::BuildModel(*file, model, error)) {
-        kx::Ms3dFile out;
-        if (kx::FileFromModel(model, out, error) && !kx::ParseMs3d(kx::SerializeMs3d(out))) {
+    if (kx::BuildModel(*file, model).Ok()) {
+        const kx::Result<kx::Ms3dFile> out = kx::FileFromModel(model);
+        if (out && !kx::ParseMs3d(kx::SerializeMs3d(*out))) {
             std::abort();
         }
     }

@@ -160,23 +160,23 @@ MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camer
     return PartitionGroups(meshes, quantities);
 }
 
-std::optional<std::string> BlockTooLargeMessage(std::span<const ExportMesh> meshes) {
+Status CheckBlockFits(std::span<const ExportMesh> meshes) {
     const Totals t = DrawnTotals(meshes);
     if (t.vertices <= kVMeshMaxCount && t.triangles <= kVMeshMaxTriangles &&
         t.meshes <= kVMeshMaxCount) {
-        return std::nullopt;
+        return Status::Success();
     }
     char text[160];
     std::snprintf(text, sizeof text,
                   "The model is too large for one mesh data block (%u vertices, %u triangles; "
                   "at most 65535 vertices and 21845 triangles)",
                   t.vertices, t.triangles);
-    return text;
+    return Status::Failure(Fault::Refused, text);
 }
 
 bool WriteMeshBlock(std::span<const ExportMesh> meshes, const MeshPartition& partition,
                     std::vector<uint8_t>& out) {
-    if (BlockTooLargeMessage(meshes)) {
+    if (!CheckBlockFits(meshes)) {
         return false;
     }
     VMeshBlock block;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "meshdata/ExportMesh.h"
 #include "meshdata/VMeshData.h"
 
@@ -37,14 +38,14 @@ MeshPartition PartitionGroups(std::span<const ExportMesh> meshes,
 // begins neither with "Hp" nor with "Hfov".
 MeshPartition PartitionCockpit(std::vector<ExportMesh>& meshes, ExportMesh camera);
 
-// The message refusing a model whose drawn meshes do not fit one block's
-// 16-bit counts; nothing when they fit. Shown with kBlockTooLargeCaption.
-std::optional<std::string> BlockTooLargeMessage(std::span<const ExportMesh> meshes);
+// Refused, with the message shown with kBlockTooLargeCaption, when the
+// model's drawn meshes do not fit one block's 16-bit counts.
+Status CheckBlockFits(std::span<const ExportMesh> meshes);
 inline constexpr const char* kBlockTooLargeCaption = "Error";
 
 // The block bytes: header, the partition's mesh records, then the indices
 // and 32-byte vertices of every drawn mesh in list order. False when the
-// model is too large for one block (see BlockTooLargeMessage).
+// model is too large for one block (see CheckBlockFits).
 bool WriteMeshBlock(std::span<const ExportMesh> meshes, const MeshPartition& partition,
                     std::vector<uint8_t>& out);
 

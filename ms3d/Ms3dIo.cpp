@@ -7,15 +7,6 @@
 
 namespace kx {
 
-namespace {
-
-bool Fail(const std::string& path, const std::string& why, std::string& error) {
-    error = path + ": " + why;
-    return false;
-}
-
-}  // namespace
-
 Result<Ms3dSkipped> ReadMs3dModel(const std::string& path, msModel* model) {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, bytes)) {
@@ -25,28 +16,25 @@ Result<Ms3dSkipped> ReadMs3dModel(const std::string& path, msModel* model) {
     if (!file) {
         return Status::Failure(file.GetFault(), path + ": " + file.Reason());
     }
-    std::string why;
-    if (!BuildModel(*file, model, why)) {
-        return Status::Failure(Fault::Refused, path + ": " + why);
+    if (Status built = BuildModel(*file, model); !built) {
+        return Status::Failure(built.GetFault(), path + ": " + built.Reason());
     }
     return file->skipped;
 }
 
-bool WriteMs3dModel(const std::string& path, msModel* model, std::string& error) {
-    Ms3dFile file;
-    std::string why;
-    if (!FileFromModel(model, file, why)) {
-        return Fail(path, why, error);
+Status WriteMs3dModel(const std::string& path, msModel* model) {
+    const Result<Ms3dFile> file = FileFromModel(model);
+    if (!file) {
+        return Status::Failure(file.GetFault(), path + ": " + file.Reason());
     }
-    const FileOutcome written = WriteFileBytes(path, SerializeMs3d(file));
+    const FileOutcome written = WriteFileBytes(path, SerializeMs3d(*file));
     if (written == FileOutcome::NotRegularFile) {
-        error = NotRegularFileMessage(path);
-        return false;
+        return Status::Failure(Fault::Refused, NotRegularFileMessage(path));
     }
     if (written != FileOutcome::Done) {
-        return Fail(path, "cannot write the file", error);
+        return Status::Failure(Fault::Unreadable, path + ": cannot write the file");
     }
-    return true;
+    return Status::Success();
 }
 
 }  // namespace kx

@@ -15,7 +15,9 @@ namespace kx {
 // faults of ParseMs3d, or Refused when the model cannot take the file.
 Result<Ms3dSkipped> ReadMs3dModel(const std::string& path, msModel* model);
 
-// Writes the model as a version 4 file, replacing `path` only when whole.
-bool WriteMs3dModel(const std::string& path, msModel* model, std::string& error);
+// Writes the model as a version 4 file, replacing `path` only when whole; or
+// says why not: Refused when the model does not fit a file or `path` is not
+// a regular file, Unreadable when the bytes cannot be written.
+Status WriteMs3dModel(const std::string& path, msModel* model);
 
 }  // namespace kx

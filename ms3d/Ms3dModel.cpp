@@ -5,6 +5,7 @@
 #include <map>
 #include <numeric>
 #include <tuple>
+#include <utility>
 
 namespace kx {
 
@@ -40,6 +41,11 @@ struct PlannedMesh {
     std::vector<PlannedTriangle> triangles;
 };
 
+// Every refusal is of a model or file this conversion does not take.
+Status Refuse(std::string reason) {
+    return Status::Failure(Fault::Refused, std::move(reason));
+}
+
 std::string GroupName(const Ms3dFile& file, size_t g) {
     return "group " + std::to_string(g) + " ('" + file.groups[g].name + "')";
 }
@@ -71,11 +77,10 @@ void KeepFileOrder(PlannedMesh& mesh) {
 }
 
 // Values are compared by their bits, so a read-back model matches exactly.
-bool PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh, std::string& error) {
+Status PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh) {
     const Ms3dGroup& group = file.groups[g];
     if (group.triangles.size() > kMaxMeshElements) {
-        error = GroupName(file, g) + " has more than 65534 triangles";
-        return false;
+        return Refuse(GroupName(file, g) + " has more than 65534 triangles");
     }
     std::map<std::tuple<uint16_t, uint32_t, uint32_t>, word> vertexIds;
     std::map<std::array<uint32_t, 3>, word> normalIds;
@@ -96,16 +101,15 @@ bool PlanMesh(const Ms3dFile& file, size_t g, PlannedMesh& mesh, std::string& er
                 mesh.normals.push_back(normal);
             }
             if (mesh.vertices.size() > kMaxMeshElements || mesh.normals.size() > kMaxMeshElements) {
-                error = GroupName(file, g) + " needs more than 65534 " +
-                        (mesh.vertices.size() > kMaxMeshElements ? "vertices" : "normals");
-                return false;
+                return Refuse(GroupName(file, g) + " needs more than 65534 " +
+                              (mesh.vertices.size() > kMaxMeshElements ? "vertices" : "normals"));
             }
             tri.vertices[c] = v->second;
             tri.normals[c] = n->second;
         }
     }
     KeepFileOrder(mesh);
-    return true;
+    return Status::Success();
 }
 
 void AddMaterial(msModel* model, const Ms3dMaterial& m) {
@@ -155,22 +159,21 @@ void AddMesh(msModel* model, const Ms3dFile& file, const Ms3dGroup& group,
 
 }  // namespace
 
-bool BuildModel(const Ms3dFile& file, msModel* model, std::string& error) {
+Status BuildModel(const Ms3dFile& file, msModel* model) {
     if (!model) {
-        error = "no model to read into";
-        return false;
+        return Refuse("no model to read into");
     }
     int materialBase = msModel_GetMaterialCount(model);
     if (msModel_GetMeshCount(model) + file.groups.size() > kMaxModelItems ||
         materialBase + file.materials.size() > kMaxModelItems) {
-        error = "the model cannot take " + std::to_string(file.groups.size()) +
-                " more meshes and " + std::to_string(file.materials.size()) + " more materials";
-        return false;
+        return Refuse("the model cannot take " + std::to_string(file.groups.size()) +
+                      " more meshes and " + std::to_string(file.materials.size()) +
+                      " more materials");
     }
     std::vector<PlannedMesh> planned(file.groups.size());
     for (size_t g = 0; g < file.groups.size(); ++g) {
-        if (!PlanMesh(file, g, planned[g], error)) {
-            return false;
+        if (Status plannedMesh = PlanMesh(file, g, planned[g]); !plannedMesh) {
+            return plannedMesh;
         }
     }
     for (const Ms3dMaterial& m : file.materials) {
@@ -179,7 +182,7 @@ bool BuildModel(const Ms3dFile& file, msModel* model, std::string& error) {
     for (size_t g = 0; g < file.groups.size(); ++g) {
         AddMesh(model, file, file.groups[g], planned[g], materialBase);
     }
-    return true;
+    return Status::Success();
 }
 
 namespace {
@@ -211,7 +214,7 @@ Ms3dMaterial MaterialRecord(msMaterial* material) {
 }
 
 // One mesh as a group: its vertices after those already in the file.
-bool AddGroup(msModel* model, int index, Ms3dFile& file, std::string& error) {
+Status AddGroup(msModel* model, int index, Ms3dFile& file) {
     msMesh* mesh = msModel_GetMeshAt(model, index);
     int materials = msModel_GetMaterialCount(model);
     Ms3dGroup& group = file.groups.emplace_back();
@@ -221,19 +224,17 @@ bool AddGroup(msModel* model, int index, Ms3dFile& file, std::string& error) {
     group.flags = msMesh_GetFlags(mesh);
     int material = msMesh_GetMaterialIndex(mesh);
     if (material < -1 || material >= materials || material > kMaxFileMaterialIndex) {
-        error = MeshName(index, mesh) + " uses material " + std::to_string(material) +
-                (material > kMaxFileMaterialIndex && material < materials
-                     ? ", past the 128 a file can refer to"
-                     : ", the model has " + std::to_string(materials) + " materials");
-        return false;
+        return Refuse(MeshName(index, mesh) + " uses material " + std::to_string(material) +
+                      (material > kMaxFileMaterialIndex && material < materials
+                           ? ", past the 128 a file can refer to"
+                           : ", the model has " + std::to_string(materials) + " materials"));
     }
     group.material = static_cast<int8_t>(material);
 
     const size_t base = file.vertices.size();
     const int vertexCount = msMesh_GetVertexCount(mesh);
     if (base + vertexCount > kMaxFileItems) {
-        error = "the model has more than 65535 vertices, the most a file holds";
-        return false;
+        return Refuse("the model has more than 65535 vertices, the most a file holds");
     }
     for (int v = 0; v < vertexCount; ++v) {
         msVertex* vertex = msMesh_GetVertexAt(mesh, v);
@@ -245,8 +246,7 @@ bool AddGroup(msModel* model, int index, Ms3dFile& file, std::string& error) {
     const int normalCount = msMesh_GetVertexNormalCount(mesh);
     const int triangleCount = msMesh_GetTriangleCount(mesh);
     if (file.triangles.size() + triangleCount > kMaxFileItems) {
-        error = "the model has more than 65535 triangles, the most a file holds";
-        return false;
+        return Refuse("the model has more than 65535 triangles, the most a file holds");
     }
     for (int t = 0; t < triangleCount; ++t) {
         msTriangle* triangle = msMesh_GetTriangleAt(mesh, t);
@@ -260,12 +260,12 @@ bool AddGroup(msModel* model, int index, Ms3dFile& file, std::string& error) {
         ft.groupIndex = static_cast<uint8_t>(index);
         for (int c = 0; c < 3; ++c) {
             if (vertices[c] >= vertexCount || normals[c] >= normalCount) {
-                error = MeshName(index, mesh) + " triangle " + std::to_string(t) + " uses " +
-                        (vertices[c] >= vertexCount ? "vertex " + std::to_string(vertices[c]) +
-                                                          " of " + std::to_string(vertexCount)
-                                                    : "normal " + std::to_string(normals[c]) +
-                                                          " of " + std::to_string(normalCount));
-                return false;
+                return Refuse(MeshName(index, mesh) + " triangle " + std::to_string(t) + " uses " +
+                              (vertices[c] >= vertexCount
+                                   ? "vertex " + std::to_string(vertices[c]) + " of " +
+                                         std::to_string(vertexCount)
+                                   : "normal " + std::to_string(normals[c]) + " of " +
+                                         std::to_string(normalCount)));
             }
             msMesh_GetVertexNormalAt(mesh, normals[c], ft.normals[c].data());
             float uv[2];
@@ -278,32 +278,30 @@ bool AddGroup(msModel* model, int index, Ms3dFile& file, std::string& error) {
         }
         group.triangles.push_back(static_cast<uint16_t>(file.triangles.size() - 1));
     }
-    return true;
+    return Status::Success();
 }
 
 }  // namespace
 
-bool FileFromModel(msModel* model, Ms3dFile& file, std::string& error) {
-    file = Ms3dFile{};
+Result<Ms3dFile> FileFromModel(msModel* model) {
+    Ms3dFile file;
     if (!model) {
-        error = "no model to write";
-        return false;
+        return Refuse("no model to write");
     }
     const int meshes = msModel_GetMeshCount(model);
     const int materials = msModel_GetMaterialCount(model);
     if (meshes > static_cast<int>(kMaxFileItems) || materials > static_cast<int>(kMaxFileItems)) {
-        error = "the model has more meshes or materials than a file holds";
-        return false;
+        return Refuse("the model has more meshes or materials than a file holds");
     }
     for (int i = 0; i < meshes; ++i) {
-        if (!AddGroup(model, i, file, error)) {
-            return false;
+        if (Status added = AddGroup(model, i, file); !added) {
+            return added;
         }
     }
     for (int i = 0; i < materials; ++i) {
         file.materials.push_back(MaterialRecord(msModel_GetMaterialAt(model, i)));
     }
-    return true;
+    return file;
 }
 
 }  // namespace kx

@@ -16,20 +16,19 @@
 // normal index and its s, t from its vertex. A vertex that no triangle uses
 // has nowhere to keep its texture coordinates and is not read back.
 
-#include <string>
-
+#include "base/Result.h"
 #include "host/ModelLib.h"
 #include "ms3d/Ms3dFile.h"
 
 namespace kx {
 
-// False, with the model untouched, when the file holds more than a mesh or
+// Refused, with the model untouched, when the file holds more than a mesh or
 // the model can take.
-bool BuildModel(const Ms3dFile& file, msModel* model, std::string& error);
+Status BuildModel(const Ms3dFile& file, msModel* model);
 
-// False when the model does not fit the file: more than 65535 vertices or
-// triangles in all, a material index the file cannot hold, or an index that
-// points at nothing.
-bool FileFromModel(msModel* model, Ms3dFile& file, std::string& error);
+// The model as a file's records; Refused when the model does not fit the
+// file: more than 65535 vertices or triangles in all, a material index the
+// file cannot hold, or an index that points at nothing.
+Result<Ms3dFile> FileFromModel(msModel* model);
 
 }  // namespace kx

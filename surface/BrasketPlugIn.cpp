@@ -32,13 +32,15 @@ int BrasketPlugIn::Run(msModel* model) {
 
     const SurfaceOptions options = SurfaceOptionsFromWords(dlg.Words(), dlg.Kind(), dlg.ShipMass(),
                                                            dlg.ReductionOff(), dlg.ClosedHulls());
-    const SurfaceExportResult result = ExportSurface(model, options, device.get());
-    for (const SurfaceMessage& message : result.messages) {
+    SurfaceMessages warnings;
+    const Result<std::vector<uint8_t>> bytes =
+        ExportSurface(model, options, device.get(), warnings);
+    for (const SurfaceMessage& message : SurfaceExportMessages(bytes, std::move(warnings))) {
         ui.Message(message.text, message.caption,
                    message.exclamation ? MessageIcon::Warning : MessageIcon::None);
     }
-    if (result.ok) {
-        const FileOutcome written = files.Write(dlg.TargetPath(), result.bytes);
+    if (bytes) {
+        const FileOutcome written = files.Write(dlg.TargetPath(), *bytes);
         if (written == FileOutcome::NotRegularFile) {
             ui.Message(NotRegularFileMessage(dlg.TargetPath()), kFileErrorCaption,
                        MessageIcon::Error);

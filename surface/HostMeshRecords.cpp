@@ -18,9 +18,8 @@ void SetRecordName(HostMeshRecord& record, std::string name) {
     record.isIgnored = !record.isHardpoint && StartsWithIgnoringCase(record.name, "ix");
 }
 
-std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions& options,
-                                            HostModel& out) {
-    out = HostModel{};
+Result<HostModel> ReadHostModel(msModel* model, const SurfaceOptions& options) {
+    HostModel out;
     // Scaling multiplies by the divisor's float reciprocal, as the stored
     // files were made; orientation negates y and z for "Upside Down".
     const float inverse = 1.0f / SurfaceScaleDivisor(options);
@@ -42,7 +41,7 @@ std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions
             msVertex_GetVertex(msMesh_GetVertexAt(mesh, v), p);
             const Vec3 stored{p[0] * inverse, (s * p[1]) * inverse, (s * p[2]) * inverse};
             if (!record.isIgnored && !IsFinite(stored)) {
-                return NotFiniteMessage(record.name);
+                return Status::Failure(Fault::Refused, NotFiniteMessage(record.name).text);
             }
             record.vertices.push_back(stored);
             record.box.Extend(stored);
@@ -60,15 +59,17 @@ std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions
             // the next mesh once the group's meshes are joined.
             if (record.Included() &&
                 std::any_of(indices, indices + 3, [&](word i) { return i >= vertexCount; })) {
-                return SurfaceMessage{FormatMessage(
-                    "Mesh %s has a triangle whose vertex index lies outside the mesh.",
-                    record.name.c_str())};
+                return Status::Failure(
+                    Fault::Refused,
+                    FormatMessage(
+                        "Mesh %s has a triangle whose vertex index lies outside the mesh.",
+                        record.name.c_str()));
             }
             record.faces.push_back({indices[0], indices[1], indices[2]});
         }
         out.records.push_back(std::move(record));
     }
-    return std::nullopt;
+    return out;
 }
 
 }  // namespace kx

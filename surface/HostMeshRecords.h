@@ -5,10 +5,10 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "host/ModelLib.h"
 #include "surface/SurfaceTypes.h"
 
@@ -38,10 +38,9 @@ void SetRecordName(HostMeshRecord& record, std::string name);
 // not finite: the model exporter's words.
 SurfaceMessage NotFiniteMessage(const std::string& mesh);
 
-// Reads every host mesh in host order. Refuses (and says why, for the person)
-// a mesh with a position that is not a finite number after scaling, and an
-// included mesh whose triangle names a vertex it does not have.
-std::optional<SurfaceMessage> ReadHostModel(msModel* model, const SurfaceOptions& options,
-                                            HostModel& out);
+// Reads every host mesh in host order. Refuses (Refused, saying why for the
+// person) a mesh with a position that is not a finite number after scaling,
+// and an included mesh whose triangle names a vertex it does not have.
+Result<HostModel> ReadHostModel(msModel* model, const SurfaceOptions& options);
 
 }  // namespace kx

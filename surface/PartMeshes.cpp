@@ -27,8 +27,8 @@ struct MeshBuild {
     TriMeshPtr mesh;
     DataBufferPtr adjacency;  // the first 3 words per face are the adjacency array
     BuildStep failed = BuildStep::Done;
-    Status status = STATUS_OK;
-    Status weldStatus = STATUS_OK;
+    meshutil::Status status = STATUS_OK;
+    meshutil::Status weldStatus = STATUS_OK;
 };
 
 // The host meshes' triangles joined into one mesh (indices moved by the
@@ -143,13 +143,14 @@ void ReportBuildFailure(const MeshBuild& build, const StepMessages& texts,
     }
 }
 
-Status MakeShield(const SurfaceOptions& options, float modelRadius, Device* device,
-                  PreparedMeshes& out, const char* failure, SurfaceMessages& messages) {
+meshutil::Status MakeShield(const SurfaceOptions& options, float modelRadius, Device* device,
+                            PreparedMeshes& out, const char* failure, SurfaceMessages& messages) {
     if (options.collisionKind != CollisionKind::ShieldBubble) {
         return STATUS_OK;
     }
     TriMesh* sphere = nullptr;
-    const Status status = CreateSphereMesh(device, kEnlarge * modelRadius, 10, 6, &sphere, nullptr);
+    const meshutil::Status status =
+        CreateSphereMesh(device, kEnlarge * modelRadius, 10, 6, &sphere, nullptr);
     if (status != STATUS_OK) {
         messages.push_back({failure});
         return status;
@@ -174,9 +175,10 @@ std::uint32_t ReductionTarget(std::uint32_t faces) {
     return 0;
 }
 
-Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
-                                const SurfaceOptions& options, float modelRadius, Device* device,
-                                PreparedMeshes& out, SurfaceMessages& messages) {
+meshutil::Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
+                                          const SurfaceOptions& options, float modelRadius,
+                                          Device* device, PreparedMeshes& out,
+                                          SurfaceMessages& messages) {
     static constexpr StepMessages kTexts{
         "GenerateSingleD3DMeshes: Failed to create D3DMesh",
         "GenerateSingleD3DMeshes: Failed to create Adjacency buffer",
@@ -213,9 +215,10 @@ Status PrepareSingleGroupMeshes(std::span<const HostMeshRecord> records,
                       "GenerateSingleD3DMeshes: Failed to create Sphere mesh", messages);
 }
 
-Status PrepareGroupMeshes(std::span<const HostMeshRecord> records, const SurfaceOptions& options,
-                          float modelRadius, Device* device, PreparedMeshes& out,
-                          SurfaceMessages& messages) {
+meshutil::Status PrepareGroupMeshes(std::span<const HostMeshRecord> records,
+                                    const SurfaceOptions& options, float modelRadius,
+                                    Device* device, PreparedMeshes& out,
+                                    SurfaceMessages& messages) {
     static constexpr StepMessages kTexts{
         "CreateSurFile: Failed to create mesh", "Could not create adjacency buffer",
         "CreateSurFile:\nCould not generate adjacency information"};
@@ -260,8 +263,8 @@ Status PrepareGroupMeshes(std::span<const HostMeshRecord> records, const Surface
                       messages);
 }
 
-Status MeasureWholeModel(std::span<const HostMeshRecord> records, Device* device, Sphere& out,
-                         SurfaceMessages& messages) {
+meshutil::Status MeasureWholeModel(std::span<const HostMeshRecord> records, Device* device,
+                                   Sphere& out, SurfaceMessages& messages) {
     static constexpr StepMessages kTexts{"Could not create mesh",
                                          "Could not create adjacency buffer",
                                          "Could not generate adjacency information"};
@@ -286,7 +289,7 @@ Status MeasureWholeModel(std::span<const HostMeshRecord> records, Device* device
     const TriMesh& mesh = *build.mesh;
     float centre[3];
     float radius = 0;
-    const Status status =
+    const meshutil::Status status =
         ComputeBoundingSphere(mesh.VertexBytes(), mesh.GetVertexCount(),
                               VertexFormatSize(mesh.GetVertexFormat()), centre, &radius);
     if (status != STATUS_OK) {

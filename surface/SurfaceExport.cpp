@@ -32,6 +32,10 @@ bool MeasuresFinite(const SurfacePart& part) {
                        [](const SurfaceVertex& v) { return IsFinite(v.position); });
 }
 
+Status Refuse(std::string message) {
+    return Status::Failure(Fault::Refused, std::move(message));
+}
+
 // The mesh reaching farthest from the origin: its size is what overflowed.
 const std::string& FarthestMesh(std::span<const HostMeshRecord> records) {
     const HostMeshRecord* farthest = &records.front();
@@ -73,33 +77,29 @@ SurfaceOptions SurfaceOptionsFromWords(const SettingsWords& words, CollisionKind
     return options;
 }
 
-SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
-                                  meshutil::Device* device) {
-    SurfaceExportResult result;
-    HostModel host;
-    if (auto refusal = ReadHostModel(model, options, host)) {
-        result.messages.push_back(std::move(*refusal));
-        return result;
+Result<std::vector<uint8_t>> ExportSurface(msModel* model, const SurfaceOptions& options,
+                                           meshutil::Device* device, SurfaceMessages& warnings) {
+    Result<HostModel> read = ReadHostModel(model, options);
+    if (!read) {
+        return read.GetStatus();
     }
+    const HostModel& host = *read;
 
     SurfaceModel whole;
     whole.box = host.box;
-    if (MeasureWholeModel(host.records, device, whole.sphere, result.messages) !=
-        meshutil::STATUS_OK) {
-        result.messages.push_back({"Failed to calculate bounding sphere"});
-        return result;
+    if (MeasureWholeModel(host.records, device, whole.sphere, warnings) != meshutil::STATUS_OK) {
+        return Refuse("Failed to calculate bounding sphere");
     }
 
     PreparedMeshes meshes;
     const meshutil::Status prepared =
         SurfaceGroupCount(options) == 1
             ? PrepareSingleGroupMeshes(host.records, options, whole.sphere.radius, device, meshes,
-                                       result.messages)
+                                       warnings)
             : PrepareGroupMeshes(host.records, options, whole.sphere.radius, device, meshes,
-                                 result.messages);
+                                 warnings);
     if (prepared != meshutil::STATUS_OK) {
-        result.messages.push_back({"Could not generate D3DMeshes  - exiting"});
-        return result;
+        return Refuse("Could not generate D3DMeshes  - exiting");
     }
 
     std::vector<SurfaceBox> boxes;
@@ -121,7 +121,7 @@ SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
         for (const std::string& name : open) {
             names += (names.empty() ? "" : ", ") + name;
         }
-        result.messages.push_back(
+        warnings.push_back(
             {FormatMessage("These groups do not make closed collision hulls: %s", names.c_str()),
              "Warning", true});
     }
@@ -129,17 +129,21 @@ SurfaceExportResult ExportSurface(msModel* model, const SurfaceOptions& options,
     for (SurfacePart& part : parts) {
         // Refused as the model exporter refuses it, where the overflow shows.
         if (!MeasuresFinite(part)) {
-            result.messages.push_back(NotFiniteMessage(FarthestMesh(host.records)));
-            return result;
+            return Refuse(NotFiniteMessage(FarthestMesh(host.records)).text);
         }
-        if (auto refusal = part.Finish()) {
-            result.messages.push_back(std::move(*refusal));
-            return result;
+        if (Status finished = part.Finish(); !finished) {
+            return finished;
         }
     }
-    result.bytes = WriteSurfaceFile(parts);
-    result.ok = true;
-    return result;
+    return WriteSurfaceFile(parts);
+}
+
+SurfaceMessages SurfaceExportMessages(const Result<std::vector<uint8_t>>& result,
+                                      SurfaceMessages warnings) {
+    if (!result) {
+        warnings.push_back({result.Reason()});
+    }
+    return warnings;
 }
 
 }  // namespace kx

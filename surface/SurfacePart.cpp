@@ -11,6 +11,10 @@ namespace kx {
 
 namespace {
 
+Status Refuse(std::string message) {
+    return Status::Failure(Fault::Refused, std::move(message));
+}
+
 void Tag(ByteWriter& out, const char (&tag)[5]) {
     out.Bytes(tag, 4);
 }
@@ -602,30 +606,30 @@ uint32_t SurfacePart::ChunkCount() const {
     return (fixed ? 1u : 0u) + 2u + (hardpointListPresent ? 1u : 0u);
 }
 
-std::optional<SurfaceMessage> SurfacePart::Finish() {
+Status SurfacePart::Finish() {
     if (vertices_.size() > kMaxPartVertices) {
-        return SurfaceMessage{
+        return Refuse(
             FormatMessage("Part 0x%08X has %d vertices; a surface part holds at most 65535", id,
-                          static_cast<int>(vertices_.size()))};
+                          static_cast<int>(vertices_.size())));
     }
     for (const SurfaceHull& hull : hulls_) {
         if (hull.overflowed) {
-            return SurfaceMessage{FormatMessage(
+            return Refuse(FormatMessage(
                 "Part 0x%08X has a %s hull of more than 4096 triangles; a surface hull holds "
                 "at most 4096",
-                id, hull.type == kHullWrap ? "wrap" : "closed")};
+                id, hull.type == kHullWrap ? "wrap" : "closed"));
         }
         if (hull.triangles.size() > kMaxHullTriangles) {
-            return SurfaceMessage{FormatMessage(
+            return Refuse(FormatMessage(
                 "Part 0x%08X has a hull of %d triangles; a surface hull holds at most 4096", id,
-                static_cast<int>(hull.triangles.size()))};
+                static_cast<int>(hull.triangles.size())));
         }
     }
     const Layout layout = MeasureLayout(*this, hulls_, nodes_.size());
     if (layout.SurfaceSize() > kMaxSurfaceSize) {
-        return SurfaceMessage{FormatMessage(
+        return Refuse(FormatMessage(
             "Part 0x%08X has a surface of %llu bytes; a surface part holds at most 16777215", id,
-            static_cast<unsigned long long>(layout.SurfaceSize()))};
+            static_cast<unsigned long long>(layout.SurfaceSize())));
     }
     for (SurfaceHull& hull : hulls_) {
         if (!hull.linked) {
@@ -637,7 +641,7 @@ std::optional<SurfaceMessage> SurfacePart::Finish() {
         nodes_ = LayOutNodeTree(nodes_);
         treeLaidOut_ = true;
     }
-    return std::nullopt;
+    return Status::Success();
 }
 
 void SurfacePart::Write(ByteWriter& out) const {

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "base/Result.h"
 #include "container/ByteWriter.h"
 #include "surface/SurfaceTypes.h"
 
@@ -105,9 +106,10 @@ class SurfacePart {
     // "!fxd", "exts", "surf" and "hpid" when present.
     uint32_t ChunkCount() const;
 
-    // Refuses a part whose numbers do not fit their fields; otherwise links
-    // the hulls not linked yet. Nothing is written for a refused part.
-    std::optional<SurfaceMessage> Finish();
+    // Refuses a part whose numbers do not fit their fields (Refused, with
+    // the message for the person); otherwise links the hulls not linked yet.
+    // Nothing is written for a refused part.
+    Status Finish();
     // The record's bytes; only after Finish succeeded.
     void Write(ByteWriter& out) const;
 

@@ -109,8 +109,8 @@ TEST(Cli, TreeAndInfoEscapeControlCharacters) {
     msMaterial_SetAlphaTexture(material, "a\t.tga");
     msMesh_SetName(msModel_GetMeshAt(model, msModel_AddMesh(model)), "g\nroup");
     TempFile ms3d("escape.ms3d");
-    std::string error;
-    ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model, error)) << error;
+    const Status written = WriteMs3dModel(ms3d.path(), model);
+    ASSERT_TRUE(written.Ok()) << written.Reason();
     kxModel_Free(model);
     r = Kaltrix({"info", ms3d.path()});
     EXPECT_EQ(r.rc, 0) << r.err;
@@ -224,8 +224,8 @@ TEST(Cli, InfoDescribesAModelFile) {
     msTriangle_SetVertexIndices(msMesh_GetTriangleAt(hull, msMesh_AddTriangle(hull)), corners);
     msMesh_SetName(msModel_GetMeshAt(model, msModel_AddMesh(model)), "Hp_Fixed_HpEngine01");
     TempFile file("info.ms3d");
-    std::string error;
-    ASSERT_TRUE(WriteMs3dModel(file.path(), model, error)) << error;
+    const Status written = WriteMs3dModel(file.path(), model);
+    ASSERT_TRUE(written.Ok()) << written.Reason();
     kxModel_Free(model);
 
     auto r = Kaltrix({"info", file.path()});

@@ -20,8 +20,8 @@ class ShipFile {
         const int steel = model.Material("Steel");
         model.Block("hull", {0, 0, 0}, {1, 1, 1}, steel);
         model.Block("wing", {2, 0, 0}, {3, 1, 1}, steel);
-        std::string error;
-        EXPECT_TRUE(WriteMs3dModel(file_.path(), model.m, error)) << error;
+        const Status written = WriteMs3dModel(file_.path(), model.m);
+        EXPECT_TRUE(written.Ok()) << written.Reason();
     }
     const std::string& path() const { return file_.path(); }
 

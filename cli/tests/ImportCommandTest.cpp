@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 
+#include "base/Text.h"
 #include "cli/tests/CliRun.h"
 #include "container/ByteReader.h"
 #include "container/FileIo.h"
@@ -35,8 +35,8 @@ class ExportedShip {
         model.Block("wing", {2, 0, 0}, {3, 1, 1}, steel);
         model.Marker("Hp_Fixed_HpGun01", 2.5f, 0.5f, 0.5f);
         model.Marker("Hp_Fixed_DpConnect", 0.5f, 0.5f, 0.5f);
-        std::string error;
-        EXPECT_TRUE(WriteMs3dModel(source_, model.m, error)) << error;
+        const Status written = WriteMs3dModel(source_, model.m);
+        EXPECT_TRUE(written.Ok()) << written.Reason();
         auto r = Kaltrix({"export", source_, "-o", cmp_, "--groups", "1,1"});
         EXPECT_EQ(r.rc, 0) << r.err;
     }
@@ -70,9 +70,7 @@ struct ReadBack {
 
 // The ship's material id as the texture list shows it.
 std::string SteelId() {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%x", NameHash("Steel"));
-    return hex;
+    return Hex(NameHash("Steel"), 1, HexCase::Lower);
 }
 
 TEST(ImportCommand, AnExportedShipComesBack) {
@@ -186,8 +184,8 @@ TEST(ImportCommand, AKeptModelIsClearedUnlessToldNot) {
     {
         test::TestModel model;
         model.Block("mine", {0, 0, 0}, {1, 1, 1}, model.Material("Wood"));
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(kept.path(), model.m, error));
+        const Status written = WriteMs3dModel(kept.path(), model.m);
+        ASSERT_TRUE(written.Ok()) << written.Reason();
     }
     std::vector<uint8_t> before;
     ASSERT_TRUE(ReadWholeFile(kept.path(), before));

@@ -31,8 +31,8 @@ TEST(OutputLinks, ALinkToAnotherKindOfFileIsRefusedAndBothAreKept) {
         test::TestModel m;
         const int steel = m.Material("Steel");
         m.Block("hull", {0, 0, 0}, {1, 1, 1}, steel);
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(ship, m.m, error)) << error;
+        const Status written = WriteMs3dModel(ship, m.m);
+        ASSERT_TRUE(written.Ok()) << written.Reason();
     }
     ASSERT_EQ(Kaltrix({"export", ship, "-o", model}).rc, 0);
     const std::string notes = dir.File("notes.txt");

@@ -44,8 +44,8 @@ class ShipFile {
         Octahedron(model.get(), "hull", {0, 0, 0}, 3);
         Octahedron(model.get(), "wing", {6, 0, 0}, 2);
         Octahedron(model.get(), "HpWeapon01", {6, 1, 0}, 0.1f);
-        std::string error;
-        EXPECT_TRUE(WriteMs3dModel(file_.path(), model.get(), error)) << error;
+        const Status written = WriteMs3dModel(file_.path(), model.get());
+        EXPECT_TRUE(written.Ok()) << written.Reason();
     }
     const std::string& path() const { return file_.path(); }
 
@@ -77,11 +77,12 @@ TEST(SurCommand, WritesWhatTheExportComputesAndInfoReadsIt) {
     words[settings_word::kQuantity0] = 1;
     words[settings_word::kQuantity0 + 1] = 2;
     int owner = 0;  // the mesh utilities keep only the owner's address
-    const SurfaceExportResult want = ExportSurface(
+    SurfaceMessages warnings;
+    const Result<std::vector<uint8_t>> want = ExportSurface(
         model.get(), SurfaceOptionsFromWords(words, CollisionKind::ShrinkWrapped, 750, false),
-        reinterpret_cast<meshutil::Device*>(&owner));
-    ASSERT_TRUE(want.ok);
-    EXPECT_EQ(ReadAll(out.path()), want.bytes);
+        reinterpret_cast<meshutil::Device*>(&owner), warnings);
+    ASSERT_TRUE(want.Ok()) << want.Reason();
+    EXPECT_EQ(ReadAll(out.path()), *want);
 
     auto info = Kaltrix({"info", out.path()});
     ASSERT_EQ(info.rc, 0) << info.err;
@@ -89,7 +90,7 @@ TEST(SurCommand, WritesWhatTheExportComputesAndInfoReadsIt) {
     EXPECT_NE(info.out.find("\n  hardpoints=1\t0x"), std::string::npos) << info.out;
 
     // Cut short, the file is refused with its first fault.
-    std::vector<uint8_t> bytes = want.bytes;
+    std::vector<uint8_t> bytes = *want;
     bytes.resize(bytes.size() - 7);
     TempFile damaged("sur_damaged.sur");
     ASSERT_TRUE(WriteWholeFile(damaged.path(), bytes));
@@ -130,8 +131,8 @@ TEST(SurCommand, InfoPassesEveryFileWrittenForOneToEighteenGroups) {
                 Octahedron(model.get(), ("HpWeapon" + std::to_string(g)).c_str(), {x, 1, 0}, 0.1f);
             }
         }
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model.get(), error)) << error;
+        const Status written = WriteMs3dModel(ms3d.path(), model.get());
+        ASSERT_TRUE(written.Ok()) << written.Reason();
         for (int groups = 1; groups <= 18; ++groups) {
             std::string quantities;
             for (int g = 0; g < groups; ++g) {
@@ -161,8 +162,8 @@ TEST(SurCommand, MeasuresThatOverflowAreRefused) {
         std::unique_ptr<msModel, void (*)(msModel*)> model(kxModel_Create(), kxModel_Free);
         Octahedron(model.get(), "wing", {0, 0, 0}, 2);
         Octahedron(model.get(), "hull", {0, 0, 0}, 3e38f);
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(in.path(), model.get(), error)) << error;
+        const Status written = WriteMs3dModel(in.path(), model.get());
+        ASSERT_TRUE(written.Ok()) << written.Reason();
     }
     for (std::vector<std::string> options :
          {std::vector<std::string>{}, {"--wrap"}, {"--groups", "1,1"}}) {
@@ -187,8 +188,8 @@ TEST(SurCommand, ClosedHullsOptionClosesWhatTheWarningNames) {
     Octahedron(model.get(), "wing", {8, 0, 0}, 2);
     Octahedron(model.get(), "tail", {0, 0, 8}, 2);
     Octahedron(model.get(), "HpWeapon01", {8, 1, 0}, 0.1f);
-    std::string error;
-    ASSERT_TRUE(WriteMs3dModel(ms3d.path(), model.get(), error)) << error;
+    const Status written = WriteMs3dModel(ms3d.path(), model.get());
+    ASSERT_TRUE(written.Ok()) << written.Reason();
 
     auto open = Kaltrix({"sur", ms3d.path(), "-o", out.path(), "--groups", "2,2"});
     ASSERT_EQ(open.rc, 0) << open.err;

@@ -244,14 +244,15 @@ TEST(MeshPartition, EachPartsRangeReadsBackItsOwnMeshes) {
 
 TEST(MeshPartition, AModelTooLargeForOneBlockIsRefused) {
     std::vector<ExportMesh> meshes = {Mesh("a", 65535)};
-    EXPECT_FALSE(BlockTooLargeMessage(meshes));  // 21845 triangles, at the limit
-    meshes.push_back(Mesh("HpBig", 70000));      // hardpoints hold no geometry
-    EXPECT_FALSE(BlockTooLargeMessage(meshes));
+    EXPECT_TRUE(CheckBlockFits(meshes).Ok());  // 21845 triangles, at the limit
+    meshes.push_back(Mesh("HpBig", 70000));    // hardpoints hold no geometry
+    EXPECT_TRUE(CheckBlockFits(meshes).Ok());
     meshes.push_back(Mesh("b", 1));  // no triangles: left out, so no geometry either
-    EXPECT_FALSE(BlockTooLargeMessage(meshes));
+    EXPECT_TRUE(CheckBlockFits(meshes).Ok());
     meshes[0] = Mesh("a", 65534);
     meshes.push_back(Mesh("c", 3));
-    EXPECT_EQ(BlockTooLargeMessage(meshes).value_or(""),
+    EXPECT_EQ(CheckBlockFits(meshes).GetFault(), Fault::Refused);
+    EXPECT_EQ(CheckBlockFits(meshes).Reason(),
               "The model is too large for one mesh data block (65537 vertices, 21845 "
               "triangles; at most 65535 vertices and 21845 triangles)");
     std::vector<uint8_t> bytes;
@@ -259,7 +260,7 @@ TEST(MeshPartition, AModelTooLargeForOneBlockIsRefused) {
     EXPECT_TRUE(bytes.empty());
 
     std::vector<ExportMesh> triangles = {Mesh("a", 3 * 21846)};
-    EXPECT_NE(BlockTooLargeMessage(triangles).value_or("").find("(65538 vertices, 21846 "),
+    EXPECT_NE(CheckBlockFits(triangles).Reason().find("(65538 vertices, 21846 "),
               std::string::npos);
 }
 

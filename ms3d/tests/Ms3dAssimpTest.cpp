@@ -44,8 +44,8 @@ TEST(Ms3dAssimp, CountsGroupsAndTrianglesAsWritten) {
     test::TempFile file("assimp.ms3d");
     const std::string& path = file.path();
     for (const auto& model : models) {
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(path, model.get(), error)) << error;
+        const Status written = WriteMs3dModel(path, model.get());
+        ASSERT_TRUE(written.Ok()) << written.Reason();
         long triangles = 0;
         for (int i = 0; i < msModel_GetMeshCount(model.get()); ++i) {
             triangles += msMesh_GetTriangleCount(msModel_GetMeshAt(model.get(), i));

@@ -74,8 +74,8 @@ TEST(Ms3dRead, VerticesAreDistinctFileVertexAndTexCoordsInFileOrder) {
     Parsed p = Parse(Tiny().bytes);
     ASSERT_TRUE(p.ok) << p.error;
     auto model = test::NewModel();
-    std::string error;
-    ASSERT_TRUE(BuildModel(p.file, model.get(), error)) << error;
+    const Status built = BuildModel(p.file, model.get());
+    ASSERT_TRUE(built.Ok()) << built.Reason();
     ASSERT_EQ(msModel_GetMeshCount(model.get()), 2);
 
     msMesh* a = msModel_GetMeshAt(model.get(), 0);
@@ -129,8 +129,7 @@ TEST(Ms3dRead, MaterialsAreAppendedAfterTheModelsOwn) {
     Parsed p = Parse(Tiny().bytes);
     ASSERT_TRUE(p.ok);
     auto model = test::CubeModel();
-    std::string error;
-    ASSERT_TRUE(BuildModel(p.file, model.get(), error));
+    ASSERT_TRUE(BuildModel(p.file, model.get()).Ok());
     EXPECT_EQ(msModel_GetMaterialCount(model.get()), 2);
     EXPECT_EQ(msMesh_GetMaterialIndex(msModel_GetMeshAt(model.get(), 2)), 1);
 }

@@ -16,18 +16,19 @@ namespace {
 using test::ModelPtr;
 
 std::vector<uint8_t> Write(msModel* model) {
-    Ms3dFile file;
-    std::string error;
-    EXPECT_TRUE(FileFromModel(model, file, error)) << error;
-    return SerializeMs3d(file);
+    const Result<Ms3dFile> file = FileFromModel(model);
+    EXPECT_TRUE(file.Ok()) << file.Reason();
+    return file ? SerializeMs3d(*file) : std::vector<uint8_t>{};
 }
 
 ModelPtr Read(const std::vector<uint8_t>& bytes) {
     ModelPtr model = test::NewModel();
     auto file = ParseMs3d(bytes);
     EXPECT_TRUE(file.Ok()) << file.Reason();
-    std::string error;
-    EXPECT_TRUE(file.Ok() && BuildModel(*file, model.get(), error)) << error;
+    if (file) {
+        const Status built = BuildModel(*file, model.get());
+        EXPECT_TRUE(built.Ok()) << built.Reason();
+    }
     return model;
 }
 
@@ -90,8 +91,8 @@ using test::TempFile;
 TEST(Ms3dWrite, ThroughAFileOnDisk) {
     ModelPtr model = test::MixedModel();
     TempFile path("mixed.ms3d");
-    std::string error;
-    ASSERT_TRUE(WriteMs3dModel(path.path(), model.get(), error)) << error;
+    const Status written = WriteMs3dModel(path.path(), model.get());
+    ASSERT_TRUE(written.Ok()) << written.Reason();
     ModelPtr back = test::NewModel();
     auto skipped = ReadMs3dModel(path.path(), back.get());
     ASSERT_TRUE(skipped.Ok()) << skipped.Reason();
@@ -101,10 +102,10 @@ TEST(Ms3dWrite, ThroughAFileOnDisk) {
 }
 
 TEST(Ms3dWrite, RefusesWhatAFileCannotHold) {
-    Ms3dFile file;
-    std::string error;
-    auto refused = [&](msModel* model) {
-        return FileFromModel(model, file, error) ? std::string("written") : error;
+    auto refused = [](msModel* model) {
+        const Result<Ms3dFile> file = FileFromModel(model);
+        return file ? std::string("written")
+                    : (file.GetFault() == Fault::Refused ? "" : "not Refused: ") + file.Reason();
     };
 
     ModelPtr model = test::CubeModel();

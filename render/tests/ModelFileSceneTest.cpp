@@ -19,8 +19,8 @@ TEST(ModelFileScene, SeesTheModelAsTheExporterWritesIt) {
         model.Marker("Hp_Fixed_HpWeapon01", 4, 1, 1);
         model.Marker("Hp_Revolute_HpTurret01", 0, 2, 0);
         model.Marker("HpDecal", 1, 1, 1);  // read by nobody: not a hardpoint
-        std::string error;
-        ASSERT_TRUE(WriteMs3dModel(path, model.m, error)) << error;
+        const Status written = WriteMs3dModel(path, model.m);
+        ASSERT_TRUE(written.Ok()) << written.Reason();
     }
     auto scene = LoadModelFileScene(path);
     ASSERT_TRUE(scene.Ok()) << scene.Reason();

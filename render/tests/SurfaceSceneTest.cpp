@@ -51,10 +51,12 @@ class SurfaceFile {
         options.floatScale = 1.0f;
         options.orientation = 1;
         static int owner;
-        auto result = ExportSurface(model, options, reinterpret_cast<meshutil::Device*>(&owner));
+        SurfaceMessages warnings;
+        auto result =
+            ExportSurface(model, options, reinterpret_cast<meshutil::Device*>(&owner), warnings);
         kxModel_Free(model);
-        EXPECT_TRUE(result.ok);
-        EXPECT_TRUE(WriteWholeFile(file_.path(), result.bytes));
+        EXPECT_TRUE(result.Ok()) << result.Reason();
+        EXPECT_TRUE(result && WriteWholeFile(file_.path(), *result));
     }
     const std::string& path() const { return file_.path(); }
 

@@ -101,13 +101,14 @@ TEST_F(BrasketRun, WritesWhatTheExportComputesForTheChosenOptions) {
     words[settings_word::kGroupCount] = 2;
     words[settings_word::kQuantity0] = 1;
     words[settings_word::kQuantity0 + 1] = 2;
-    const SurfaceExportResult want = ExportSurface(
+    SurfaceMessages warnings;
+    const Result<std::vector<uint8_t>> want = ExportSurface(
         same.get(), SurfaceOptionsFromWords(words, CollisionKind::ShrinkWrapped, 350, false),
-        test::TestDevice());
-    ASSERT_TRUE(want.ok);
+        test::TestDevice(), warnings);
+    ASSERT_TRUE(want.Ok()) << want.Reason();
     std::vector<uint8_t> written;
     ASSERT_TRUE(ReadWholeFile(target, written));
-    EXPECT_EQ(written, want.bytes);
+    EXPECT_EQ(written, *want);
 }
 
 TEST_F(BrasketRun, RefusalsReachThePersonAndNoFileIsWritten) {

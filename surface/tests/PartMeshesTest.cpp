@@ -8,9 +8,9 @@ namespace kx::test {
 namespace {
 
 HostModel Read(const TestModel& model) {
-    HostModel host;
-    EXPECT_FALSE(ReadHostModel(model.get(), PlainOptions(), host));
-    return host;
+    Result<HostModel> host = ReadHostModel(model.get(), PlainOptions());
+    EXPECT_TRUE(host.Ok()) << host.Reason();
+    return host ? std::move(*host) : HostModel{};
 }
 
 TEST(ReductionTarget, FollowsTheTableDownToTwelveFaces) {

@@ -21,7 +21,11 @@ std::vector<uint8_t> TetraFile() {
                {{1, 2, 0}, {2, 1, 3}, {1, 0, 3}, {0, 2, 3}});
     SurfaceOptions options = PlainOptions();
     options.collisionKind = CollisionKind::ShrinkWrapped;
-    return ExportSurface(model.get(), options, TestDevice()).bytes;
+    SurfaceMessages warnings;
+    Result<std::vector<uint8_t>> bytes =
+        ExportSurface(model.get(), options, TestDevice(), warnings);
+    EXPECT_TRUE(bytes.Ok()) << bytes.Reason();
+    return bytes ? std::move(*bytes) : std::vector<uint8_t>{};
 }
 
 void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
@@ -121,7 +125,10 @@ TEST(ReadSurFile, EveryCutShortFileIsRefusedUnlessItEndsBetweenParts) {
     SurfaceOptions options = PlainOptions();
     options.groupCount = 2;
     options.quantities = {1, 2};
-    const auto bytes = ExportSurface(model.get(), options, TestDevice()).bytes;
+    SurfaceMessages warnings;
+    const auto exported = ExportSurface(model.get(), options, TestDevice(), warnings);
+    ASSERT_TRUE(exported.Ok()) << exported.Reason();
+    const std::vector<uint8_t>& bytes = *exported;
     const auto whole = ReadSurFile(bytes);
     ASSERT_TRUE(whole.Ok()) << whole.Reason();
     const size_t between = whole->parts[1].fileOffset;
@@ -221,16 +228,17 @@ TEST(ReadSurFile, PassesEveryFileOfGeneratedModels) {
                     options.quantities[g] = 1;
                 }
                 options.floatScale = 2.0f;
-                const SurfaceExportResult result =
-                    ExportSurface(model.get(), options, TestDevice());
+                SurfaceMessages warnings;
+                const Result<std::vector<uint8_t>> result =
+                    ExportSurface(model.get(), options, TestDevice(), warnings);
                 const std::string run =
                     std::to_string(groups) + " groups" + (hardpoints ? ", hardpoints" : "") +
                     (kind == CollisionKind::ShieldBubble ? ", shield" : ", wrap");
-                ASSERT_TRUE(result.ok) << run;
-                const auto file = ReadSurFile(result.bytes);
+                ASSERT_TRUE(result.Ok()) << run;
+                const auto file = ReadSurFile(*result);
                 ASSERT_TRUE(file.Ok()) << run << ": " << file.Reason();
                 ASSERT_EQ(file->parts.size(), static_cast<size_t>(groups)) << run;
-                EXPECT_EQ(ReaderFaults(result.bytes, false), std::vector<std::string>{}) << run;
+                EXPECT_EQ(ReaderFaults(*result, false), std::vector<std::string>{}) << run;
                 for (const SurPart& part : file->parts) {
                     const Status checked = CheckSurPartForReaders(part);
                     EXPECT_TRUE(checked.Ok()) << run << ": " << checked.Reason();

@@ -37,8 +37,27 @@ void TetraTriangles(Le& w, bool wrap) {
     }
 }
 
-SurfaceExportResult Export(const TestModel& model, const SurfaceOptions& options) {
-    return ExportSurface(model.get(), options, TestDevice());
+// An export as a person meets it: the bytes to write, and every message in
+// the order shown (the refusal last).
+struct Exported {
+    bool ok = false;
+    std::vector<uint8_t> bytes;
+    SurfaceMessages messages;
+    Fault fault = Fault::None;
+};
+
+Exported Export(const TestModel& model, const SurfaceOptions& options) {
+    SurfaceMessages warnings;
+    Result<std::vector<uint8_t>> bytes =
+        ExportSurface(model.get(), options, TestDevice(), warnings);
+    Exported out;
+    out.ok = bytes.Ok();
+    out.fault = bytes.GetFault();
+    out.messages = SurfaceExportMessages(bytes, std::move(warnings));
+    if (bytes) {
+        out.bytes = std::move(*bytes);
+    }
+    return out;
 }
 
 TEST(ExportSurface, WritesASingleGroupShrinkWrappedTetrahedronByteForByte) {
@@ -47,7 +66,7 @@ TEST(ExportSurface, WritesASingleGroupShrinkWrappedTetrahedronByteForByte) {
     SurfaceOptions options = PlainOptions();
     options.collisionKind = CollisionKind::ShrinkWrapped;
     options.shipMass = 64;  // box 4 x 4 x 2: density 2
-    const SurfaceExportResult result = Export(model, options);
+    const Exported result = Export(model, options);
     ASSERT_TRUE(result.ok);
     EXPECT_TRUE(result.messages.empty());
 
@@ -110,7 +129,7 @@ TEST(ExportSurface, SingleGroupWithAHardpointHasTheGamesSectionLayout) {
     model.Marker("HpWeapon01", {0, 0, 0});  // its shape lies well inside
     SurfaceOptions options = PlainOptions();
     options.collisionKind = CollisionKind::ShrinkWrapped;
-    const SurfaceExportResult result = Export(model, options);
+    const Exported result = Export(model, options);
     ASSERT_TRUE(result.ok);
     const std::vector<uint8_t>& b = result.bytes;
     // Record at 8: id, chunk count, "!fxd", "exts" and box, "surf" and size,
@@ -170,7 +189,7 @@ TEST(ExportSurface, WritesAFurtherGroupWithoutHardpointsAsOneHullAndOneNode) {
     options.quantities[0] = 1;
     options.quantities[1] = 1;
     options.shipMass = 64;
-    const SurfaceExportResult result = Export(model, options);
+    const Exported result = Export(model, options);
     ASSERT_TRUE(result.ok);
     const auto file = ReadSurFile(result.bytes);
     ASSERT_TRUE(file.Ok()) << file.Reason();
@@ -223,7 +242,7 @@ TEST(ExportSurface, ShieldBubbleWrapsTheRootInACopyOfTheShieldHull) {
     options.groupCount = 2;
     options.quantities[0] = 1;
     options.quantities[1] = 2;
-    const SurfaceExportResult result = Export(model, options);
+    const Exported result = Export(model, options);
     ASSERT_TRUE(result.ok);
     const auto file = ReadSurFile(result.bytes);
     ASSERT_TRUE(file.Ok()) << file.Reason();
@@ -259,9 +278,10 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         TestModel markers;
         markers.Marker("HpWeapon01", {0, 0, 0});
         markers.Mesh("IxHidden", kTetra, kTetraFaces);
-        const SurfaceExportResult result = Export(markers, PlainOptions());
+        const Exported result = Export(markers, PlainOptions());
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.bytes.empty());
+        EXPECT_EQ(result.fault, Fault::Refused);
         EXPECT_EQ(result.messages, (SurfaceMessages{{"Could not create mesh"},
                                                     {"Failed to calculate bounding sphere"}}));
     }
@@ -269,7 +289,7 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         TestModel broken;
         broken.Mesh("hull", {{0, 0, 0}, {1, 0, std::numeric_limits<float>::quiet_NaN()}, {0, 1, 0}},
                     {{0, 1, 2}});
-        const SurfaceExportResult result = Export(broken, PlainOptions());
+        const Exported result = Export(broken, PlainOptions());
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.messages,
                   (SurfaceMessages{{"Mesh hull has a position, normal or texture coordinate that "
@@ -286,7 +306,7 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
     {
         TestModel pointing;
         pointing.Mesh("hull", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}});
-        const SurfaceExportResult result = Export(pointing, PlainOptions());
+        const Exported result = Export(pointing, PlainOptions());
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.messages.back().text,
                   "Mesh hull has a triangle whose vertex index lies outside the mesh.");
@@ -299,7 +319,7 @@ TEST(ExportSurface, RefusesWhatItCannotExport) {
         SurfaceOptions options = PlainOptions();
         options.groupCount = 2;
         options.quantities = {1, 1};
-        const SurfaceExportResult result = Export(empty, options);
+        const Exported result = Export(empty, options);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.messages, (SurfaceMessages{{"CreateSurFile: Failed to create mesh"},
                                                     {"Could not generate D3DMeshes  - exiting"}}));
@@ -326,7 +346,7 @@ TEST(ExportSurface, NamesTheGroupsThatDoNotCloseOrClosesEveryHull) {
             options.closedHulls = closed;
             options.groupCount = groups;
             options.quantities = {1, 1, 3};
-            const SurfaceExportResult result = Export(model, options);
+            const Exported result = Export(model, options);
             const std::string run = std::to_string(groups) + (closed ? " closed" : "");
             ASSERT_TRUE(result.ok) << run;
             // Apart in one group only where the pods share one.
@@ -391,7 +411,7 @@ TEST(ExportSurface, ScalesByTheReciprocalAndOrientsUpsideDown) {
     options.integerScale = 3;
     options.orientation = 0;
     options.collisionKind = CollisionKind::ShrinkWrapped;
-    const SurfaceExportResult result = Export(model, options);
+    const Exported result = Export(model, options);
     ASSERT_TRUE(result.ok);
     const auto file = ReadSurFile(result.bytes);
     ASSERT_TRUE(file.Ok()) << file.Reason();

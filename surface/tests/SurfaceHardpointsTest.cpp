@@ -73,8 +73,9 @@ TEST(CollectHardpoints, GoesToTheFirstFurtherPartThatHoldsItElseTheFirst) {
     model.Marker("HpWeapon01", {5.25f, 0, 0}, 0.01f);
     model.Marker("HpCM01", {20, 0, 0});
     model.Marker("HpMine01", {5, 0, 0});
-    HostModel host;
-    ASSERT_FALSE(ReadHostModel(model.get(), PlainOptions(), host));
+    Result<HostModel> read = ReadHostModel(model.get(), PlainOptions());
+    ASSERT_TRUE(read.Ok()) << read.Reason();
+    const HostModel& host = *read;
     SurfaceBox first, second, third;
     first.Extend(Vec3{-1, -1, -1});
     first.Extend(Vec3{1, 1, 1});

@@ -195,7 +195,7 @@ TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
     part.AppendHullNode(node, hull);
     part.hardpointListPresent = true;
     part.hardpointIds = {0x22};
-    ASSERT_FALSE(part.Finish());
+    ASSERT_TRUE(part.Finish().Ok());
 
     Le want;
     want.u32(0xAABBCCDD);
@@ -272,7 +272,7 @@ TEST(SurfacePart, LaysTheNodesOutAsABinaryTreeWithTheRootFirst) {
     const uint32_t wrap = part.AddHull(kHullWrap, 0);
     part.InsertRootNode(at(4, 20, 40), wrap);
     EXPECT_EQ(part.ChunkCount(), 3u);  // no "hpid": three chunks
-    ASSERT_FALSE(part.Finish());
+    ASSERT_TRUE(part.Finish().Ok());
 
     // root(hull 10, added(group 20(21, 22), 31)), in walk order.
     const auto& nodes = part.Nodes();
@@ -306,22 +306,22 @@ TEST(SurfacePart, RefusesNumbersItsFieldsCannotHold) {
     for (uint32_t v = 0; v <= kMaxPartVertices; ++v) {
         wide.AddVertex({}, 0);
     }
-    const auto vertices = wide.Finish();
-    ASSERT_TRUE(vertices);
-    EXPECT_EQ(vertices->text,
+    const Status vertices = wide.Finish();
+    ASSERT_FALSE(vertices.Ok());
+    EXPECT_EQ(vertices.GetFault(), Fault::Refused);
+    EXPECT_EQ(vertices.Reason(),
               "Part 0x1234ABCD has 65536 vertices; a surface part holds at most 65535");
-    EXPECT_EQ(vertices->caption, "Error");
 
     SurfacePart large;
     large.id = 0x12;
     const uint32_t hull = large.AddHull(kHullOrdinary, 0);
     large.AddVertex({}, 0);
     large.Hull(hull).triangles.resize(kMaxHullTriangles);
-    EXPECT_FALSE(large.Finish());
+    EXPECT_TRUE(large.Finish().Ok());
     large.Hull(hull).triangles.resize(kMaxHullTriangles + 1);
-    const auto triangles = large.Finish();
-    ASSERT_TRUE(triangles);
-    EXPECT_EQ(triangles->text,
+    const Status triangles = large.Finish();
+    ASSERT_FALSE(triangles.Ok());
+    EXPECT_EQ(triangles.Reason(),
               "Part 0x00000012 has a hull of 4097 triangles; a surface hull holds at most 4096");
 }
 

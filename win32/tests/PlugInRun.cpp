@@ -87,16 +87,15 @@ int main(int argc, char** argv) {
     bool scripted = robot.Finish(120000);
     DestroyPlugIn(plugIn);
     FreeLibrary(library);
-    std::string error;
-    bool saved = save.empty() || kx::WriteMs3dModel(save, model, error);
+    const kx::Status saved = save.empty() ? kx::Status::Success() : kx::WriteMs3dModel(save, model);
     kxModel_Free(model);
     if (!saved) {
-        std::printf("FAIL %s\n", error.c_str());
+        std::printf("FAIL %s\n", saved.Reason().c_str());
     }
 
     std::printf("Execute gave %d\n", result);
     if (result != expected) {
         std::printf("FAIL expected %d\n", expected);
     }
-    return scripted && saved && result == expected ? 0 : 1;
+    return scripted && saved.Ok() && result == expected ? 0 : 1;
 }
