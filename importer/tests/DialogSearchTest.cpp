@@ -276,7 +276,8 @@ TEST_F(DialogSearch, WithExtractOffNothingIsSearchedOrMade) {
     Click(Dlg::kImport);
     EXPECT_EQ(ui.RunModal(dialog), kIdOk);
     EXPECT_EQ(msModel_GetMaterialCount(model), 0);
-    EXPECT_EQ(Rows(dialog)[0], (ControlItem{Hex(NameHash("Hull.mat"), 1, HexCase::Lower), {""}, 0}));
+    EXPECT_EQ(Rows(dialog)[0],
+              (ControlItem{Hex(NameHash("Hull.mat"), 1, HexCase::Lower), {""}, 0}));
     EXPECT_FALSE(fs::exists(textures));
 }
 
