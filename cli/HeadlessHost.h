@@ -8,9 +8,11 @@
 #include <string>
 
 #include "cli/CliUi.h"
-#include "host/HeadlessModel.h"
 #include "host/HostServices.h"
 #include "host/ModelLib.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/IniSettingsStore.h"
+#include "host/headless/RecordingFileService.h"
 
 namespace kx {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 
 namespace kx {
 

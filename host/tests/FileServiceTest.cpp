@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "host/HeadlessUi.h"
 #include "host/HostServices.h"
+#include "host/headless/HeadlessUi.h"
+#include "host/headless/RecordingFileService.h"
 #include "testsupport/TempFiles.h"
 
 namespace kx {

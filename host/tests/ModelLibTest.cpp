@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 #include "win32/D3D9DeviceService.h"
 #include "win32/RegistrySettingsStore.h"
 
