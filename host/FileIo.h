@@ -46,9 +46,10 @@ FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> byt
 // target before replacing it.
 FileOutcome CheckWriteTarget(const std::string& path);
 
-// Makes the file only when nothing is at the path yet (a dangling link
-// counts as something), writing the bytes; a failed write removes what it
-// made.
+// Makes the file only when nothing is at the path yet, writing the bytes; a
+// failed write removes what it made. A symbolic link at the path, dangling
+// or not, is never written through: Exists when it leads to something,
+// else Failed.
 CreateOutcome CreateNewFile(const std::string& path, std::span<const uint8_t> bytes);
 
 // The folder work of FileService, on the disk.
