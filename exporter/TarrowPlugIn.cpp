@@ -1,7 +1,5 @@
 #include "exporter/TarrowPlugIn.h"
 
-#include <cstdio>
-
 #include "base/Text.h"
 #include "exporter/ExportMeshes.h"
 #include "exporter/ExportResultDlg.h"
