@@ -32,9 +32,8 @@ std::vector<uint8_t> ShipWithTexture() {
         {Folder("VMeshLibrary",
                 {Folder("s.lod0.vms", {Leaf("VMeshData", Block({1, 2}, NameHash("Hull.mat")))})}),
          PartNode("s.3db", Ref("s.lod0.vms", 0, 0, 0, 2)),
-         Folder("Material library",
-                {Folder("Hull.mat", {Leaf("Dc", Colour(0.5f, 0.5f, 0.5f, 1)),
-                                     Leaf("Dt_name", Str("Hull.TGA"))})}),
+         Folder("Material library", {Folder("Hull.mat", {Leaf("Dc", Colour(0.5f, 0.5f, 0.5f, 1)),
+                                                         Leaf("Dt_name", Str("Hull.TGA"))})}),
          TextureLibrary({Folder("Hull.TGA", {Leaf("MIPS", Str("DDS hull"))})})}));
 }
 
@@ -59,8 +58,7 @@ TEST(HeadlessHost, RecordsTheTextureAnImportMakes) {
     ModelHandle handle;
     int executed = -1;
     std::string error;
-    ASSERT_TRUE(
-        RunPlugInLibrary(KALTRIX_BIN_DIR, "Ommel", host, handle.model, executed, error))
+    ASSERT_TRUE(RunPlugInLibrary(KALTRIX_BIN_DIR, "Ommel", host, handle.model, executed, error))
         << error;
     EXPECT_EQ(executed, 0) << err.str();
     ASSERT_EQ(msModel_GetMeshCount(handle.model), 2);
