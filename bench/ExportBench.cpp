@@ -8,8 +8,9 @@
 
 #include "exporter/ExportSettingsDlg.h"
 #include "exporter/TarrowPlugIn.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
+#include "host/headless/RecordingFileService.h"
 
 namespace kx::bench {
 namespace {

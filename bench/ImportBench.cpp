@@ -11,12 +11,12 @@
 #include <string>
 
 #include "container/ByteWriter.h"
-#include "container/FileIo.h"
 #include "container/NameHash.h"
 #include "container/UtfTree.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
 #include "host/SettingsStore.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 #include "importer/CCMPDialog.h"
 #include "importer/CMPModel.h"
 #include "importer/CVornPlugIn.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "BenchMeshes.h"
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "render/Picture.h"
 #include "render/SurfaceScene.h"
 #include "surface/SurfacePart.h"

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <string>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "surface/HostMeshRecords.h"
 #include "surface/PartMeshes.h"
 #include "surface/SurfaceHardpoints.h"

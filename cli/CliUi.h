@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "cli/Cli.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace kx {
 

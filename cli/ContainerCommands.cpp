@@ -6,6 +6,7 @@
 #include "cli/CliCommands.h"
 #include "container/NameHash.h"
 #include "container/UtfTree.h"
+#include "host/FileIo.h"
 
 namespace kx {
 
@@ -25,7 +26,13 @@ int RunHash(const std::vector<std::string>& args, CliContext& ctx) {
 }
 
 bool LoadContainerFile(CliContext& ctx, const std::string& path, UtfTree& tree) {
-    auto result = tree.Load(path);
+    std::vector<uint8_t> file;
+    if (!ReadWholeFile(path, file)) {
+        tree.Clear();
+        Failure(ctx, path + ": cannot be read");
+        return false;
+    }
+    auto result = tree.LoadFromBytes(file);
     if (!result.Ok()) {
         Failure(ctx, path + ": " + result.Reason());
         return false;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cli/PlugInLibrary.h"
+#include "host/FileIo.h"
 
 namespace kx {
 

@@ -9,9 +9,11 @@
 
 #include "base/Result.h"
 #include "cli/CliUi.h"
-#include "host/HeadlessModel.h"
 #include "host/HostServices.h"
 #include "host/ModelLib.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/IniSettingsStore.h"
+#include "host/headless/RecordingFileService.h"
 
 namespace kx {
 

@@ -10,9 +10,10 @@
 #include "cli/ExportSettingsOptions.h"
 #include "cli/ExporterRun.h"
 #include "cli/HeadlessHost.h"
-#include "container/FileIo.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
 #include "host/SettingsStore.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/IniSettingsStore.h"
 #include "importer/CCMPDialog.h"  // the dialogs' control ids only
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"
@@ -40,11 +41,6 @@ std::string Absolute(const std::string& path) {
     const std::string absolute = std::filesystem::absolute(path, ec).string();
     return ec ? path : absolute;
 }
-
-// The person's meshes carry this flag while the importer runs, so the meshes
-// it made are told from them even when Clear model emptied the model and
-// made as many anew. The flags are given back after the run.
-constexpr byte kOwnMesh = 0x80;
 
 struct ImportRequest {
     std::string input, output, keepModel, filter, textures, materials, searchTop, meshLibrary;
@@ -274,13 +270,10 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     ReadOptions(store, current);
     QueueRun(request, current, host.ui);
 
-    // The person's meshes, marked; see kOwnMesh.
-    std::vector<byte> ownFlags;
-    for (int i = 0; i < msModel_GetMeshCount(handle.model); ++i) {
-        msMesh* mesh = msModel_GetMeshAt(handle.model, i);
-        ownFlags.push_back(msMesh_GetFlags(mesh));
-        msMesh_SetFlags(mesh, ownFlags.back() | kOwnMesh);
-    }
+    // The meshes the importer makes are numbered from here on, so they are
+    // told from the person's even when Clear model emptied the model and
+    // made as many anew.
+    const unsigned firstMade = kxModel_NextMeshSerial(handle.model);
 
     // The climbs of the search go no higher than asked, and by default no
     // higher than the model's own folder.
@@ -301,14 +294,11 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         request.meshLibrary.empty() ? std::string() : Absolute(request.meshLibrary);
     const Result<int> ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model);
 
-    // The person's meshes kept their place at the front unless Clear model
-    // emptied the model; the importer's come after them.
     Made made;
     for (int i = 0; i < msModel_GetMeshCount(handle.model); ++i) {
         msMesh* mesh = msModel_GetMeshAt(handle.model, i);
-        if ((msMesh_GetFlags(mesh) & kOwnMesh) && static_cast<size_t>(i) < ownFlags.size()) {
-            msMesh_SetFlags(mesh, ownFlags[static_cast<size_t>(i)]);
-            continue;
+        if (kxMesh_GetSerial(mesh) < firstMade) {
+            continue;  // the person's
         }
         char name[4] = {};
         msMesh_GetName(mesh, name, sizeof name);

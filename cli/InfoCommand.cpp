@@ -11,8 +11,8 @@
 
 #include "base/Text.h"
 #include "cli/CliCommands.h"
-#include "container/FileIo.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/CMPModel.h"
 #include "ms3d/Ms3dIo.h"
 #include "surface/SurReader.h"

@@ -6,7 +6,7 @@
 
 #include "base/Text.h"
 #include "cli/CliCommands.h"
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "render/Picture.h"
 #include "render/SceneLoading.h"
 #include "render/View.h"

@@ -2,7 +2,7 @@
 #include "cli/CliUi.h"
 #include "cli/ExportSettingsOptions.h"
 #include "exporter/ExportSettingsDlg.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace kx {
 

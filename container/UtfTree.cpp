@@ -5,7 +5,6 @@
 #include <unordered_set>
 
 #include "container/ByteWriter.h"
-#include "container/FileIo.h"
 
 namespace kx {
 
@@ -184,19 +183,6 @@ std::vector<uint8_t> UtfTree::Serialize() const {
         }
     }
     return w.Take();
-}
-
-bool UtfTree::Save(const std::string& path) const {
-    return WriteWholeFile(path, Serialize());
-}
-
-Result<UtfLoadNotes> UtfTree::Load(const std::string& path) {
-    Clear();
-    std::vector<uint8_t> file;
-    if (!ReadWholeFile(path, file)) {
-        return Status::Failure(Fault::Unreadable, "cannot be read");
-    }
-    return LoadFromBytes(file);
 }
 
 Result<UtfLoadNotes> UtfTree::LoadFromBytes(std::span<const uint8_t> file) {

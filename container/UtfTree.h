@@ -67,12 +67,10 @@ class UtfTree {
 
     // The container file image, byte for byte.
     std::vector<uint8_t> Serialize() const;
-    bool Save(const std::string& path) const;
 
-    // Replaces the tree with the file's nodes; on any failure the tree is
-    // left empty and the result says why: Unreadable (the file cannot be
-    // read), WrongKind (wrong magic or version) or Damaged.
-    Result<UtfLoadNotes> Load(const std::string& path);
+    // Replaces the tree with the file image's nodes; on any failure the tree
+    // is left empty and the result says why: WrongKind (wrong magic or
+    // version) or Damaged. (Unreadable is for callers that read the file.)
     Result<UtfLoadNotes> LoadFromBytes(std::span<const uint8_t> file);
 
   private:

@@ -9,6 +9,7 @@
 
 #include "container/ByteWriter.h"
 #include "container/UtfTree.h"
+#include "host/FileIo.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
     // Stored as a DDS: an import writes it as ship_engine.dds.
     leaf(tree.AddChild(textures, "ship_engine.tga"), "MIPS", EngineDds(8));
 
-    if (!tree.Save(argv[1])) {
+    if (!kx::WriteWholeFile(argv[1], tree.Serialize())) {
         std::fprintf(stderr, "make_sample_materials: cannot write %s\n", argv[1]);
         return 1;
     }

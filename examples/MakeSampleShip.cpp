@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Vec.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace {

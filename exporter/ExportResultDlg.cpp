@@ -1,6 +1,5 @@
 #include "exporter/ExportResultDlg.h"
 
-#include <filesystem>
 #include <new>
 
 #include "exporter/ModelAssembly.h"
@@ -39,8 +38,8 @@ bool CExportResultDlg::LoadExisting() {
     // anything else the reader does not take as a container is left alone.
     // A link to a file of another kind is refused before it is read, so the
     // message names where it leads rather than what that file holds.
-    if (CheckWriteTarget(path) == FileOutcome::NotRegularFile) {
-        Warn(NotRegularFileMessage(path), kFileErrorCaption);
+    if (files_.CheckWriteTarget(path) == FileOutcome::NotRegularFile) {
+        Warn(files_.NotRegularFileMessage(path), kFileErrorCaption);
         return false;
     }
     std::vector<uint8_t> bytes;
@@ -50,7 +49,7 @@ bool CExportResultDlg::LoadExisting() {
         case FileOutcome::NotFound:
             return true;
         case FileOutcome::NotRegularFile:
-            Warn(NotRegularFileMessage(path), kFileErrorCaption);
+            Warn(files_.NotRegularFileMessage(path), kFileErrorCaption);
             return false;
         case FileOutcome::Failed:
             Warn(path + " could not be read and was not changed", "File Error");
@@ -117,7 +116,7 @@ bool CExportResultDlg::Build() {
     }
     const FileOutcome saved = files_.Write(job_.outputPath, tree_.Serialize());
     if (saved == FileOutcome::NotRegularFile) {
-        Warn(NotRegularFileMessage(job_.outputPath), kFileErrorCaption);
+        Warn(files_.NotRegularFileMessage(job_.outputPath), kFileErrorCaption);
         return false;
     }
     if (saved != FileOutcome::Done) {
@@ -145,8 +144,7 @@ bool CExportResultDlg::AttachMeshBlock(UtfNode* root) {
         return false;
     }
     tree_.SetData(data, std::move(block));
-    std::error_code ec;
-    std::filesystem::remove(job_.blockPath, ec);
+    files_.Remove(job_.blockPath);
     return true;
 }
 

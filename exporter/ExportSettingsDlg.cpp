@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "host/HostServices.h"
+
 namespace kx {
 
 namespace {
@@ -83,7 +85,7 @@ const CExportSettingsDlg::NumberBox* CExportSettingsDlg::FindNumberBox(int id) {
     return nullptr;
 }
 
-CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : CExportSettingsDlg(ui, DiskFiles()) {}
+CExportSettingsDlg::CExportSettingsDlg(Ui& ui) : CExportSettingsDlg(ui, CurrentHost().Files()) {}
 
 CExportSettingsDlg::CExportSettingsDlg(Ui& ui, FileService& files)
     : Window(ui, "Kaltrix CMP Settings"), files_(files) {
@@ -270,8 +272,7 @@ void CExportSettingsDlg::ChooseOutputFile(ExportMode mode) {
     outputPath_ = *path;
     fileChosen_ = true;
     SetText(kFileName, FileName(outputPath_));
-    std::error_code ec;
-    if (mode == ExportMode::Update && !std::filesystem::exists(outputPath_, ec)) {
+    if (mode == ExportMode::Update && !files_.Exists(outputPath_)) {
         ui().Message(
             "The file " + FileName(outputPath_) + " does not exist, switching to New File Mode",
             "Message", MessageIcon::Information);
@@ -346,7 +347,7 @@ void CExportSettingsDlg::SaveSettings() {
     }
     const FileOutcome written = files_.Write(*path, EncodeSettingsFile(record));
     if (written == FileOutcome::NotRegularFile) {
-        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
         return;
     }
     if (written != FileOutcome::Done) {
@@ -366,7 +367,7 @@ void CExportSettingsDlg::LoadSettings() {
     std::vector<uint8_t> bytes;
     const FileOutcome read = files_.Read(*path, bytes, kSettingsFileSize);
     if (read == FileOutcome::NotRegularFile) {
-        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
         return;
     }
     if (read != FileOutcome::Done) {

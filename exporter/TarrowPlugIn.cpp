@@ -1,12 +1,10 @@
 #include "exporter/TarrowPlugIn.h"
 
-#include <cstdio>
-
 #include "base/Text.h"
-#include "container/FileIo.h"
 #include "exporter/ExportMeshes.h"
 #include "exporter/ExportResultDlg.h"
 #include "exporter/ExportSettingsDlg.h"
+#include "host/FileService.h"
 
 namespace kx {
 
@@ -95,13 +93,14 @@ int TarrowPlugIn::Run(msModel* model) {
     std::vector<uint8_t> block;
     // A fresh name in the system's temporary folder, so two exports, or a
     // working folder that cannot be written, never collide on one file.
-    job.blockPath = UniqueTempPath("export.vms");
-    // Gone on every way out, an escaping exception included; removed by its
-    // C name, since making a path object could itself run out of memory.
+    job.blockPath = files.TempPath("export.vms");
+    // Gone on every way out, an escaping exception included (the service
+    // removes a file without allocating, so this cannot throw).
     struct RemoveOnExit {
+        FileService& files;
         const std::string& path;
-        ~RemoveOnExit() { std::remove(path.c_str()); }
-    } removeBlock{job.blockPath};
+        ~RemoveOnExit() { files.Remove(path); }
+    } removeBlock{files, job.blockPath};
     if (!WriteMeshBlock(job.meshes, job.partition, block) ||
         files.Write(job.blockPath, block) != FileOutcome::Done) {
         ui.Message(

@@ -9,7 +9,7 @@
 
 #include "exporter/ExportSettingsDlg.h"
 #include "exportsettings/SettingsFile.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace {
 

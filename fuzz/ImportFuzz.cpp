@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/CMPModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

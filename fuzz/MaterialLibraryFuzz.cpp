@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "container/NameHash.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/CMPModel.h"
 #include "importer/MaterialLibrary.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dModel.h"
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/Ms3dWrite.h"

@@ -1,19 +1,8 @@
 #include "host/FileService.h"
 
-#include <filesystem>
+#include "host/FileIo.h"
 
 namespace kx {
-
-namespace {
-
-// One spelling per file: absolute and without "." or ".." steps.
-std::filesystem::path Normalised(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return (ec ? std::filesystem::path(path) : absolute).lexically_normal();
-}
-
-}  // namespace
 
 FileOutcome DiskFileService::Read(const std::string& path, std::vector<uint8_t>& out,
                                   size_t limit) {
@@ -24,50 +13,57 @@ FileOutcome DiskFileService::Write(const std::string& path, std::span<const uint
     return WriteFileBytes(path, bytes);
 }
 
+CreateOutcome DiskFileService::CreateNew(const std::string& path, std::span<const uint8_t> bytes) {
+    return CreateNewFile(path, bytes);
+}
+
+FileOutcome DiskFileService::CheckWriteTarget(const std::string& path) {
+    return kx::CheckWriteTarget(path);
+}
+
+std::string DiskFileService::NotRegularFileMessage(const std::string& path) {
+    return kx::NotRegularFileMessage(path);
+}
+
+bool DiskFileService::Exists(const std::string& path) {
+    return PathExists(path);
+}
+
+std::optional<uint64_t> DiskFileService::FileSize(const std::string& path) {
+    return RegularFileSize(path);
+}
+
+bool DiskFileService::Remove(const std::string& path) {
+    return RemovePath(path);
+}
+
+bool DiskFileService::MakeFolder(const std::string& path) {
+    return MakeOneFolder(path);
+}
+
+bool DiskFileService::IsFolder(const std::string& path) {
+    return IsFolderPath(path);
+}
+
+std::vector<FolderEntry> DiskFileService::ListFolder(const std::string& path) {
+    return ListFolderEntries(path);
+}
+
+std::optional<FolderIdentity> DiskFileService::Identity(const std::string& path, bool followLink) {
+    return FolderIdentityOf(path, followLink);
+}
+
+std::string DiskFileService::AbsolutePath(const std::string& path) {
+    return AbsolutePathOf(path);
+}
+
+std::string DiskFileService::TempPath(std::string_view name) {
+    return UniqueTempPath(name);
+}
+
 FileService& DiskFiles() {
     static DiskFileService disk;
     return disk;
-}
-
-FileOutcome RecordingFileService::Write(const std::string& path, std::span<const uint8_t> bytes) {
-    // Room for the record is made first: once the file is on disk, noting
-    // it cannot fail for want of memory, so the record never misses a file.
-    std::string entry = path;
-    {
-        std::lock_guard lock(mutex_);
-        written_.reserve(written_.size() + pending_ + 1);
-        ++pending_;
-    }
-    FileOutcome outcome = FileOutcome::Failed;
-    try {
-        outcome = DiskFileService::Write(path, bytes);
-    } catch (...) {
-        std::lock_guard lock(mutex_);
-        --pending_;
-        throw;
-    }
-    std::lock_guard lock(mutex_);
-    --pending_;
-    if (outcome == FileOutcome::Done) {
-        written_.push_back(std::move(entry));
-    }
-    return outcome;
-}
-
-std::vector<std::string> RecordingFileService::Written() const {
-    std::lock_guard lock(mutex_);
-    return written_;
-}
-
-bool RecordingFileService::WasWritten(const std::string& path) const {
-    const std::filesystem::path wanted = Normalised(path);
-    std::lock_guard lock(mutex_);
-    for (const std::string& written : written_) {
-        if (Normalised(written) == wanted) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace kx

@@ -2,9 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
-
-#include "host/HeadlessUi.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -14,25 +11,11 @@
 
 namespace kx {
 
-#if defined(_WIN32)
-// The Windows build's services (win32/Win32Services.cpp).
+// The platform's own services: the Windows build's (win32/Win32Services.cpp),
+// else the headless ones (host/headless/HeadlessServices.cpp).
 HostServices& PlatformDefaultHost();
-#endif
 
 namespace {
-
-HostServices& DefaultHost() {
-#if defined(_WIN32)
-    return PlatformDefaultHost();
-#else
-    // Without a window system a dialog can only be cancelled; messages still
-    // reach the person on stderr.
-    static HeadlessUi ui(&std::cerr);
-    static IniSettingsStore settings(DefaultSettingsPath(ThisLibraryBaseName()), DiskFiles());
-    static HostServices host{&ui, nullptr, &settings, nullptr};
-    return host;
-#endif
-}
 
 HostServices* g_attached = nullptr;
 
@@ -72,8 +55,12 @@ std::string HostServices::MeshLibrary() const {
     return SetOrFromEnvironment(places.meshLibrary, "KALTRIX_MESH_LIBRARY");
 }
 
+std::string HostServices::ProgramsFolder() const {
+    return SetOrFromEnvironment(places.programs, "ProgramFiles");
+}
+
 HostServices& CurrentHost() {
-    return g_attached ? *g_attached : DefaultHost();
+    return g_attached ? *g_attached : PlatformDefaultHost();
 }
 
 void AttachHost(HostServices* host) {

@@ -21,6 +21,8 @@ struct GamePlaces {
     std::optional<std::string> gameFolder;   // KALTRIX_GAME_DIR
     std::optional<std::string> searchTop;    // KALTRIX_SEARCH_TOP
     std::optional<std::string> meshLibrary;  // KALTRIX_MESH_LIBRARY
+    // Where programs are installed, the game's default folder below it.
+    std::optional<std::string> programs;  // ProgramFiles
 };
 
 struct HostServices {
@@ -44,6 +46,7 @@ struct HostServices {
     std::string SearchTop() const;
     // The separate mesh library file opened with every model.
     std::string MeshLibrary() const;
+    std::string ProgramsFolder() const;
 };
 
 // This library's services: the attached ones, else the platform default

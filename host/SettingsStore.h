@@ -1,14 +1,13 @@
 #pragma once
 // Per-user settings in sections and keys: whole numbers and strings, each
-// kept as its own kind. The Windows build keeps them in the registry; here
-// they live in an INI file under the user's configuration folder, or in
+// kept as its own kind. The Windows build keeps them in the registry, other
+// builds in an INI file under the user's configuration folder
+// (host/headless/IniSettingsStore.h); a store given none keeps them in
 // memory.
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "host/FileService.h"
 
 namespace kx {
 
@@ -66,30 +65,5 @@ class MemorySettingsStore : public SettingsStore {
 
     std::vector<Section> sections_;
 };
-
-// An INI file, read when first needed and written whole through `files`
-// (to a temporary beside it, then renamed) after every change. A change
-// reads the file again first, so values another process wrote meanwhile
-// are kept.
-class IniSettingsStore : public MemorySettingsStore {
-  public:
-    IniSettingsStore(std::string path, FileService& files)
-        : path_(std::move(path)), files_(files) {}
-    const std::string& Path() const { return path_; }
-
-  protected:
-    void Refresh(bool beforeChange) override;
-    bool Changed() override;
-
-  private:
-    std::string path_;
-    FileService& files_;
-    bool loaded_ = false;
-};
-
-// Where a library's settings live on this user's machine:
-// $XDG_CONFIG_HOME (else ~/.config) / Dorvish / <library base name>.ini.
-// Empty when there is no home folder to put it in.
-std::string DefaultSettingsPath(std::string_view libraryBaseName);
 
 }  // namespace kx

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/Text.h"
-#include "container/FileIo.h"
+#include "host/FileService.h"
 #include "host/HostServices.h"
 #include "host/SettingsStore.h"
 #include "importer/CCMPFileDialog.h"

@@ -7,11 +7,7 @@
 #include <utility>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
-
-#include "base/Text.h"
+#include "host/FileService.h"
 
 namespace kx {
 
@@ -19,60 +15,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// What tells two folders apart however they are reached, and the file
-// system a folder lies on.
-struct FolderId {
-    std::string device;
-    std::string node;
-    auto operator<=>(const FolderId&) const = default;
-};
-
-// An entry of a listing is looked at without following a last symbolic
-// link, so a link is never taken for the folder it names; a folder the
-// search starts from may be reached through one.
-std::optional<FolderId> IdOf(const fs::path& path, bool follow) {
-#if defined(_WIN32)
-    std::error_code ec;
-    if (!follow && fs::is_symlink(fs::symlink_status(path, ec))) {
-        return std::nullopt;
-    }
-    const fs::path real = fs::canonical(path, ec);
-    if (ec) {
-        return std::nullopt;
-    }
-    return FolderId{real.root_name().string(), LowerAscii(real.string())};
-#else
-    struct stat st {};
-    if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
-        return std::nullopt;
-    }
-    return FolderId{std::to_string(st.st_dev), std::to_string(st.st_ino)};
-#endif
-}
-
-struct Entry {
-    fs::path path;
-    std::string name;
-    bool folder = false;  // a real folder, not a link to one
-};
-
 // The entries of a folder in name order (the system's own order differs
-// between machines); none when it cannot be listed.
-std::vector<Entry> List(const fs::path& folder) {
-    std::vector<Entry> entries;
-    std::error_code ec;
-    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        Entry e;
-        e.path = it->path();
-        e.name = e.path.filename().string();
-        std::error_code typeEc;
-        const fs::file_status status = it->symlink_status(typeEc);
-        e.folder = !typeEc && fs::is_directory(status);
-        entries.push_back(std::move(e));
-    }
+// between machines); none when it cannot be listed. An entry is looked at
+// without following a last symbolic link, so a link is never taken for the
+// folder it names.
+std::vector<FolderEntry> List(FileService& files, const fs::path& folder) {
+    std::vector<FolderEntry> entries = files.ListFolder(folder.string());
     std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return entries;
 }
 
@@ -83,20 +33,20 @@ bool Ended(const FolderSearchHooks& hooks) {
 // One folder's search, with the folders listed so far (by any search of
 // the same climb) and the file system it keeps to. Kept off the call
 // stack, so that a deep tree cannot exhaust a worker's stack.
-void SearchTree(const fs::path& root, const std::string& device, std::set<FolderId>& listed,
-                const FolderSearchHooks& hooks) {
+void SearchTree(FileService& files, const fs::path& root, const std::string& device,
+                std::set<FolderIdentity>& listed, const FolderSearchHooks& hooks) {
     struct Frame {
-        std::vector<Entry> entries;
+        std::vector<FolderEntry> entries;
         size_t next = 0;
         bool descended = false;  // the current entry's folder has been searched
     };
-    auto load = [&](const Entry& e) {
+    auto load = [&](const FolderEntry& e) {
         if (hooks.loadFile && IsMaterialFileName(e.name)) {
-            hooks.loadFile(e.path.string());
+            hooks.loadFile(e.path);
         }
     };
     std::vector<Frame> stack;
-    stack.push_back({List(root)});
+    stack.push_back({List(files, root)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.descended) {
@@ -111,12 +61,12 @@ void SearchTree(const fs::path& root, const std::string& device, std::set<Folder
             }
             continue;
         }
-        const Entry& e = frame.entries[frame.next];
+        const FolderEntry& e = frame.entries[frame.next];
         if (e.folder) {
-            const std::optional<FolderId> id = IdOf(e.path, false);
+            const std::optional<FolderIdentity> id = files.Identity(e.path, false);
             if (id && id->device == device && listed.insert(*id).second) {
                 frame.descended = true;
-                std::vector<Entry> entries = List(e.path);
+                std::vector<FolderEntry> entries = List(files, e.path);
                 stack.push_back({std::move(entries)});  // `frame` is not used after this
                 continue;
             }
@@ -127,13 +77,8 @@ void SearchTree(const fs::path& root, const std::string& device, std::set<Folder
 }
 
 // An absolute, tidied path without a trailing separator (except the root's).
-fs::path Tidy(const std::string& path) {
-    std::error_code ec;
-    fs::path p = fs::absolute(fs::path(path), ec);
-    if (ec) {
-        p = fs::path(path);
-    }
-    p = p.lexically_normal();
+fs::path Tidy(FileService& files, const std::string& path) {
+    fs::path p = fs::path(files.AbsolutePath(path)).lexically_normal();
     if (!p.has_filename() && p.has_parent_path() && p != p.root_path()) {
         p = p.parent_path();
     }
@@ -161,12 +106,11 @@ bool IsMaterialFileName(std::string_view name) {
            name.find(".3db") != std::string_view::npos;
 }
 
-void SearchFolder(const std::string& folder, const FolderSearchHooks& hooks) {
+void SearchFolder(FileService& files, const std::string& folder, const FolderSearchHooks& hooks) {
     const fs::path root(folder);
-    std::set<FolderId> listed;
-    const std::optional<FolderId> id = IdOf(root, true);
-    std::error_code ec;
-    if (!id || !fs::is_directory(fs::status(root, ec))) {
+    std::set<FolderIdentity> listed;
+    const std::optional<FolderIdentity> id = files.Identity(folder, true);
+    if (!id || !files.IsFolder(folder)) {
         // Nothing to list; the listing still ends.
         if (hooks.listingEnded) {
             hooks.listingEnded();
@@ -174,21 +118,20 @@ void SearchFolder(const std::string& folder, const FolderSearchHooks& hooks) {
         return;
     }
     listed.insert(*id);
-    SearchTree(root, id->device, listed, hooks);
+    SearchTree(files, root, id->device, listed, hooks);
 }
 
-void SearchUpward(const std::string& start, const FolderSearchHooks& hooks,
+void SearchUpward(FileService& files, const std::string& start, const FolderSearchHooks& hooks,
                   const std::string& top) {
-    fs::path folder = Tidy(start);
-    const fs::path bound = top.empty() ? folder.root_path() : Tidy(top);
+    fs::path folder = Tidy(files, start);
+    const fs::path bound = top.empty() ? folder.root_path() : Tidy(files, top);
     const bool climbs = IsInside(folder, bound);
-    std::set<FolderId> listed;
+    std::set<FolderIdentity> listed;
     std::optional<std::string> device;
     while (!Ended(hooks)) {
-        std::error_code ec;
-        const std::optional<FolderId> id = IdOf(folder, true);
+        const std::optional<FolderIdentity> id = files.Identity(folder.string(), true);
         // The start may name a file, or nothing: its listing is empty.
-        const bool isFolder = id && fs::is_directory(fs::status(folder, ec));
+        const bool isFolder = id && files.IsFolder(folder.string());
         if (isFolder && device && id->device != *device) {
             break;  // the parent lies on another file system
         }
@@ -196,7 +139,7 @@ void SearchUpward(const std::string& start, const FolderSearchHooks& hooks,
             if (!device) {
                 device = id->device;
             }
-            SearchTree(folder, id->device, listed, hooks);
+            SearchTree(files, folder, id->device, listed, hooks);
         } else if (hooks.listingEnded) {
             hooks.listingEnded();
         }

@@ -14,6 +14,8 @@
 
 namespace kx {
 
+class FileService;
+
 struct FolderSearchHooks {
     // Either flag set ends every listing after its current entry.
     const std::atomic<bool>* stop = nullptr;
@@ -32,14 +34,14 @@ bool IsMaterialFileName(std::string_view name);
 // Lists `folder` in name order; each subfolder is searched before the
 // entry itself is looked at as a file. A folder that cannot be listed, or
 // a path that is no folder, yields nothing.
-void SearchFolder(const std::string& folder, const FolderSearchHooks& hooks);
+void SearchFolder(FileService& files, const std::string& folder, const FolderSearchHooks& hooks);
 
 // Searches `start`, then its parent, and so on until the set is complete,
 // stop is set, the file system's root or `top` has been searched, or the
 // next parent lies on another file system. A folder already searched is
 // not searched again as part of its parent. When `start` is not inside
 // `top`, only `start` is searched. An empty `top` is the root.
-void SearchUpward(const std::string& start, const FolderSearchHooks& hooks,
+void SearchUpward(FileService& files, const std::string& start, const FolderSearchHooks& hooks,
                   const std::string& top = {});
 
 }  // namespace kx

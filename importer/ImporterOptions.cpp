@@ -1,7 +1,5 @@
 #include "importer/ImporterOptions.h"
 
-#include <cstdlib>
-
 #include "host/HostServices.h"
 #include "host/SettingsStore.h"
 #include "importer/ImportPaths.h"
@@ -57,8 +55,7 @@ std::string DefaultTextureFolder(const std::string& gameFolder) {
 std::string DefaultLastFolder(const std::string& gameFolder) {
 #if defined(_WIN32)
     (void)gameFolder;
-    const char* programs = std::getenv("ProgramFiles");
-    return JoinPath(JoinPath(programs ? programs : "", "Microsoft Games\\Kaltrix"), "DATA");
+    return JoinPath(JoinPath(CurrentHost().ProgramsFolder(), "Microsoft Games\\Kaltrix"), "DATA");
 #else
     return gameFolder.empty() ? std::string() : JoinPath(gameFolder, "DATA");
 #endif

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "base/Text.h"
-#include "host/FileService.h"
+#include "host/HostServices.h"
 #include "host/Window.h"
 #include "importer/FolderSearch.h"
 #include "importer/ImportPaths.h"
@@ -50,6 +50,7 @@ MaterialImport LibrarySearch::ImportFor(const MaterialSearchJob& job) {
     work.model = job.model;
     work.arrays = job.arrays;
     work.textureFolder = job.textureFolder;
+    work.files = job.files;
     work.stop = job.stop;
     work.finished = &finished_;
     work.extract = &extract_;
@@ -161,7 +162,7 @@ void LibrarySearch::SearchUpwardFrom(const std::string& start) {
         }
         Post(job_, kPostAutoLoadCheck);
     };
-    SearchUpward(start, hooks, job_.searchTop);
+    SearchUpward(job_.files ? *job_.files : CurrentHost().Files(), start, hooks, job_.searchTop);
 }
 
 void LibrarySearch::Spawn(std::function<void()> body) {
@@ -191,7 +192,7 @@ void LibrarySearch::Spawn(std::function<void()> body) {
 Status LibrarySearch::ReadMaterialFile(const std::string& path, const MaterialSearchJob& job,
                                        std::vector<uint8_t>& image,
                                        std::optional<NodeIndex>& index) const {
-    FileService& files = job.files ? *job.files : DiskFiles();
+    FileService& files = job.files ? *job.files : CurrentHost().Files();
     auto unreadable = [](FileOutcome outcome) {
         return Status::Failure(Fault::Unreadable,
                                outcome == FileOutcome::NotFound         ? "does not exist"

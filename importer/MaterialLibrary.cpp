@@ -6,6 +6,7 @@
 
 #include "container/ByteReader.h"
 #include "container/NameHash.h"
+#include "host/HostServices.h"
 #include "importer/MeshArrays.h"
 #include "importer/NodeIndex.h"
 #include "importer/TextureFiles.h"
@@ -89,7 +90,8 @@ std::string HostMaterialName(std::string_view name) {
 }
 
 bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
-    CreateFolderChain(job.textureFolder);
+    FileService& files = job.files ? *job.files : CurrentHost().Files();
+    CreateFolderChain(files, job.textureFolder);
     const int library = index.FindPath("aterial library", 1);
     if (library < 0 || !job.arrays) {
         return false;
@@ -101,7 +103,7 @@ bool ImportMaterialLibrary(const NodeIndex& index, MaterialImport& job) {
     const SearchBudget budget(index);
     auto extract = [&](int nameNode) {
         return budget.Spent() ? std::string(LeafText(index[nameNode]))
-                              : ExtractTexture(index, nameNode, job.textureFolder);
+                              : ExtractTexture(files, index, nameNode, job.textureFolder);
     };
     for (int m = index.FirstChild(library); m >= 0 && !Set(job.stop); m = index.Next(m)) {
         const IndexNode& node = index[m];

@@ -13,6 +13,7 @@
 
 namespace kx {
 
+class FileService;
 class NodeIndex;
 struct MeshArrays;
 
@@ -31,6 +32,8 @@ struct MaterialImport {
     std::atomic<int>* found = nullptr;      // entries matched so far
     // Gets "Textures: found/entries" after each import.
     std::function<void(std::string)> status;
+    // Where texture files are made; null is the current host's.
+    FileService* files = nullptr;
 };
 
 // The name a material takes in the host: the whole name when the host's

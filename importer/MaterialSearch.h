@@ -38,7 +38,7 @@ struct MaterialSearchJob {
     int hostMaterialsAtLoad = 0;
     MeshArrays* arrays = nullptr;           // the materials to find, and where to note them
     const NodeIndex* modelIndex = nullptr;  // the model file's own nodes
-    FileService* files = nullptr;
+    FileService* files = nullptr;           // null: the current host's
     Window* dialog = nullptr;
     // Set to end the search; the search sets it too once every material is found.
     std::atomic<bool>* stop = nullptr;

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <filesystem>
+#include <optional>
 #include <span>
-#include <system_error>
 
 #include "base/Text.h"
 #include "container/ByteReader.h"
-#include "container/FileIo.h"
+#include "host/FileService.h"
 #include "importer/ImportPaths.h"
 #include "importer/NodeIndex.h"
 
@@ -102,40 +100,15 @@ std::string NumberedName(const std::string& name, int n) {
            name.substr(name.size() - 4);
 }
 
-bool Exists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
-
 // Whether the file at `path` holds exactly `bytes`.
-bool Holds(const std::string& path, std::span<const uint8_t> bytes) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size != bytes.size()) {
+bool Holds(FileService& files, const std::string& path, std::span<const uint8_t> bytes) {
+    const std::optional<uint64_t> size = files.FileSize(path);
+    if (!size || *size != bytes.size()) {
         return false;
     }
     std::vector<uint8_t> held;
-    return ReadFileBytes(path, held) == FileOutcome::Done &&
+    return files.Read(path, held) == FileOutcome::Done &&
            std::equal(held.begin(), held.end(), bytes.begin(), bytes.end());
-}
-
-// Creates the file only when nothing is at the path yet, so an existing file
-// is never replaced, not even by a second thread extracting the same texture
-// at the same moment. A file left half written is removed again.
-enum class Written { Done, Exists, Failed };
-Written WriteNewFile(const std::string& path, std::span<const uint8_t> bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
-    if (!file) {
-        return Exists(path) ? Written::Exists : Written::Failed;
-    }
-    const bool wrote =
-        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!wrote || !closed) {
-        std::remove(path.c_str());
-        return Written::Failed;
-    }
-    return Written::Done;
 }
 
 }  // namespace
@@ -247,18 +220,18 @@ std::vector<std::string> FolderChain(std::string_view path) {
     return chain;
 }
 
-void CreateFolderChain(const std::string& path) {
+void CreateFolderChain(FileService& files, const std::string& path) {
     // A relative folder would be made wherever the host happens to run.
     if (!IsAbsolutePath(path)) {
         return;
     }
     for (const std::string& folder : FolderChain(path)) {
-        std::error_code ec;
-        std::filesystem::create_directory(folder, ec);
+        files.MakeFolder(folder);
     }
 }
 
-std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::string& textureFolder) {
+std::string ExtractTexture(FileService& files, const NodeIndex& index, int nameNode,
+                           const std::string& textureFolder) {
     if (!index.Has(nameNode)) {
         return {};
     }
@@ -290,7 +263,7 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
     }
     const TextureFile file = TextureFileName(safe, mips);
     const std::string path = JoinPath(textureFolder, file.name);
-    if (!file.derived && Exists(path)) {
+    if (!file.derived && files.Exists(path)) {
         return path;
     }
     // The loaded image stays as it was read; only what is written is turned.
@@ -301,7 +274,7 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
         ReverseTgaRows(bytes);
     }
     if (!file.derived) {
-        return WriteNewFile(path, bytes) == Written::Failed ? stored : path;
+        return files.CreateNew(path, bytes) == CreateOutcome::Failed ? stored : path;
     }
     // Stored names that differ only after their extension cut to one name:
     // each image gets a file of its own, and a file already holding the same
@@ -309,13 +282,13 @@ std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::stri
     for (int copy = 1; copy <= kNumberedCopies; ++copy) {
         const std::string candidate =
             copy == 1 ? path : JoinPath(textureFolder, NumberedName(file.name, copy));
-        switch (WriteNewFile(candidate, bytes)) {
-            case Written::Done:
+        switch (files.CreateNew(candidate, bytes)) {
+            case CreateOutcome::Done:
                 return candidate;
-            case Written::Failed:
+            case CreateOutcome::Failed:
                 return stored;
-            case Written::Exists:
-                if (Holds(candidate, bytes)) {
+            case CreateOutcome::Exists:
+                if (Holds(files, candidate, bytes)) {
                     return candidate;
                 }
                 break;

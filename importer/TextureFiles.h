@@ -9,6 +9,7 @@
 
 namespace kx {
 
+class FileService;
 class NodeIndex;
 
 // Writes the texture named by the leaf `nameNode` ("Dt_name" / "Bt_name")
@@ -19,11 +20,13 @@ class NodeIndex;
 // (".dds" for a "MIPS" image, lower case, ".tga" for "MIP0"); a name without
 // either keeps its whole text (lower case for "MIPS"). A cut name already
 // taken by a file holding another image is numbered: "name (2).dds".
-std::string ExtractTexture(const NodeIndex& index, int nameNode, const std::string& textureFolder);
+// Files are looked at and made through `files` only.
+std::string ExtractTexture(FileService& files, const NodeIndex& index, int nameNode,
+                           const std::string& textureFolder);
 
 // Makes every folder of `path` exist, outermost first. A last part with a
 // '.' is taken as a file name and left out. Failures are passed over.
-void CreateFolderChain(const std::string& path);
+void CreateFolderChain(FileService& files, const std::string& path);
 // The folders CreateFolderChain makes, in the order it makes them.
 std::vector<std::string> FolderChain(std::string_view path);
 

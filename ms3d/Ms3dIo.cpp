@@ -1,6 +1,6 @@
 #include "ms3d/Ms3dIo.h"
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "ms3d/Ms3dModel.h"
 #include "ms3d/Ms3dRead.h"
 #include "ms3d/Ms3dWrite.h"

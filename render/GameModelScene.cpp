@@ -4,7 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "importer/CMPModel.h"
 #include "importer/PartList.h"
 

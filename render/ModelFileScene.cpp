@@ -5,7 +5,7 @@
 
 #include "exporter/ExportMeshes.h"
 #include "exporter/Hardpoints.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {

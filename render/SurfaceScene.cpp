@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/Text.h"
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 
 namespace kx {
 

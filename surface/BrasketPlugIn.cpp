@@ -1,6 +1,6 @@
 #include "surface/BrasketPlugIn.h"
 
-#include "container/FileIo.h"
+#include "host/FileService.h"
 #include "surface/SurExportDlg.h"
 #include "surface/SurfaceExport.h"
 
@@ -42,7 +42,7 @@ int BrasketPlugIn::Run(msModel* model) {
     if (bytes) {
         const FileOutcome written = files.Write(dlg.TargetPath(), *bytes);
         if (written == FileOutcome::NotRegularFile) {
-            ui.Message(NotRegularFileMessage(dlg.TargetPath()), kFileErrorCaption,
+            ui.Message(files.NotRegularFileMessage(dlg.TargetPath()), kFileErrorCaption,
                        MessageIcon::Error);
         } else if (written != FileOutcome::Done) {
             ui.Message(FormatMessage("Could not write %s", dlg.TargetPath().c_str()),

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "container/FileIo.h"
+#include "host/FileService.h"
 
 namespace kx {
 
@@ -193,7 +193,7 @@ void CSurExportDlg::LoadSettings() {
     std::vector<uint8_t> bytes;
     const FileOutcome read = files_.Read(*path, bytes, kSettingsWordBytes);
     if (read == FileOutcome::NotRegularFile) {
-        ui().Message(NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
         return;
     }
     if (read != FileOutcome::Done) {

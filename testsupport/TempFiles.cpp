@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 
 namespace kx::test {
 

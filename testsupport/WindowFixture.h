@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "host/Window.h"
 #include "testsupport/TempFiles.h"
 

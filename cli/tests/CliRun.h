@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "testsupport/TempFiles.h"
 
 namespace kx {

@@ -6,10 +6,11 @@
 #include "cli/Cli.h"
 #include "cli/CliUi.h"
 #include "cli/tests/CliRun.h"
-#include "container/FileIo.h"
 #include "container/UtfTree.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
+#include "testsupport/TreeFiles.h"
 
 namespace kx {
 namespace {
@@ -52,7 +53,7 @@ TEST(Cli, TreeAndCatShowAContainer) {
     tree.SetData(tree.AddChild(lib, "VMeshData"), {0, 'A', 0xFF});
     tree.AddChild(root, "Hardpoints");
     TempFile file("tree.cmp");
-    ASSERT_TRUE(tree.Save(file.path()));
+    ASSERT_TRUE(test::SaveTree(tree, file.path()));
 
     auto r = Kaltrix({"tree", file.path()});
     EXPECT_EQ(r.rc, 0);
@@ -72,7 +73,7 @@ TEST(Cli, TreeOfARootOnlyFile) {
     UtfTree tree;
     tree.AddChild(nullptr, "\\");
     TempFile file("root.cmp");
-    ASSERT_TRUE(tree.Save(file.path()));
+    ASSERT_TRUE(test::SaveTree(tree, file.path()));
     EXPECT_EQ(Kaltrix({"tree", file.path()}).out, "\\ [0]\n");
 }
 
@@ -97,7 +98,7 @@ TEST(Cli, TreeAndInfoEscapeControlCharacters) {
     tree.AddChild(root, "a\x1b[2Jb");
     tree.AddChild(root, "line\nforged \x7f\xc3\xa9");
     TempFile file("escape.cmp");
-    ASSERT_TRUE(tree.Save(file.path()));
+    ASSERT_TRUE(test::SaveTree(tree, file.path()));
     auto r = Kaltrix({"tree", file.path()});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "\\\n  a\\x1b[2Jb [0]\n  line\\x0aforged \\x7f\xc3\xa9 [0]\n");
@@ -124,7 +125,7 @@ TEST(Cli, MessagesOnStandardErrorAreOneLine) {
     UtfTree tree;
     tree.AddChild(nullptr, "\\");
     TempFile file("one_line.cmp");
-    ASSERT_TRUE(tree.Save(file.path()));
+    ASSERT_TRUE(test::SaveTree(tree, file.path()));
     auto r = Kaltrix({"cat", file.path(), "a\nb"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.err, "kaltrix: " + file.path() + ": no node 'a b'\n");
@@ -137,7 +138,7 @@ TEST(Cli, NamesInMessagesPrintEscaped) {
     UtfNode* root = tree.AddChild(nullptr, "\\");
     tree.SetData(tree.AddChild(root, "x\x1b]0;owned\x07\rkaltrix: fine"), {1, 2, 3, 4});
     TempFile file("escaped_reason.cmp");
-    ASSERT_TRUE(tree.Save(file.path()));
+    ASSERT_TRUE(test::SaveTree(tree, file.path()));
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(ReadWholeFile(file.path(), bytes));
     bytes.pop_back();  // the leaf's data now runs past the end

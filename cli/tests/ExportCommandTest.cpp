@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "cli/tests/CliRun.h"
-#include "container/FileIo.h"
 #include "exporter/tests/ExportHarness.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {

@@ -10,10 +10,10 @@
 #include "base/Text.h"
 #include "cli/tests/CliRun.h"
 #include "container/ByteReader.h"
-#include "container/FileIo.h"
 #include "container/NameHash.h"
 #include "exporter/tests/ExportHarness.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/tests/ImportFiles.h"
 #include "ms3d/Ms3dIo.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "exporter/TarrowPlugIn.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 #include "importer/CVornPlugIn.h"
 #include "surface/BrasketPlugIn.h"
 

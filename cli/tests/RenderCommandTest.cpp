@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "cli/tests/CliRun.h"
-#include "container/FileIo.h"
 #include "exporter/tests/ExportHarness.h"
+#include "host/FileIo.h"
 #include "ms3d/Ms3dIo.h"
 
 namespace kx {

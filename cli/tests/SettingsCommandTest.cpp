@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "cli/tests/CliRun.h"
-#include "container/FileIo.h"
 #include "exportsettings/SettingsFile.h"
+#include "host/FileIo.h"
 
 namespace kx {
 namespace {

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "cli/tests/CliRun.h"
-#include "container/FileIo.h"
 #include "exportsettings/SettingsFile.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "meshutil/TriMesh.h"
 #include "ms3d/Ms3dIo.h"
 #include "surface/SurReader.h"

@@ -11,6 +11,7 @@
 #include "container/UtfTree.h"
 #include "meshdata/VMeshData.h"
 #include "meshdata/VMeshRef.h"
+#include "testsupport/TreeFiles.h"
 
 namespace kx {
 namespace {
@@ -25,7 +26,7 @@ VMeshRun RunOn(const UtfTree& tree, std::vector<std::string> options = {}) {
     // Named after the test: ctest runs tests side by side.
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     const auto path = (std::filesystem::temp_directory_path() / ("kx_vmesh_" + name)).string();
-    EXPECT_TRUE(tree.Save(path));
+    EXPECT_TRUE(test::SaveTree(tree, path));
     std::ostringstream out, err;
     CliContext ctx{out, err, KALTRIX_BIN_DIR};
     options.insert(options.begin(), {"vmesh", path});

@@ -6,6 +6,7 @@
 #include "container/ByteWriter.h"
 #include "container/UtfRecords.h"
 #include "container/UtfTree.h"
+#include "testsupport/TreeFiles.h"
 
 namespace kx {
 namespace {
@@ -92,7 +93,7 @@ TEST(UtfLoad, NotAContainer) {
     SetU32(f, 4, 0x102);
     EXPECT_EQ(LoadBytes(f, tree).GetFault(), Fault::WrongKind);
     EXPECT_EQ(LoadBytes({'U', 'T'}, tree).GetFault(), Fault::WrongKind);
-    EXPECT_EQ(tree.Load("/nonexistent/file.cmp").GetFault(), Fault::Unreadable);
+    EXPECT_EQ(test::LoadTree(tree, "/nonexistent/file.cmp").GetFault(), Fault::Unreadable);
 }
 
 struct DamageCase {

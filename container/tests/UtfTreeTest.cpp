@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "container/ByteWriter.h"
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "testsupport/LittleEndian.h"
+#include "testsupport/TreeFiles.h"
 
 namespace kx {
 namespace {
@@ -142,9 +143,9 @@ TEST(UtfTree, SaveAndLoadGiveTheSameTree) {
     tree.SetData(tree.AddChild(cmp, "Index"), Bytes({0, 0, 0, 0, 0, 0, 0, 0}));
 
     auto path = UniqueTempPath("roundtrip.cmp");
-    ASSERT_TRUE(tree.Save(path));
+    ASSERT_TRUE(test::SaveTree(tree, path));
     UtfTree back;
-    ASSERT_TRUE(back.Load(path).Ok());
+    ASSERT_TRUE(test::LoadTree(back, path).Ok());
     std::filesystem::remove(path);
     EXPECT_EQ(back.Serialize(), tree.Serialize());
     const UtfNode* data = FindNodeByPath(back, "VMeshLibrary/hull.lod0.vms/VMeshData");
@@ -161,8 +162,8 @@ TEST(UtfTree, SaveAndLoadGiveTheSameTree) {
 TEST(UtfTree, SaveToAnUnwritablePlaceFails) {
     UtfTree tree;
     tree.AddChild(nullptr, "\\");
-    EXPECT_FALSE(tree.Save("/nonexistent-dir/x.cmp"));
-    EXPECT_FALSE(tree.Save(std::filesystem::temp_directory_path().string()));
+    EXPECT_FALSE(test::SaveTree(tree, "/nonexistent-dir/x.cmp"));
+    EXPECT_FALSE(test::SaveTree(tree, std::filesystem::temp_directory_path().string()));
 }
 
 }  // namespace

@@ -8,16 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "container/FileIo.h"
 #include "container/UtfTree.h"
 #include "exporter/ExportResultDlg.h"
 #include "exporter/ExportSettingsDlg.h"
 #include "exporter/TarrowPlugIn.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
+#include "host/headless/RecordingFileService.h"
 #include "testsupport/HandContainer.h"
 #include "testsupport/LittleEndian.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/TreeFiles.h"
 
 namespace kx::test {
 
@@ -157,7 +159,7 @@ bool Export(msModel* model, const std::string& path, Extra extra, bool update = 
 
 // The written file as a tree, to look up nodes by path below "\".
 struct WrittenFile {
-    explicit WrittenFile(const std::string& path) { ok = tree.Load(path).Ok(); }
+    explicit WrittenFile(const std::string& path) { ok = test::LoadTree(tree, path).Ok(); }
 
     bool Has(const std::string& path) const { return FindNodeByPath(tree, path) != nullptr; }
     std::vector<uint8_t> Leaf(const std::string& path) const {

@@ -5,7 +5,7 @@
 
 #include "container/NameHash.h"
 #include "exporter/ExportMeshes.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 
 namespace kx {
 namespace {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "container/FileIo.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessUi.h"
 #include "testsupport/LittleEndian.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/WindowFixture.h"

@@ -10,9 +10,9 @@
 #include <functional>
 #include <optional>
 
-#include "container/FileIo.h"
 #include "container/NameHash.h"
 #include "exporter/tests/ExportHarness.h"
+#include "host/FileIo.h"
 
 namespace kx::test {
 namespace {

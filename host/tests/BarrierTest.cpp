@@ -5,9 +5,9 @@
 #include <functional>
 #include <stdexcept>
 
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
 #include "host/PlugIn.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace kx {
 namespace {

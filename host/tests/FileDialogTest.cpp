@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace kx {
 namespace {

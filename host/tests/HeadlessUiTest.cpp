@@ -1,4 +1,4 @@
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessUi.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 
 namespace {
 
@@ -101,6 +101,25 @@ TEST(ModelLib, DestroyEmptiesTheModelButKeepsTheHandle) {
     EXPECT_EQ(msModel_GetMeshCount(model.m), 0);
     EXPECT_EQ(msModel_GetMaterialCount(model.m), 0);
     EXPECT_EQ(msModel_AddMesh(model.m), 0);
+}
+
+// The command line tells the meshes an import made from the person's by
+// these serials, however the importer emptied the model in between.
+TEST(ModelLib, MeshSerialsCountOnAcrossDestroyAndTouchNoFlags) {
+    Model model;
+    EXPECT_EQ(kxModel_NextMeshSerial(model.m), 0u);
+    msModel_AddMesh(model.m);
+    msModel_AddMesh(model.m);
+    const unsigned mark = kxModel_NextMeshSerial(model.m);
+    EXPECT_EQ(mark, 2u);
+    EXPECT_EQ(kxMesh_GetSerial(msModel_GetMeshAt(model.m, 1)), 1u);
+    msModel_Destroy(model.m);
+    ASSERT_EQ(msModel_AddMesh(model.m), 0);
+    msMesh* made = msModel_GetMeshAt(model.m, 0);
+    EXPECT_GE(kxMesh_GetSerial(made), mark);
+    EXPECT_EQ(msMesh_GetFlags(made), 0);
+    EXPECT_EQ(kxModel_NextMeshSerial(nullptr), 0u);
+    EXPECT_EQ(kxMesh_GetSerial(nullptr), 0u);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "host/HeadlessUi.h"
 #include "host/Window.h"
+#include "host/headless/HeadlessUi.h"
 
 namespace kx {
 namespace {

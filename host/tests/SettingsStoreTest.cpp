@@ -1,4 +1,7 @@
+#include "host/FileIo.h"
 #include "host/SettingsStore.h"
+#include "host/headless/IniSettingsStore.h"
+#include "host/headless/RecordingFileService.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
 #include "host/SettingsStore.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 #include "importer/CCMPDialog.h"
 #include "importer/CCMPFileDialog.h"
 #include "importer/CInputDlg.h"

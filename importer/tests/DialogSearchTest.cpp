@@ -11,9 +11,9 @@
 
 #include "base/Text.h"
 #include "container/NameHash.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
 #include "host/SettingsStore.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 #include "importer/CCMPDialog.h"
 #include "importer/ImportPaths.h"
 #include "importer/LibrarySearch.h"

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/FileService.h"
 #include "importer/FolderSearch.h"
 #include "testsupport/TempFiles.h"
 
@@ -77,7 +78,7 @@ TEST(FolderSearch, GoesDepthFirstInNameOrderAndEveryListingEnds) {
     Touch(root / "model.cmp");
 
     Recorder r;
-    SearchFolder(root.string(), r.Hooks());
+    SearchFolder(DiskFiles(), root.string(), r.Hooks());
     EXPECT_EQ(r.Relative(root),
               std::vector<std::string>({"a/deep/y.3db", "a/z.txm", "b.mat", "c.mat/inner.mat",
                                         "c.mat", "notes.material.txt"}));
@@ -87,9 +88,9 @@ TEST(FolderSearch, GoesDepthFirstInNameOrderAndEveryListingEnds) {
 TEST(FolderSearch, NothingToListStillEndsItsListing) {
     TempDir dir("folder-search-none");
     Recorder r;
-    SearchFolder(dir.File("missing"), r.Hooks());
+    SearchFolder(DiskFiles(), dir.File("missing"), r.Hooks());
     Touch(dir.File("file.mat"));
-    SearchFolder(dir.File("file.mat"), r.Hooks());
+    SearchFolder(DiskFiles(), dir.File("file.mat"), r.Hooks());
     EXPECT_TRUE(r.loaded.empty());
     EXPECT_EQ(r.listings, 2);
 }
@@ -107,7 +108,7 @@ TEST(FolderSearch, FollowsNoLinkToAFolderAndSkipsWhatItCannotList) {
     fs::permissions(root / "tree" / "locked", fs::perms::none);
 
     Recorder r;
-    SearchFolder((root / "tree").string(), r.Hooks());
+    SearchFolder(DiskFiles(), (root / "tree").string(), r.Hooks());
     fs::permissions(root / "tree" / "locked", fs::perms::owner_all);
 
     std::vector<std::string> expected = {"a/one.mat", "linked.mat"};
@@ -128,14 +129,14 @@ TEST(FolderSearch, StopOrFinishedEndsEveryListingAfterItsEntry) {
     }
     Recorder r;
     r.stopAfter = 2;
-    SearchFolder(root.string(), r.Hooks());
+    SearchFolder(DiskFiles(), root.string(), r.Hooks());
     EXPECT_EQ(r.Relative(root), std::vector<std::string>({"n0.mat", "n1.mat"}));
     EXPECT_EQ(r.listings, 1);
 
     Recorder f;
     f.finished = true;
-    SearchFolder(root.string(), f.Hooks());
-    SearchUpward(root.string(), f.Hooks());
+    SearchFolder(DiskFiles(), root.string(), f.Hooks());
+    SearchUpward(DiskFiles(), root.string(), f.Hooks());
     EXPECT_TRUE(f.loaded.empty());
 }
 
@@ -149,7 +150,7 @@ TEST(FolderSearch, ClimbsToItsTopAndListsNoFolderTwice) {
     Touch(top / "mid" / "start" / "here.mat");
 
     Recorder r;
-    SearchUpward((top / "mid" / "start").string(), r.Hooks(), top.string() + "/");
+    SearchUpward(DiskFiles(), (top / "mid" / "start").string(), r.Hooks(), top.string() + "/");
     EXPECT_EQ(r.Relative(top), std::vector<std::string>(
                                    {"mid/start/here.mat", "mid/m.mat", "mid/side/s.mat", "t.mat"}));
     // start, mid and side, top.
@@ -157,7 +158,8 @@ TEST(FolderSearch, ClimbsToItsTopAndListsNoFolderTwice) {
 
     // A start outside the top is searched alone.
     Recorder outside;
-    SearchUpward((top / "mid").string(), outside.Hooks(), (top / "mid" / "side").string());
+    SearchUpward(DiskFiles(), (top / "mid").string(), outside.Hooks(),
+                 (top / "mid" / "side").string());
     EXPECT_EQ(outside.Relative(top),
               std::vector<std::string>({"mid/m.mat", "mid/side/s.mat", "mid/start/here.mat"}));
 }
@@ -168,7 +170,7 @@ TEST(FolderSearch, AFileToStartFromListsNothingAndTheClimbGoesOn) {
     Touch(data / "ships" / "a" / "a.mat");
     Touch(data / "shared.mat");
     Recorder r;
-    SearchUpward((data / "ships" / "a" / "a.cmp").string(), r.Hooks(), data.string());
+    SearchUpward(DiskFiles(), (data / "ships" / "a" / "a.cmp").string(), r.Hooks(), data.string());
     EXPECT_EQ(r.Relative(data), std::vector<std::string>({"ships/a/a.mat", "shared.mat"}));
     EXPECT_EQ(r.listings, 4);  // the file, a, ships, data
 }
@@ -185,7 +187,7 @@ TEST(FolderSearch, TheClimbEndsWhenTheSetIsComplete) {
         r.finished = true;
         return true;
     };
-    SearchUpward((root / "a" / "b").string(), hooks, root.string());
+    SearchUpward(DiskFiles(), (root / "a" / "b").string(), hooks, root.string());
     EXPECT_EQ(r.Relative(root), std::vector<std::string>({"a/b/x.mat"}));
 }
 

@@ -15,8 +15,8 @@
 
 #include "container/NameHash.h"
 #include "host/FileService.h"
-#include "host/HeadlessModel.h"
-#include "host/HeadlessUi.h"
+#include "host/headless/HeadlessModel.h"
+#include "host/headless/HeadlessUi.h"
 #include "importer/LibrarySearch.h"
 #include "importer/MeshArrays.h"
 #include "importer/NodeIndex.h"

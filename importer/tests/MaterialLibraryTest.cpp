@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "container/NameHash.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/CMPModel.h"
 #include "importer/ImportPaths.h"
 #include "importer/MaterialLibrary.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "importer/CMPModel.h"
 #include "importer/tests/ImportFiles.h"
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "container/FileIo.h"
 #include "exporter/tests/ExportHarness.h"
+#include "host/FileIo.h"
 #include "importer/CMPModel.h"
 
 namespace kx::test {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "importer/ImportPaths.h"
 #include "importer/NodeIndex.h"
 #include "importer/TextureFiles.h"
@@ -34,7 +34,7 @@ struct Library {
         nameNode = index.FindPath("Dt_name", 1);
     }
     std::string Extract(const std::string& folder) const {
-        return ExtractTexture(index, nameNode, folder);
+        return ExtractTexture(DiskFiles(), index, nameNode, folder);
     }
 
     std::vector<uint8_t> image;
@@ -318,19 +318,19 @@ TEST(FolderChain, MakesEveryFolderOutermostFirst) {
 // the host runs.
 TEST(FolderChain, RelativeFoldersAreLeftAlone) {
     const std::string relative = "kaltrix_relative_textures";
-    CreateFolderChain(relative + "/tex");
+    CreateFolderChain(DiskFiles(), relative + "/tex");
     EXPECT_FALSE(fs::exists(relative));
 }
 
 TEST(FolderChain, CreatesTheFoldersAndPassesOverFailures) {
     TempDir root("chain");
     const std::string deep = JoinPath(JoinPath(root.path(), "a"), "b");
-    CreateFolderChain(deep);
+    CreateFolderChain(DiskFiles(), deep);
     EXPECT_TRUE(fs::is_directory(deep));
     // A file where a folder should be: nothing below it is made, nothing
     // thrown, the file stays.
     std::ofstream(JoinPath(root.path(), "f"), std::ios::binary) << "x";
-    CreateFolderChain(JoinPath(JoinPath(root.path(), "f"), "g"));
+    CreateFolderChain(DiskFiles(), JoinPath(JoinPath(root.path(), "f"), "g"));
     EXPECT_TRUE(fs::is_regular_file(JoinPath(root.path(), "f")));
     EXPECT_EQ(Listing(root.path()), (std::vector<std::string>{"a", "a/b", "f"}));
 }

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "ms3d/Ms3dIo.h"
 #include "ms3d/Ms3dModel.h"
 #include "ms3d/Ms3dRead.h"

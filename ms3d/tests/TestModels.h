@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 
 namespace kx::test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 #include "importer/tests/ImportFiles.h"
 #include "render/GameModelScene.h"
 #include "render/Palette.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "container/FileIo.h"
-#include "host/HeadlessModel.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessModel.h"
 #include "render/Palette.h"
 #include "render/Picture.h"
 #include "render/SurfaceScene.h"

@@ -5,8 +5,9 @@
 #include <bit>
 #include <filesystem>
 
-#include "container/FileIo.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessUi.h"
+#include "host/headless/RecordingFileService.h"
 #include "surface/SurExportDlg.h"
 #include "surface/SurfaceExport.h"
 #include "surface/tests/SurfaceTestModels.h"

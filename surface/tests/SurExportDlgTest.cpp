@@ -5,8 +5,9 @@
 #include <bit>
 #include <limits>
 
-#include "container/FileIo.h"
-#include "host/HeadlessUi.h"
+#include "host/FileIo.h"
+#include "host/headless/HeadlessUi.h"
+#include "host/headless/RecordingFileService.h"
 #include "surface/SurfaceExport.h"
 #include "testsupport/LittleEndian.h"
 #include "testsupport/TempFiles.h"

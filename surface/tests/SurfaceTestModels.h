@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Vec.h"
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 #include "meshutil/TriMesh.h"
 #include "surface/SurfaceTypes.h"
 

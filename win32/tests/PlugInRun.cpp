@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "host/HeadlessModel.h"
 #include "host/PlugIn.h"
+#include "host/headless/HeadlessModel.h"
 #include "ms3d/Ms3dIo.h"
 #include "win32/tests/WindowRobot.h"
 

@@ -1,6 +1,7 @@
 // The Windows services the plug-ins use besides their windows: settings in
-// the registry, the game folder from the machine's part of it, and the
-// Direct3D device with its hidden window, made and released as a job does.
+// the registry, the game folder from the machine's part of it, the
+// Direct3D device with its hidden window, made and released as a job does,
+// and the file service's folder work and files made new.
 
 #include <windows.h>
 
@@ -10,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "host/HeadlessUi.h"
+#include "host/FileService.h"
+#include "host/headless/HeadlessUi.h"
 #include "win32/D3D9DeviceService.h"
 #include "win32/RegistrySettingsStore.h"
 
@@ -173,6 +175,45 @@ void TestWithoutDirect3D() {
           "the refused device leaves no window or class behind");
 }
 
+void TestFileService() {
+    kx::FileService& files = kx::DiskFiles();
+    const std::string dir = files.TempPath("services");
+    Check(files.MakeFolder(dir) && files.IsFolder(dir) && !files.MakeFolder(dir),
+          "a folder is made once");
+    const std::string sub = dir + "\\Sub";
+    Check(!files.MakeFolder(sub + "\\deeper") && files.MakeFolder(sub),
+          "a folder is made only where its parent is");
+    const std::vector<uint8_t> first{1, 2, 3}, second{9};
+    const std::string texture = dir + "\\hull.dds";
+    Check(files.CreateNew(texture, first) == kx::CreateOutcome::Done &&
+              files.FileSize(texture) == first.size(),
+          "a file is made new");
+    std::vector<uint8_t> held;
+    Check(files.CreateNew(texture, second) == kx::CreateOutcome::Exists &&
+              files.Read(texture, held) == kx::FileOutcome::Done && held == first,
+          "making it again is refused and leaves it as it was");
+    Check(files.CreateNew(sub, second) == kx::CreateOutcome::Exists && files.IsFolder(sub),
+          "a folder at the path is left alone");
+    Check(files.CreateNew(dir + "\\missing\\a.dds", second) == kx::CreateOutcome::Failed,
+          "a file in a missing folder cannot be made");
+    const std::vector<kx::FolderEntry> entries = files.ListFolder(dir);
+    bool sawFolder = false, sawFile = false;
+    for (const kx::FolderEntry& e : entries) {
+        sawFolder = sawFolder || (e.name == "Sub" && e.folder && e.path == sub);
+        sawFile = sawFile || (e.name == "hull.dds" && !e.folder);
+    }
+    Check(entries.size() == 2 && sawFolder && sawFile, "a folder lists its entries");
+    const auto id = files.Identity(sub, true);
+    Check(id && files.Identity(dir + "\\sub", true) == id &&
+              files.Identity(dir + "\\.\\SUB", false) == id && !files.Identity(sub + "x", true),
+          "a folder has one identity however it is spelt");
+    Check(files.Remove(texture) && !files.Exists(texture) && !files.Remove(texture),
+          "a file is removed once");
+    files.Remove(sub);
+    RemoveDirectoryA(sub.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "--without-direct3d") {
         TestWithoutDirect3D();
@@ -181,6 +222,7 @@ int main(int argc, char** argv) {
     }
     TestRegistryStore();
     TestDevice();
+    TestFileService();
     std::printf("services test: %d failures\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HeadlessModel.h"
+#include "host/headless/HeadlessModel.h"
 
 struct msVertex {
     byte flags = 0;
@@ -26,6 +26,7 @@ struct msTriangle {
 };
 
 struct msMesh {
+    unsigned serial = 0;  // see kxMesh_GetSerial
     byte flags = 0;
     std::string name;
     int material = -1;
@@ -45,6 +46,7 @@ struct msMaterial {
 };
 
 struct msModel {
+    unsigned nextMeshSerial = 0;
     std::vector<std::unique_ptr<msMesh>> meshes;
     std::vector<std::unique_ptr<msMaterial>> materials;
 };
@@ -118,6 +120,14 @@ void kxModel_Free(msModel* model) {
     delete model;
 }
 
+unsigned kxModel_NextMeshSerial(msModel* model) {
+    return model ? model->nextMeshSerial : 0;
+}
+
+unsigned kxMesh_GetSerial(msMesh* mesh) {
+    return mesh ? mesh->serial : 0;
+}
+
 void msModel_Destroy(msModel* model) {
     if (model) {
         model->meshes.clear();
@@ -130,7 +140,11 @@ int msModel_GetMeshCount(msModel* model) {
 }
 
 int msModel_AddMesh(msModel* model) {
-    return model ? Append(model->meshes, 65535) : -1;
+    const int index = model ? Append(model->meshes, 65535) : -1;
+    if (index >= 0) {
+        model->meshes[static_cast<size_t>(index)]->serial = model->nextMeshSerial++;
+    }
+    return index;
 }
 
 msMesh* msModel_GetMeshAt(msModel* model, int index) {

@@ -1,30 +1,27 @@
 #pragma once
-// Whole-file reads and writes shared by every reader and writer of files.
-// Only regular files are read or replaced: a folder, pipe or device named as
-// a file is refused and left as it is, and so is a symbolic link to anything
-// but a file of its own kind.
+// The disk: whole-file reads and writes, and the folder work the file
+// service offers, on POSIX systems and on Windows (where a path is taken as
+// std::filesystem takes a narrow string). Plug-ins reach these through
+// their host's FileService; the command line, the tests and the readers of
+// its own files call them directly. Only regular files are read or
+// replaced: a folder, pipe or device named as a file is refused and left as
+// it is, and so is a symbolic link to anything but a file of its own kind.
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kx {
+#include "host/FileService.h"
 
-enum class FileOutcome {
-    Done,
-    NotFound,        // reading: no such file
-    NotRegularFile,  // a folder, pipe, device or socket, or a link written
-                     // to that leads elsewhere: refused, nothing touched
-    Failed,          // could not be opened, read, written or renamed
-};
+namespace kx {
 
 // The message a person sees for a refused path (caption kFileErrorCaption);
 // for a symbolic link it names the file the link leads to as well.
 std::string NotRegularFileMessage(const std::string& path);
-inline constexpr const char* kFileErrorCaption = "File Error";
 
 // Reads the whole file, or its first `limit` bytes, into `out` (emptied
 // first). Never blocks on a pipe and never sizes a buffer from anything but a
@@ -48,6 +45,22 @@ FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> byt
 // when it cannot be told (a loop of links). For a caller that reads the
 // target before replacing it.
 FileOutcome CheckWriteTarget(const std::string& path);
+
+// Makes the file only when nothing is at the path yet, writing the bytes; a
+// failed write removes what it made. A symbolic link at the path, dangling
+// or not, is never written through: Exists when it leads to something,
+// else Failed.
+CreateOutcome CreateNewFile(const std::string& path, std::span<const uint8_t> bytes);
+
+// The folder work of FileService, on the disk.
+bool PathExists(const std::string& path);
+std::optional<uint64_t> RegularFileSize(const std::string& path);
+bool RemovePath(const std::string& path);
+bool MakeOneFolder(const std::string& path);
+bool IsFolderPath(const std::string& path);
+std::vector<FolderEntry> ListFolderEntries(const std::string& path);
+std::optional<FolderIdentity> FolderIdentityOf(const std::string& path, bool followLink);
+std::string AbsolutePathOf(const std::string& path);
 
 // The same, for callers that only need to know whether it worked.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);

@@ -1,7 +1,8 @@
-#include "container/FileIo.h"
+#include "host/FileIo.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -9,6 +10,11 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <fstream>
 #else
 #include <fcntl.h>
@@ -111,6 +117,22 @@ ssize_t ReadRetrying(int fd, uint8_t* into, size_t size) {
         n = ::read(fd, into, size);
     } while (n < 0 && errno == EINTR);
     return n;
+}
+
+// write(2) until every byte is out, tried again when a signal cut it short.
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 // Where a write to `path` lands: symbolic links followed to the end, and
@@ -228,16 +250,7 @@ FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> byt
     if (fd.get() < 0) {
         return FileOutcome::Failed;
     }
-    bool ok = !exists || ::fchmod(fd.get(), mode & 07777) == 0;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
+    bool ok = (!exists || ::fchmod(fd.get(), mode & 07777) == 0) && WriteAll(fd.get(), bytes);
     // On disk before the rename, so a crash leaves the old file or the new
     // one, never an empty one.
     ok = ok && ::fsync(fd.get()) == 0;
@@ -254,6 +267,30 @@ FileOutcome CheckWriteTarget(const std::string& path) {
     bool exists = false;
     mode_t mode = 0;
     return path.empty() ? FileOutcome::Failed : ResolveWriteTarget(path, target, exists, mode);
+}
+
+CreateOutcome CreateNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+    // O_EXCL also refuses a symbolic link at the path, dangling or not, so
+    // nothing is ever written through one.
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+        return PathExists(path) ? CreateOutcome::Exists : CreateOutcome::Failed;
+    }
+    bool ok = WriteAll(fd.get(), bytes);
+    ok = fd.Close() && ok;
+    if (!ok) {
+        ::unlink(path.c_str());
+        return CreateOutcome::Failed;
+    }
+    return CreateOutcome::Done;
+}
+
+std::optional<FolderIdentity> FolderIdentityOf(const std::string& path, bool followLink) {
+    struct stat st {};
+    if ((followLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
+        return std::nullopt;
+    }
+    return FolderIdentity{std::to_string(st.st_dev), std::to_string(st.st_ino)};
 }
 
 #else  // _WIN32
@@ -362,7 +399,98 @@ FileOutcome WriteFileBytes(const std::string& path, std::span<const uint8_t> byt
     return FileOutcome::Done;
 }
 
+CreateOutcome CreateNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+    // CREATE_NEW fails on anything at the path, a link included.
+    const std::filesystem::path wide(path);
+    HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return PathExists(path) ? CreateOutcome::Exists : CreateOutcome::Failed;
+    }
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD wrote = 0;
+        ok = ::WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) && wrote > 0;
+        done += wrote;
+    }
+    ok = ::CloseHandle(file) && ok;
+    if (!ok) {
+        ::DeleteFileW(wide.c_str());
+        return CreateOutcome::Failed;
+    }
+    return CreateOutcome::Done;
+}
+
+std::optional<FolderIdentity> FolderIdentityOf(const std::string& path, bool followLink) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!followLink && fs::is_symlink(fs::symlink_status(path, ec))) {
+        return std::nullopt;
+    }
+    const fs::path real = fs::canonical(path, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return FolderIdentity{real.root_name().string(), LowerAscii(real.string())};
+}
+
 #endif
+
+bool PathExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+std::optional<uint64_t> RegularFileSize(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return static_cast<uint64_t>(size);
+}
+
+bool RemovePath(const std::string& path) {
+    // By its C name: making a path object could itself run out of memory,
+    // and a removal is often what cleans up after just that.
+    return std::remove(path.c_str()) == 0;
+}
+
+bool MakeOneFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::create_directory(path, ec);
+}
+
+bool IsFolderPath(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::status(path, ec));
+}
+
+std::vector<FolderEntry> ListFolderEntries(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::vector<FolderEntry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        FolderEntry e;
+        e.path = it->path().string();
+        e.name = it->path().filename().string();
+        // The entry itself, not where a link on it leads.
+        std::error_code typeEc;
+        const fs::file_status status = it->symlink_status(typeEc);
+        e.folder = !typeEc && fs::is_directory(status);
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+std::string AbsolutePathOf(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.string();
+}
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
     return ReadFileBytes(path, out) == FileOutcome::Done;
