@@ -56,11 +56,9 @@ TEST(HeadlessHost, RecordsTheTextureAnImportMakes) {
     host.ui.QueueAction(Click(CCMPDialog::kImport));
 
     ModelHandle handle;
-    int executed = -1;
-    std::string error;
-    ASSERT_TRUE(RunPlugInLibrary(KALTRIX_BIN_DIR, "Ommel", host, handle.model, executed, error))
-        << error;
-    EXPECT_EQ(executed, 0) << err.str();
+    const Result<int> ran = RunPlugInLibrary(KALTRIX_BIN_DIR, "Ommel", host, handle.model);
+    ASSERT_TRUE(ran) << ran.Reason();
+    EXPECT_EQ(*ran, 0) << err.str();
     ASSERT_EQ(msModel_GetMeshCount(handle.model), 2);
     const std::string texture = JoinPath(textures, "hull.dds");
     EXPECT_TRUE(host.files.WasWritten(texture));
