@@ -135,7 +135,8 @@ void LinkEdges(std::span<HullTriangle> triangles) {
     // of another triangle (the first again while there is none). Chosen by
     // selects, not branches: whether an entry is an edge's first or second
     // cannot be foreseen.
-    std::vector<uint32_t> seenAt(start.size(), 0xFFFFFFFFu), first(start.size()), second(start.size());
+    std::vector<uint32_t> seenAt(start.size(), 0xFFFFFFFFu), first(start.size()),
+        second(start.size());
     for (uint32_t v = 0, begin = 0; v < start.size(); begin = start[v], ++v) {
         for (uint32_t e = begin; e < start[v]; ++e) {
             const auto upper = static_cast<uint32_t>(entries[e] >> 32);
@@ -153,9 +154,10 @@ void LinkEdges(std::span<HullTriangle> triangles) {
             const uint32_t f = first[upper];
             const bool own = slot / 4 == f / 4;
             const uint32_t other = own ? second[upper] : f;
-            const uint16_t link = other == f && own
-                                      ? 0
-                                      : static_cast<uint16_t>((int64_t{other} - int64_t{slot}) & kEdgeLinkMask);
+            const uint16_t link =
+                other == f && own
+                    ? 0
+                    : static_cast<uint16_t>((int64_t{other} - int64_t{slot}) & kEdgeLinkMask);
             uint16_t& word = triangles[slot / 4].edges[slot % 4];
             word = static_cast<uint16_t>((word & kEdgeWrapBit) | link);
         }
@@ -168,10 +170,9 @@ void LinkEdges(std::span<HullTriangle> triangles) {
 // grid of cells, and the search for i's opposite looks first in the 2 x 2 x 2
 // cells around the grid corner nearest -n(i), gathered once per corner, and
 // then, if need be, in the cells around -n(i), widening until nothing outside
-// can come within rounding of the best so far. The dot products it computes are written as the scan writes
-// them and ties go to the lower index, so it chooses what the scan chooses,
-// bit for bit. A triangle's dot product with itself is never negative, so it
-// is never its own opposite.
+// can come within rounding of the best so far. The dot products it computes are written as the scan
+// writes them and ties go to the lower index, so it chooses what the scan chooses, bit for bit. A
+// triangle's dot product with itself is never negative, so it is never its own opposite.
 class OppositeSearch {
   public:
     explicit OppositeSearch(std::span<const HullTriangle> triangles) : triangles_(triangles) {
@@ -224,7 +225,8 @@ class OppositeSearch {
         for (uint32_t j = 0; j < count; ++j) {
             if (cellOf[j] != kNoCell) {
                 const std::array<int, 3> cell = Cell(triangles[j].normal, 1.0f);
-                firstBlock[j] = (static_cast<uint32_t>(cell[0]) * corners + cell[1]) * corners + cell[2];
+                firstBlock[j] =
+                    (static_cast<uint32_t>(cell[0]) * corners + cell[1]) * corners + cell[2];
                 for (const uint32_t offset : around) {
                     ++blockStart_[firstBlock[j] + offset + 1];
                 }
@@ -430,12 +432,14 @@ class OppositeSearch {
     // members in index order.
     void OfferBlock(Query& q, const std::array<int, 3>& corner) const {
         const int corners = side_ + 1;
-        const auto b = static_cast<uint32_t>((corner[0] * corners + corner[1]) * corners + corner[2]);
+        const auto b =
+            static_cast<uint32_t>((corner[0] * corners + corner[1]) * corners + corner[2]);
         float least = 0.0f;
         uint32_t index = 0;
         for (uint32_t m = blockStart_[b]; m < blockStart_[b + 1]; ++m) {
             const BlockMember& member = blocks_[m];
-            const float d = q.n[0] * member.x + q.n[1] * member.y + q.n[2] * member.z;  // as Product
+            const float d =
+                q.n[0] * member.x + q.n[1] * member.y + q.n[2] * member.z;  // as Product
             // Selected by a mask rather than a branch, whose way no
             // processor could foresee.
             const uint32_t lower = 0u - static_cast<uint32_t>(d < least);
@@ -502,7 +506,8 @@ class OppositeSearch {
     // The squared distance along one axis from t, in the grid's frame, to
     // the nearest point of the cells in row c.
     double SquaredGap(double t, int c) const {
-        const double gap = std::max(std::max(0.0, c * double{cell_} - t), t - (c + 1) * double{cell_});
+        const double gap =
+            std::max(std::max(0.0, c * double{cell_} - t), t - (c + 1) * double{cell_});
         return gap * gap;
     }
 

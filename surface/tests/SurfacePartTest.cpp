@@ -191,8 +191,8 @@ TEST(LinkTriangles, ChoosesTheSameWithVertexNumbersFarApartAndNormalsInClusters)
                           float(next(1000)) - 500};
         const Vec3& centre = centres[i % centres.size()];
         const float spread = i % 7 == 0 ? 1e-3f : 2e-5f;
-        tri.normal = i % 11 == 0 ? Normalised(jitter)
-                                 : Normalised(Add(centre, Scale(jitter, spread)));
+        tri.normal =
+            i % 11 == 0 ? Normalised(jitter) : Normalised(Add(centre, Scale(jitter, spread)));
         t.push_back(tri);
     }
     std::vector<HullTriangle> expected = t;
