@@ -88,7 +88,11 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
     // each run that passes right over it, counted as a running sum of where
     // such stretches begin and end (full), so a row costs its pixels once.
     const auto width = static_cast<size_t>(x1 - x0);
-    target.cover.assign(2 * width + 1, 0);
+    // Every count a row adds lies between its first and last pixel, and is
+    // cleared as the row is painted, so the room is all zeros between fills.
+    if (target.cover.size() < 2 * width + 1) {
+        target.cover.resize(2 * width + 1, 0);
+    }
     int* cover = target.cover.data();
     int* full = cover + width;
     const uint64_t spread = Spread(rgb);
