@@ -76,7 +76,10 @@ void GrowTriangle(ScreenPoint (&p)[3], double grow) {
 
 uint32_t Rgb(const Colour& c, float shade) {
     auto channel = [&](float v) {
-        return static_cast<uint32_t>(std::lround(std::clamp(v * shade, 0.0f, 1.0f) * 255.0f));
+        // Rounded half up, as lround rounds a value this side of 0; the sum in
+        // double is exact, so a value a hair below a half stays below.
+        const float scaled = std::clamp(v * shade, 0.0f, 1.0f) * 255.0f;
+        return static_cast<uint32_t>(static_cast<double>(scaled) + 0.5);
     };
     return channel(c.r) << 16 | channel(c.g) << 8 | channel(c.b);
 }

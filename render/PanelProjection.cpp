@@ -1,16 +1,13 @@
 #include "render/PanelProjection.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 
 namespace kx {
 
 namespace {
-
-double DotD(const Vec3& a, const Vec3& b) {
-    return static_cast<double>(a[0]) * b[0] + static_cast<double>(a[1]) * b[1] +
-           static_cast<double>(a[2]) * b[2];
-}
 
 struct Bounds2 {
     double loX = 0, hiX = 0, loY = 0, hiY = 0;
@@ -29,6 +26,49 @@ struct Bounds2 {
         hiY = std::max(hiY, y);
     }
 };
+
+// A depth as a key whose order as an unsigned number is the depth's order
+// (depths are finite; -0 counts as 0, as it compares).
+uint64_t DepthKey(double depth) {
+    const auto bits = std::bit_cast<uint64_t>(depth + 0.0);
+    return bits >> 63 ? ~bits : bits | uint64_t{1} << 63;
+}
+
+// By depth, equal depths in the order given (which is by item): a stable
+// sort by the keys' bytes, least first, leaving out the bytes all share.
+// Linear in the count, where a comparison sort of a large model's tens of
+// thousands of triangles, panel after panel, cost more than their drawing.
+void SortByDepth(std::vector<DrawItem>& items) {
+    std::vector<uint64_t> keys(items.size());
+    std::array<std::array<uint32_t, 256>, 8> counts{};
+    for (size_t i = 0; i < items.size(); ++i) {
+        keys[i] = DepthKey(items[i].depth);
+        for (int byte = 0; byte < 8; ++byte) {
+            ++counts[byte][keys[i] >> (8 * byte) & 0xFF];
+        }
+    }
+    std::vector<uint64_t> keysOut(items.size());
+    std::vector<DrawItem> itemsOut(items.size());
+    for (int byte = 0; byte < 8; ++byte) {
+        auto& count = counts[byte];
+        if (items.empty() || count[keys[0] >> (8 * byte) & 0xFF] == items.size()) {
+            continue;
+        }
+        uint32_t sum = 0;
+        for (uint32_t& c : count) {
+            const uint32_t here = c;
+            c = sum;
+            sum += here;
+        }
+        for (size_t i = 0; i < items.size(); ++i) {
+            const uint32_t to = count[keys[i] >> (8 * byte) & 0xFF]++;
+            keysOut[to] = keys[i];
+            itemsOut[to] = items[i];
+        }
+        keys.swap(keysOut);
+        items.swap(itemsOut);
+    }
+}
 
 }  // namespace
 
@@ -92,11 +132,6 @@ PanelProjection::PanelProjection(const PreparedScene& prepared, ViewKind view,
     scale_ = scale > 0 && std::isfinite(scale) ? scale : 1.0;
 }
 
-ScreenPoint PanelProjection::ToScreen(const Vec3& p) const {
-    return {panelX_ + (DotD(p, basis_.right) - centreX_) * scale_,
-            panelY_ - (DotD(p, basis_.up) - centreY_) * scale_};
-}
-
 double PanelProjection::Depth(const Vec3& p) const {
     return DotD(p, basis_.toward);
 }
@@ -120,9 +155,7 @@ std::vector<DrawItem> BackToFront(const PreparedScene& prepared, const ViewBasis
                 {centreDepth(scene.hullCorners, t), kHullItem | static_cast<uint32_t>(t)});
         }
     }
-    std::sort(items.begin(), items.end(), [](const DrawItem& a, const DrawItem& b) {
-        return a.depth < b.depth || (a.depth == b.depth && a.item < b.item);
-    });
+    SortByDepth(items);
     return items;
 }
 

@@ -19,6 +19,12 @@ struct ScreenPoint {
     double x = 0, y = 0;
 };
 
+// A dot product of float vectors, summed in double.
+inline double DotD(const Vec3& a, const Vec3& b) {
+    return static_cast<double>(a[0]) * b[0] + static_cast<double>(a[1]) * b[1] +
+           static_cast<double>(a[2]) * b[2];
+}
+
 class PanelProjection {
   public:
     // Fits the model's triangles and hulls inside `rect` less a margin,
@@ -28,7 +34,11 @@ class PanelProjection {
                     bool hardpoints);
 
     const ViewBasis& Basis() const { return basis_; }
-    ScreenPoint ToScreen(const Vec3& p) const;
+    // Inline: every corner of every triangle of every panel passes here.
+    ScreenPoint ToScreen(const Vec3& p) const {
+        return {panelX_ + (DotD(p, basis_.right) - centreX_) * scale_,
+                panelY_ - (DotD(p, basis_.up) - centreY_) * scale_};
+    }
     // Larger is nearer the viewer.
     double Depth(const Vec3& p) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kx {
 
@@ -10,17 +11,23 @@ namespace {
 constexpr int kSamples = 4;  // sample rows and columns in a pixel
 constexpr uint32_t kFullWeight = kSamples * kSamples * 256;
 
-uint32_t Blend(uint32_t under, uint32_t over, uint32_t weight) {
-    if (weight == kFullWeight) {
-        return over & 0xFFFFFF;  // what the sums below give, and most pixels of a large fill
-    }
-    uint32_t out = 0;
-    for (uint32_t shift = 0; shift <= 16; shift += 8) {
-        const uint32_t u = (under >> shift) & 0xFF;
-        const uint32_t o = (over >> shift) & 0xFF;
-        out |= (u * (kFullWeight - weight) + o * weight + kFullWeight / 2) / kFullWeight << shift;
-    }
-    return out;
+// The three channels side by side, 21 bits apart: a channel's blend sum
+// (at most 255 x 4096 + 2048) stays below 2^21, so one multiply serves all
+// three and each is still its own sum.
+constexpr uint64_t Spread(uint32_t rgb) {
+    return (rgb & 0xFFu) | uint64_t{rgb & 0xFF00u} << 13 | uint64_t{rgb & 0xFF0000u} << 26;
+}
+
+// `over` as Spread gives it. No shortcut for a fully covered pixel (the sums
+// give `over` itself): whether the next pixel is one cannot be foreseen.
+uint32_t Blend(uint32_t under, uint64_t spreadOver, uint32_t weight) {
+    constexpr uint64_t kHalf = Spread(0x010101u) * (kFullWeight / 2);
+    const uint64_t sum = Spread(under) * (kFullWeight - weight) + spreadOver * weight + kHalf;
+    constexpr int kShift = 12;  // kFullWeight = 2^12
+    static_assert(kFullWeight == 1u << kShift);
+    return static_cast<uint32_t>((sum >> kShift) & 0xFF) |
+           static_cast<uint32_t>((sum >> (21 + kShift)) & 0xFF) << 8 |
+           static_cast<uint32_t>((sum >> (42 + kShift)) & 0xFF) << 16;
 }
 
 // The first sample column at or right of x, and the last at or left of it,
@@ -28,7 +35,7 @@ uint32_t Blend(uint32_t under, uint32_t over, uint32_t weight) {
 int FirstColumn(double x, int first, int last) {
     const double v = std::clamp(x * kSamples - 0.5, double(first), double(last) + 1);
     const int c = static_cast<int>(v);
-    return c < v ? c + 1 : c;
+    return c + static_cast<int>(c < v);
 }
 int LastColumn(double x, int first, int last) {
     const double v = std::clamp(x * kSamples - 0.5, double(first) - 1, double(last));
@@ -49,7 +56,12 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
     struct Bound {
         double slope, offset;
     };
-    Bound left[3], right[3];
+    // Each side has one or two edges (a triangle with area has both sides);
+    // a missing second is a bound that never binds, so every row takes two
+    // of each without a branch on how many there are.
+    constexpr double kNever = std::numeric_limits<double>::infinity();
+    Bound left[3] = {{0, -kNever}, {0, -kNever}, {0, -kNever}};
+    Bound right[3] = {{0, kNever}, {0, kNever}, {0, kNever}};
     int lefts = 0, rights = 0;
     for (int k = 0; k < 3; ++k) {
         const ScreenPoint& from = p[k];
@@ -76,9 +88,14 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
     // each run that passes right over it, counted as a running sum of where
     // such stretches begin and end (full), so a row costs its pixels once.
     const auto width = static_cast<size_t>(x1 - x0);
-    target.cover.assign(2 * width + 1, 0);
+    // Every count a row adds lies between its first and last pixel, and is
+    // cleared as the row is painted, so the room is all zeros between fills.
+    if (target.cover.size() < 2 * width + 1) {
+        target.cover.resize(2 * width + 1, 0);
+    }
     int* cover = target.cover.data();
     int* full = cover + width;
+    const uint64_t spread = Spread(rgb);
     for (int y = y0; y < y1; ++y) {
         // Each sample row crosses the triangle in one run of sample columns;
         // a pixel is covered by the samples of the runs that fall in it.
@@ -89,10 +106,8 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
                 continue;
             }
             double from = loX, to = hiX;
-            for (int k = 0; k < lefts; ++k) {
+            for (int k = 0; k < 2; ++k) {
                 from = std::max(from, left[k].slope * py + left[k].offset);
-            }
-            for (int k = 0; k < rights; ++k) {
                 to = std::min(to, right[k].slope * py + right[k].offset);
             }
             if (from > to) {
@@ -104,12 +119,16 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
             if (sLo > sHi) {
                 continue;
             }
-            const int pxLo = sLo / kSamples, pxHi = sHi / kSamples;
+            // Both at least x0 * kSamples >= 0: unsigned, so the division
+            // and remainder are a shift and a mask.
+            const auto uLo = static_cast<unsigned>(sLo), uHi = static_cast<unsigned>(sHi);
+            const int pxLo = static_cast<int>(uLo / kSamples),
+                      pxHi = static_cast<int>(uHi / kSamples);
             if (pxLo == pxHi) {
                 cover[pxLo - x0] += sHi - sLo + 1;
             } else {
-                cover[pxLo - x0] += kSamples - sLo % kSamples;
-                cover[pxHi - x0] += sHi % kSamples + 1;
+                cover[pxLo - x0] += kSamples - static_cast<int>(uLo % kSamples);
+                cover[pxHi - x0] += static_cast<int>(uHi % kSamples) + 1;
                 full[pxLo + 1 - x0] += kSamples;
                 full[pxHi - x0] -= kSamples;
             }
@@ -124,7 +143,7 @@ void FillTriangle(PixelTarget& target, const ScreenPoint (&p)[3], uint32_t rgb, 
             cover[x - x0] = 0;
             full[x - x0] = 0;
             if (n > 0) {
-                row[x] = Blend(row[x], rgb, static_cast<uint32_t>(n * opacity));
+                row[x] = Blend(row[x], spread, static_cast<uint32_t>(n * opacity));
             }
         }
     }

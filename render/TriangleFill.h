@@ -17,7 +17,7 @@ struct PixelTarget {
     uint32_t* pixels = nullptr;
     int stride = 0;
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    std::vector<int> cover;  // room for one row's sample counts, twice
+    std::vector<int> cover;  // room for one row's sample counts, twice; all zeros between fills
 };
 
 inline constexpr int kOpaque = 256;

@@ -74,66 +74,107 @@ float Dot(const HullTriangle& a, const HullTriangle& b) {
     return a.normal[0] * b.normal[0] + a.normal[1] * b.normal[1] + a.normal[2] * b.normal[2];
 }
 
-// Every edge entry of the hull as (edge key, slot), sorted. Slots come in
-// order, so a stable count by the edge's lower vertex and then a stable
-// insertion sort of each vertex's few edges sorts them in linear time; vertex
-// numbers far beyond the hull's size (not from a part) take a plain sort.
-std::vector<std::pair<uint64_t, uint32_t>> SortedEdges(std::span<const HullTriangle> triangles) {
+// Links every edge entry to the neighbour across it: the first other
+// triangle holding the edge, at its first entry that does (0 when none
+// does). The entries are counted out by the edge's lower vertex, straight
+// from the triangles and so in slot order; within a vertex, a table by the
+// upper vertex keeps each edge's first entry and first entry of another
+// triangle, so no sort is needed and the time is linear. Vertex numbers far
+// beyond the hull's size (not from a part) are first replaced by their
+// ranks.
+void LinkEdges(std::span<HullTriangle> triangles) {
     const auto count = static_cast<uint32_t>(triangles.size());
-    std::vector<std::pair<uint64_t, uint32_t>> edges;
-    edges.reserve(size_t{count} * 3);
+    std::vector<uint64_t> keys(size_t{count} * 3);
     uint32_t highest = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const auto& v = triangles[i].vertices;
+        keys[3 * size_t{i}] = EdgeKey(v[0], v[1]);
+        keys[3 * size_t{i} + 1] = EdgeKey(v[1], v[2]);
+        keys[3 * size_t{i} + 2] = EdgeKey(v[2], v[0]);
+        highest = std::max({highest, v[0], v[1], v[2]});
+    }
+    if (highest > 4 * keys.size() + 65536) {
+        std::vector<uint32_t> ranks;
+        ranks.reserve(keys.size());
+        for (const HullTriangle& t : triangles) {
+            ranks.insert(ranks.end(), t.vertices.begin(), t.vertices.end());
+        }
+        std::sort(ranks.begin(), ranks.end());
+        ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
+        auto rank = [&](uint64_t v) {
+            return uint64_t(std::lower_bound(ranks.begin(), ranks.end(), v) - ranks.begin());
+        };
+        for (uint64_t& key : keys) {
+            key = rank(key >> 32) << 32 | rank(key & 0xFFFFFFFFu);
+        }
+        highest = static_cast<uint32_t>(ranks.size());
+    }
+    // Vertex v's entries, once placed, end at start[v].
+    std::vector<uint32_t> start(size_t{highest} + 1, 0);
+    for (const uint64_t key : keys) {
+        ++start[key >> 32];
+    }
+    for (uint32_t v = 0, sum = 0; v < start.size(); ++v) {
+        sum += start[v];
+        start[v] = sum - start[v];
+    }
+    // An entry: the upper vertex, then the slot.
+    std::vector<uint64_t> entries(keys.size());
+    for (uint32_t i = 0; i < count; ++i) {
         for (int k = 0; k < 3; ++k) {
-            edges.emplace_back(EdgeKey(v[k], v[(k + 1) % 3]), Slot(i, k));
-            highest = std::max(highest, v[k]);
+            const uint64_t key = keys[3 * size_t{i} + k];
+            entries[start[key >> 32]++] = key << 32 | Slot(i, k);
         }
     }
-    if (highest > 4 * edges.size() + 65536) {
-        std::sort(edges.begin(), edges.end());
-        return edges;
-    }
-    std::vector<uint32_t> start(size_t{highest} + 2, 0);
-    for (const auto& e : edges) {
-        ++start[(e.first >> 32) + 1];
-    }
-    for (size_t v = 1; v < start.size(); ++v) {
-        start[v] += start[v - 1];
-    }
-    std::vector<std::pair<uint64_t, uint32_t>> sorted(edges.size());
-    for (const auto& e : edges) {
-        sorted[start[e.first >> 32]++] = e;
-    }
-    // start[v] is now where vertex v + 1's edges begin.
-    for (size_t v = 0, begin = 0; v + 1 < start.size(); begin = start[v], ++v) {
-        for (size_t e = begin + 1; e < start[v]; ++e) {
-            const auto record = sorted[e];
-            size_t to = e;
-            for (; to > begin && sorted[to - 1].first > record.first; --to) {
-                sorted[to] = sorted[to - 1];
-            }
-            sorted[to] = record;
+    // Within one lower vertex, by the upper: the first entry, and the first
+    // of another triangle (the first again while there is none). Chosen by
+    // selects, not branches: whether an entry is an edge's first or second
+    // cannot be foreseen.
+    std::vector<uint32_t> seenAt(start.size(), 0xFFFFFFFFu), first(start.size()),
+        second(start.size());
+    for (uint32_t v = 0, begin = 0; v < start.size(); begin = start[v], ++v) {
+        for (uint32_t e = begin; e < start[v]; ++e) {
+            const auto upper = static_cast<uint32_t>(entries[e] >> 32);
+            const auto slot = static_cast<uint32_t>(entries[e]);
+            const bool fresh = seenAt[upper] != v;
+            const uint32_t f = fresh ? slot : first[upper];
+            const bool other = second[upper] == f && slot / 4 != f / 4;
+            second[upper] = fresh || other ? slot : second[upper];
+            first[upper] = f;
+            seenAt[upper] = v;
+        }
+        for (uint32_t e = begin; e < start[v]; ++e) {
+            const auto upper = static_cast<uint32_t>(entries[e] >> 32);
+            const auto slot = static_cast<uint32_t>(entries[e]);
+            const uint32_t f = first[upper];
+            const bool own = slot / 4 == f / 4;
+            const uint32_t other = own ? second[upper] : f;
+            const uint16_t link =
+                other == f && own
+                    ? 0
+                    : static_cast<uint16_t>((int64_t{other} - int64_t{slot}) & kEdgeLinkMask);
+            uint16_t& word = triangles[slot / 4].edges[slot % 4];
+            word = static_cast<uint16_t>((word & kEdgeWrapBit) | link);
         }
     }
-    return sorted;
 }
 
 // Every triangle's opposite: the smallest negative dot product of unit
 // normals, the first of equal ones, 0 when none is negative. A scan of all
 // triangles for each is quadratic; instead the unit normals are sorted into a
-// grid of cells, and the search for i's opposite looks in the cells around
-// -n(i) only, widening until nothing outside can come within rounding of the
-// best so far. The dot products it computes are written as the scan writes
-// them and ties go to the lower index, so it chooses what the scan chooses,
-// bit for bit. A triangle's dot product with itself is never negative, so it
-// is never its own opposite.
+// grid of cells, and the search for i's opposite looks first in the 2 x 2 x 2
+// cells around the grid corner nearest -n(i), gathered once per corner, and
+// then, if need be, in the cells around -n(i), widening until nothing outside
+// can come within rounding of the best so far. The dot products it computes are written as the scan
+// writes them and ties go to the lower index, so it chooses what the scan chooses, bit for bit. A
+// triangle's dot product with itself is never negative, so it is never its own opposite.
 class OppositeSearch {
   public:
     explicit OppositeSearch(std::span<const HullTriangle> triangles) : triangles_(triangles) {
         const auto count = static_cast<uint32_t>(triangles.size());
-        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 5), 2, 32);
+        side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(count)) / 3.5), 2, 32);
         cell_ = 2 * kReach / static_cast<float>(side_);
+        perCell_ = 1.0 / double{cell_};
         cellStart_.assign(static_cast<size_t>(side_) * side_ * side_ + 1, 0);
         std::vector<uint32_t> cellOf(count, kNoCell);
         for (uint32_t j = 0; j < count; ++j) {
@@ -144,21 +185,66 @@ class OppositeSearch {
                 odd_.push_back(j);
             }
         }
+        // Each cell padded to whole lanes with zero normals, whose products
+        // (zeros) are never chosen.
         for (size_t c = 1; c < cellStart_.size(); ++c) {
-            cellStart_[c] += cellStart_[c - 1];
+            cellStart_[c] = cellStart_[c - 1] + (cellStart_[c] + kLanes - 1) / kLanes * kLanes;
         }
         members_.resize(cellStart_.back());
-        normals_.resize(cellStart_.back());
+        for (auto& axis : normals_) {
+            axis.resize(cellStart_.back());
+        }
         std::vector<uint32_t> fill(cellStart_.begin(), cellStart_.end() - 1);
         for (uint32_t j = 0; j < count; ++j) {
             if (cellOf[j] != kNoCell) {
-                normals_[fill[cellOf[j]]] = triangles[j].normal;
+                for (int axis = 0; axis < 3; ++axis) {
+                    normals_[axis][fill[cellOf[j]]] = triangles[j].normal[axis];
+                }
                 members_[fill[cellOf[j]]++] = j;
+            }
+        }
+        // Every member joins the blocks of the 8 grid corners around its
+        // cell, in index order (the corners at the grid's ends too, though
+        // no search looks there, so that every member has 8).
+        const uint32_t corners = static_cast<uint32_t>(side_) + 1;
+        const std::array<uint32_t, 8> around = {0,
+                                                1,
+                                                corners,
+                                                corners + 1,
+                                                corners * corners,
+                                                corners * corners + 1,
+                                                corners * corners + corners,
+                                                corners * corners + corners + 1};
+        blockStart_.assign(size_t{corners} * corners * corners + 1, 0);
+        std::vector<uint32_t> firstBlock(count, kNoCell);
+        for (uint32_t j = 0; j < count; ++j) {
+            if (cellOf[j] != kNoCell) {
+                const std::array<int, 3> cell = Cell(triangles[j].normal, 1.0f);
+                firstBlock[j] =
+                    (static_cast<uint32_t>(cell[0]) * corners + cell[1]) * corners + cell[2];
+                for (const uint32_t offset : around) {
+                    ++blockStart_[firstBlock[j] + offset + 1];
+                }
+            }
+        }
+        for (size_t b = 1; b < blockStart_.size(); ++b) {
+            blockStart_[b] += blockStart_[b - 1];
+        }
+        blocks_.resize(blockStart_.back());
+        std::vector<uint32_t> next(blockStart_.begin(), blockStart_.end() - 1);
+        for (uint32_t j = 0; j < count; ++j) {
+            if (firstBlock[j] != kNoCell) {
+                const Vec3& m = triangles[j].normal;
+                for (const uint32_t offset : around) {
+                    blocks_[next[firstBlock[j] + offset]++] = {m[0], m[1], m[2], j};
+                }
             }
         }
     }
 
-    uint32_t Opposite(uint32_t i) const {
+    // `hint` is any triangle, best one whose normal lies near the opposite's
+    // (a neighbour's opposite): offered first, it narrows the search at once.
+    uint32_t Opposite(uint32_t i, uint32_t hint) const {
         Query q;
         const Vec3& n = triangles_[i].normal;
         if (!NearlyUnit(n)) {
@@ -170,9 +256,20 @@ class OppositeSearch {
         for (const uint32_t j : odd_) {
             q.best.Offer(Dot(triangles_[i], triangles_[j]), j);
         }
+        if (hint < triangles_.size()) {
+            q.best.Offer(Dot(triangles_[i], triangles_[hint]), hint);
+        }
         q.n = n;
         for (int axis = 0; axis < 3; ++axis) {
             q.t[axis] = -static_cast<double>(n[axis]) + kReach;
+        }
+        // Mostly the best of the 2 x 2 x 2 cells around the grid corner
+        // nearest -n is nearer -n than the block's sides, so nothing outside
+        // it can come as close.
+        const std::array<int, 3> corner = Corner(n);
+        OfferBlock(q, corner);
+        if (q.best.value < Floor(BlockClearance(q.t, corner))) {
+            return q.best.index;
         }
         q.reach = Reach(q.best.value);
         const std::array<int, 3> centre = Cell(n, -1.0f);
@@ -185,16 +282,29 @@ class OppositeSearch {
         // Truncation serves for floor: a negative low end is raised to 0, and
         // the high end, t being positive, is never negative.
         for (int axis = 0; axis < 3; ++axis) {
-            lo[axis] = std::max(0, static_cast<int>((q.t[axis] - reach) / cell_));
-            hi[axis] = std::min(side_ - 1, static_cast<int>((q.t[axis] + reach) / cell_));
+            lo[axis] = std::max(0, static_cast<int>((q.t[axis] - reach) * perCell_));
+            hi[axis] = std::min(side_ - 1, static_cast<int>((q.t[axis] + reach) * perCell_));
             near = near && hi[axis] - lo[axis] <= 2;
         }
         if (near) {
+            // The squared distance of -n from each row of cells along each
+            // axis, so that a cell's is three sums.
+            std::array<std::array<double, 3>, 3> gaps{};
+            for (int axis = 0; axis < 3; ++axis) {
+                for (int c = lo[axis]; c <= hi[axis]; ++c) {
+                    gaps[axis][c - lo[axis]] = SquaredGap(q.t[axis], c);
+                }
+            }
+            const uint32_t searched = CellIndex(centre);
             for (int x = lo[0]; x <= hi[0]; ++x) {
                 for (int y = lo[1]; y <= hi[1]; ++y) {
+                    const double xy = gaps[0][x - lo[0]] + gaps[1][y - lo[1]];
+                    const uint32_t row = CellIndex({x, y, 0});
                     for (int z = lo[2]; z <= hi[2]; ++z) {
-                        if (x != centre[0] || y != centre[1] || z != centre[2]) {
-                            Search(q, {x, y, z});
+                        const uint32_t c = row + static_cast<uint32_t>(z);
+                        if (cellStart_[c] != cellStart_[c + 1] && c != searched &&
+                            xy + gaps[2][z - lo[2]] <= q.reach && Offer(q, c)) {
+                            q.reach = Reach(q.best.value);
                         }
                     }
                 }
@@ -216,6 +326,7 @@ class OppositeSearch {
 
   private:
     static constexpr uint32_t kNoCell = 0xFFFFFFFFu;
+    static constexpr uint32_t kLanes = 4;
     // Unit normals, as TriangleNormal makes them, have a squared length
     // within this of 1; the short normals of degenerate triangles, and any
     // set by other means, are searched one by one.
@@ -254,32 +365,105 @@ class OppositeSearch {
     // Offers the members of a cell, unless it is empty or too far from -n.
     void Search(Query& q, const std::array<int, 3>& cell) const {
         const uint32_t c = CellIndex(cell);
-        const uint32_t end = cellStart_[c + 1];
-        if (cellStart_[c] == end || SquaredCellDistance(q.t, cell) > q.reach) {
-            return;
-        }
-        // Members are in index order, so of the cell only its first least
-        // product can be chosen: found without a branch per member, it alone
-        // is offered.
-        float least = 0.0f;
-        for (uint32_t m = cellStart_[c]; m < end; ++m) {
-            const float d = Product(q.n, m);
-            least = d < least ? d : least;
-        }
-        if (least < q.best.value || (least == q.best.value && least < 0.0f)) {
-            uint32_t m = cellStart_[c];
-            while (Product(q.n, m) != least) {
-                ++m;
-            }
-            q.best.Offer(least, members_[m]);
+        if (cellStart_[c] != cellStart_[c + 1] && SquaredCellDistance(q.t, cell) <= q.reach &&
+            Offer(q, c)) {
             q.reach = Reach(q.best.value);
         }
     }
 
+    // Lowers each lane to n's products with normals begin to end (whole
+    // lanes), a lane at a time without a branch per normal.
+    static void Lower(std::array<float, kLanes>& lanes, const Vec3& n,
+                      const std::array<std::vector<float>, 3>& normals, uint32_t begin,
+                      uint32_t end) {
+        for (size_t m = begin; m < end; m += kLanes) {
+            const float* x = normals[0].data() + m;
+            const float* y = normals[1].data() + m;
+            const float* z = normals[2].data() + m;
+            for (size_t l = 0; l < kLanes; ++l) {
+                const float d = n[0] * x[l] + n[1] * y[l] + n[2] * z[l];  // as Product
+                lanes[l] = d < lanes[l] ? d : lanes[l];
+            }
+        }
+    }
+
+    static float Least(const std::array<float, kLanes>& lanes) {
+        static_assert(kLanes == 4);
+        const float low = lanes[1] < lanes[0] ? lanes[1] : lanes[0];
+        const float high = lanes[3] < lanes[2] ? lanes[3] : lanes[2];
+        return high < low ? high : low;
+    }
+
+    // Members are in index order, so of cell c only its first least product
+    // can be chosen: it alone is offered. True if it is the best so far.
+    bool Offer(Query& q, uint32_t c) const {
+        const uint32_t begin = cellStart_[c], end = cellStart_[c + 1];
+        std::array<float, kLanes> lanes{};
+        Lower(lanes, q.n, normals_, begin, end);
+        const float least = Least(lanes);
+        if (least < q.best.value || (least == q.best.value && least < 0.0f)) {
+            uint32_t m = begin;
+            while (Product(q.n, m) != least) {
+                ++m;
+            }
+            q.best.Offer(least, members_[m]);
+            return true;
+        }
+        return false;
+    }
+
+    // The grid corner nearest -n, kept one in from the grid's ends so that
+    // its block lies within the grid.
+    std::array<int, 3> Corner(const Vec3& n) const {
+        std::array<int, 3> corner{};
+        for (int axis = 0; axis < 3; ++axis) {
+            const double t = (-static_cast<double>(n[axis]) + kReach) * perCell_;
+            corner[axis] = std::clamp(static_cast<int>(t + 0.5), 1, side_ - 1);
+        }
+        return corner;
+    }
+
+    // Offers the first least product of the block around `corner`, its
+    // members in index order.
+    void OfferBlock(Query& q, const std::array<int, 3>& corner) const {
+        const int corners = side_ + 1;
+        const auto b =
+            static_cast<uint32_t>((corner[0] * corners + corner[1]) * corners + corner[2]);
+        float least = 0.0f;
+        uint32_t index = 0;
+        for (uint32_t m = blockStart_[b]; m < blockStart_[b + 1]; ++m) {
+            const BlockMember& member = blocks_[m];
+            const float d =
+                q.n[0] * member.x + q.n[1] * member.y + q.n[2] * member.z;  // as Product
+            // Selected by a mask rather than a branch, whose way no
+            // processor could foresee.
+            const uint32_t lower = 0u - static_cast<uint32_t>(d < least);
+            index = (member.index & lower) | (index & ~lower);
+            least = d < least ? d : least;
+        }
+        if (least < 0.0f) {
+            q.best.Offer(least, index);
+        }
+    }
+
+    // The distance from -n, at t in the grid's frame, to the nearest cell
+    // outside the block around `corner`.
+    double BlockClearance(const std::array<double, 3>& t, const std::array<int, 3>& corner) const {
+        double clearance = 4.0;  // more than any two nearly unit normals lie apart
+        for (int axis = 0; axis < 3; ++axis) {
+            if (corner[axis] - 1 > 0) {
+                clearance = std::min(clearance, t[axis] - (corner[axis] - 1) * double{cell_});
+            }
+            if (corner[axis] + 1 < side_) {
+                clearance = std::min(clearance, (corner[axis] + 1) * double{cell_} - t[axis]);
+            }
+        }
+        return clearance;
+    }
+
     // The dot product of n with a member's normal, as the scan writes it.
     float Product(const Vec3& n, uint32_t m) const {
-        const Vec3& b = normals_[m];
-        return n[0] * b[0] + n[1] * b[1] + n[2] * b[2];
+        return n[0] * normals_[0][m] + n[1] * normals_[1][m] + n[2] * normals_[2][m];
     }
 
     static bool NearlyUnit(const Vec3& n) {
@@ -314,15 +498,21 @@ class OppositeSearch {
         return d * d;
     }
 
+    // The squared distance along one axis from t, in the grid's frame, to
+    // the nearest point of the cells in row c.
+    double SquaredGap(double t, int c) const {
+        const double gap =
+            std::max(std::max(0.0, c * double{cell_} - t), t - (c + 1) * double{cell_});
+        return gap * gap;
+    }
+
     // The squared distance from -n, at t in the grid's frame, to the nearest
     // point of a cell.
     double SquaredCellDistance(const std::array<double, 3>& t,
                                const std::array<int, 3>& cell) const {
         double squared = 0;
         for (int axis = 0; axis < 3; ++axis) {
-            const double gap = std::max(std::max(0.0, cell[axis] * double{cell_} - t[axis]),
-                                        t[axis] - (cell[axis] + 1) * double{cell_});
-            squared += gap * gap;
+            squared += SquaredGap(t[axis], cell[axis]);
         }
         return squared;
     }
@@ -377,10 +567,20 @@ class OppositeSearch {
     std::span<const HullTriangle> triangles_;
     int side_ = 2;
     float cell_ = 1.0f;
+    // Its inverse, for the range of cells within a distance: rounding it
+    // moves an end by far less than the slack in that distance.
+    double perCell_ = 1.0;
     std::vector<uint32_t> cellStart_;  // members of cell c: cellStart_[c] to cellStart_[c + 1]
-    std::vector<uint32_t> members_;    // in cell order, with their normals
-    std::vector<Vec3> normals_;
+    std::vector<uint32_t> members_;    // in cell order, with their normals by axis
+    std::array<std::vector<float>, 3> normals_;
     std::vector<uint32_t> odd_;  // normals neither nearly unit nor NaN
+    // The members of the 2 x 2 x 2 cells around each grid corner.
+    struct BlockMember {
+        float x, y, z;
+        uint32_t index;
+    };
+    std::vector<uint32_t> blockStart_;  // block b: blockStart_[b] to blockStart_[b + 1]
+    std::vector<BlockMember> blocks_;
 };
 
 }  // namespace
@@ -391,41 +591,14 @@ Vec3 TriangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
 
 void LinkTriangles(std::span<HullTriangle> triangles) {
     const auto count = static_cast<uint32_t>(triangles.size());
-    // Every edge by its two vertices, then by slot: the neighbour across an
-    // edge is the first other triangle holding it, at its first entry that
-    // does, so within a run of one edge the first record answers every
-    // other triangle, and the first record of another triangle answers the
-    // first one's.
-    const std::vector<std::pair<uint64_t, uint32_t>> edges = SortedEdges(triangles);
-    for (size_t begin = 0; begin < edges.size();) {
-        size_t end = begin + 1;
-        while (end < edges.size() && edges[end].first == edges[begin].first) {
-            ++end;
-        }
-        const uint32_t first = edges[begin].second;
-        uint32_t second = first;  // the first record of another triangle, if any
-        for (size_t e = begin + 1; e < end && second == first; ++e) {
-            if (edges[e].second / 4 != first / 4) {
-                second = edges[e].second;
-            }
-        }
-        for (size_t e = begin; e < end; ++e) {
-            const uint32_t slot = edges[e].second;
-            const uint32_t other = slot / 4 == first / 4 ? second : first;
-            const uint16_t link =
-                other == first && slot / 4 == first / 4
-                    ? 0
-                    : static_cast<uint16_t>((int64_t{other} - int64_t{slot}) & kEdgeLinkMask);
-            uint16_t& word = triangles[slot / 4].edges[slot % 4];
-            word = static_cast<uint16_t>((word & kEdgeWrapBit) | link);
-        }
-        begin = end;
-    }
+    LinkEdges(triangles);
 
+    // Triangles in a row mostly lie side by side, facing nearly alike.
     const OppositeSearch search(triangles);
+    uint32_t previous = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        triangles[i].flags =
-            (triangles[i].flags & 0xFF000FFFu) | ((search.Opposite(i) & 0xFFFu) << 12);
+        previous = search.Opposite(i, previous);
+        triangles[i].flags = (triangles[i].flags & 0xFF000FFFu) | ((previous & 0xFFFu) << 12);
     }
 }
 

@@ -170,6 +170,40 @@ TEST(LinkTriangles, FindsTheOppositeOnARoundHullAndWithNormalsOutOfRange) {
     EXPECT_EQ((t[1].flags >> 12) & 0xFFF, 0u);
 }
 
+TEST(LinkTriangles, ChoosesTheSameWithVertexNumbersFarApartAndNormalsInClusters) {
+    // Vertex numbers far beyond the hull's size (ranked before linking), on
+    // a crowded hull; normals in a few tight clusters with sparse ones
+    // between, so that the nearest to many a reversed normal lies outside
+    // the cells first searched.
+    uint32_t seed = 77;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    const std::vector<Vec3> centres = {{0, 0, 1}, {0.6f, 0.8f, 0}, {-0.6f, -0.8f, 0.1f}};
+    std::vector<HullTriangle> t;
+    for (uint32_t i = 0; i < 2500; ++i) {
+        HullTriangle tri;
+        tri.flags = i;
+        tri.vertices = {next(300) * 1000003u + 7, next(300) * 1000003u + 7,
+                        next(300) * 1000003u + 7};
+        const Vec3 jitter{float(next(1000)) - 500, float(next(1000)) - 500,
+                          float(next(1000)) - 500};
+        const Vec3& centre = centres[i % centres.size()];
+        const float spread = i % 7 == 0 ? 1e-3f : 2e-5f;
+        tri.normal =
+            i % 11 == 0 ? Normalised(jitter) : Normalised(Add(centre, Scale(jitter, spread)));
+        t.push_back(tri);
+    }
+    std::vector<HullTriangle> expected = t;
+    ReferenceLink(expected);
+    LinkTriangles(t);
+    for (size_t i = 0; i < t.size(); ++i) {
+        ASSERT_EQ(t[i].edges, expected[i].edges) << "triangle " << i;
+        ASSERT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
+    }
+}
+
 TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
     const std::vector<Vec3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
     SurfacePart part;
