@@ -1,8 +1,8 @@
 #pragma once
 // The headless Ui of the commands that drive the exporter's windows: every
-// message goes to stderr as one "Caption: text" line, and a "Load Settings"
-// or "Save Settings" that fails ends the run there, as a person would stop
-// rather than export with settings other than those asked for, or not kept.
+// message goes to stderr as one "Caption: text" line, and a settings file
+// the window refuses ends the run there, as a person would stop rather than
+// export with settings other than those asked for, or not kept.
 
 #include <functional>
 #include <optional>
@@ -26,31 +26,24 @@ class CliUi final : public HeadlessUi {
                           MessageButtons buttons) override {
         err_ << OneLine(caption) << ": " << OneLine(text) << '\n';
         err_.flush();
-        // Loading or saving settings shows a message only when it fails.
-        if (settingsFileStep_ && window_) {
-            settingsFileStep_ = false;
-            settingsFileFailed_ = true;
-            window_->Close();
-        }
         return HeadlessUi::Message(text, caption, icon, buttons);
     }
 
-    std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
-        settingsFileStep_ = request.defaultExtension == "ces";
-        return HeadlessUi::OpenFile(request);
-    }
-
-    std::optional<std::string> SaveFile(const FileDialogRequest& request) override {
-        settingsFileStep_ = request.defaultExtension == "ces";
-        return HeadlessUi::SaveFile(request);
+    void SettingsFileRefused(Window& window, const std::string& text, const std::string& caption,
+                             MessageIcon icon) override {
+        Message(text, caption, icon, MessageButtons::Ok);
+        settingsFileFailed_ = true;
+        // Only a window this Ui runs is ended; the settings command calls
+        // the window itself and stops at the message.
+        if (&window == window_) {
+            window.Close();
+        }
     }
 
     int RunModal(Window& window) override {
-        settingsFileStep_ = false;
         Window* outer = std::exchange(window_, &window);
         const int result = HeadlessUi::RunModal(window);
         window_ = outer;
-        settingsFileStep_ = false;
         if (windowEnded) {
             windowEnded(window);
         }
@@ -63,8 +56,7 @@ class CliUi final : public HeadlessUi {
 
   private:
     std::ostream& err_;
-    Window* window_ = nullptr;
-    bool settingsFileStep_ = false;  // a settings file was just chosen
+    Window* window_ = nullptr;  // the window being run
     bool settingsFileFailed_ = false;
 };
 

@@ -8,41 +8,49 @@
 
 namespace kx {
 
+namespace {
+
+enum : int { kOut = kCommandOptions, kLoad, kSave, kUpdate };
+constexpr OptionRow kExportRows[] = {
+    {"-o", kOut, "a file", nullptr},
+    {"--settings", kLoad, "a file", nullptr},
+    {"--save-settings", kSave, "a file", nullptr},
+    {"--update", kUpdate, nullptr, nullptr},
+};
+
+}  // namespace
+
 int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
-    std::string input, output, loadSettings, saveSettings;
+    GivenArgs given;
+    if (auto error = ParseOptions(args, {kModelExporterRows, kExportRows}, 1, given)) {
+        return UsageError(ctx, "export", *error);
+    }
+    std::string output, loadSettings, saveSettings;
     bool update = false;
     std::vector<WindowAction> options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        OptionParse parsed = ParseExportSettingsOption(args, i, options, error);
-        if (parsed == OptionParse::Bad) {
-            return UsageError(ctx, "export", error);
-        }
-        if (parsed == OptionParse::Parsed) {
+    for (const GivenOption& option : given.options) {
+        if (AppendSettingsActions(option, ModelExporterControls(), options)) {
             continue;
         }
-        const std::string& a = args[i];
-        if (a == "-o" || a == "--settings" || a == "--save-settings") {
-            if (i + 1 >= args.size()) {
-                return UsageError(ctx, "export", a + " needs a file");
-            }
-            std::string& target = a == "-o"           ? output
-                                  : a == "--settings" ? loadSettings
-                                                      : saveSettings;
-            target = args[++i];
-        } else if (a == "--update") {
-            update = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError(ctx, "export", "unknown option '" + a + "'");
-        } else if (input.empty()) {
-            input = a;
-        } else {
-            return UsageError(ctx, "export", "unexpected argument '" + a + "'");
+        switch (option.meaning) {
+            case kOut:
+                output = option.value;
+                break;
+            case kLoad:
+                loadSettings = option.value;
+                break;
+            case kSave:
+                saveSettings = option.value;
+                break;
+            case kUpdate:
+                update = true;
+                break;
         }
     }
-    if (input.empty()) {
+    if (given.operands.empty()) {
         return UsageError(ctx, "export", "missing MODEL.ms3d");
     }
+    const std::string& input = given.operands[0];
     if (output.empty()) {
         return UsageError(ctx, "export", "missing -o OUT");
     }

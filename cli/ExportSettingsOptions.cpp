@@ -75,82 +75,111 @@ bool IsNumber(std::string_view text) {
     return i == text.size();
 }
 
-bool IsCount(const std::string& text) {
+}  // namespace
+
+bool IsWholeNumber(const std::string& text) {
     return !text.empty() && text.size() <= 9 &&
            text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-}  // namespace
+std::string CheckLevel(const std::string& name, const std::string& value) {
+    if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
+        return NotTaken(name, "takes 0, 1, 2 or 3", value);
+    }
+    return {};
+}
 
-OptionParse ParseExportSettingsOption(const std::vector<std::string>& args, size_t& i,
-                                      std::vector<WindowAction>& actions, std::string& error) {
-    const std::string& name = args[i];
-    if (name != "--lod" && name != "--orientation" && name != "--scale" && name != "--type" &&
-        name != "--groups" && name != "--fov") {
-        return OptionParse::NotMine;
+std::string CheckOrientation(const std::string& name, const std::string& value) {
+    if (value != "upside-down" && value != "back-to-front") {
+        return NotTaken(name, "takes upside-down or back-to-front", value);
     }
-    if (i + 1 >= args.size()) {
-        error = name + " needs a value";
-        return OptionParse::Bad;
+    return {};
+}
+
+std::string CheckScale(const std::string& name, const std::string& value) {
+    return IsNumber(value) ? std::string() : NotTaken(name, "takes a decimal number", value);
+}
+
+std::string CheckType(const std::string& name, const std::string& value) {
+    if (value != "ship" && value != "cockpit" && value != "weapon") {
+        return NotTaken(name, "takes ship, cockpit or weapon", value);
     }
-    const std::string& value = args[++i];
-    const std::string label = name + " " + value;
+    return {};
+}
+
+std::string CheckGroups(const std::string& name, const std::string& value) {
+    std::vector<std::string> quantities = SplitCommas(value);
+    if (quantities.size() > static_cast<size_t>(kMaxGroups)) {
+        return NotTaken(name, "takes at most 18 quantities", value);
+    }
+    for (const std::string& q : quantities) {
+        if (!IsWholeNumber(q)) {
+            return NotTaken(name, "takes whole numbers separated by commas", value);
+        }
+    }
+    return {};
+}
+
+std::string CheckFov(const std::string& name, const std::string& value) {
+    std::vector<std::string> fov = SplitCommas(value);
+    if (fov.size() != 4 || !IsNumber(fov[0]) || !IsNumber(fov[1]) || !IsNumber(fov[2]) ||
+        !IsNumber(fov[3])) {
+        return NotTaken(name, "takes four decimal numbers FOVX,FOVY,ZNEAR,ZFAR", value);
+    }
+    return {};
+}
+
+const SettingsControls& ModelExporterControls() {
+    static constexpr SettingsControls controls = {
+        Dlg::kLevel0,  Dlg::kUpsideDown, Dlg::kBackToFront, Dlg::kScaleBox,  Dlg::kShip,
+        Dlg::kCockpit, Dlg::kWeapon,     Dlg::kGroupsBox,   Dlg::kQuantity0, Dlg::kFovX,
+        Dlg::kFovY,    Dlg::kZNear,      Dlg::kZFar};
+    return controls;
+}
+
+bool AppendSettingsActions(const GivenOption& option, const SettingsControls& window,
+                           std::vector<WindowAction>& actions) {
+    const std::string& value = option.value;
+    const std::string label = option.name + " " + value;
     auto click = [&](int id) { actions.push_back({WindowAction::Kind::Click, id, "", 0, label}); };
     auto type = [&](int id, const std::string& text) {
         actions.push_back({WindowAction::Kind::Type, id, text, 0, label});
     };
-    auto bad = [&](const std::string& why) {
-        error = name + " " + why + ", not '" + value + "'";
-        return OptionParse::Bad;
-    };
-
-    if (name == "--lod") {
-        if (value.size() != 1 || value[0] < '0' || value[0] > '3') {
-            return bad("takes 0, 1, 2 or 3");
-        }
-        click(Dlg::kLevel0 + (value[0] - '0'));
-    } else if (name == "--orientation") {
-        if (value != "upside-down" && value != "back-to-front") {
-            return bad("takes upside-down or back-to-front");
-        }
-        click(value == "upside-down" ? Dlg::kUpsideDown : Dlg::kBackToFront);
-    } else if (name == "--scale") {
-        if (!IsNumber(value)) {
-            return bad("takes a decimal number");
-        }
-        type(Dlg::kScaleBox, value);
-    } else if (name == "--type") {
-        if (value != "ship" && value != "cockpit" && value != "weapon") {
-            return bad("takes ship, cockpit or weapon");
-        }
-        click(value == "ship" ? Dlg::kShip : value == "cockpit" ? Dlg::kCockpit : Dlg::kWeapon);
-    } else if (name == "--groups") {
-        std::vector<std::string> quantities = SplitCommas(value);
-        if (quantities.size() > static_cast<size_t>(kMaxGroups)) {
-            return bad("takes at most 18 quantities");
-        }
-        for (const std::string& q : quantities) {
-            if (!IsCount(q)) {
-                return bad("takes whole numbers separated by commas");
+    switch (option.meaning) {
+        case kLevelOption:
+            click(window.level0 + (value[0] - '0'));
+            return true;
+        case kOrientationOption:
+            click(value == "upside-down" ? window.upsideDown : window.backToFront);
+            return true;
+        case kScaleOption:
+            type(window.scaleBox, value);
+            return true;
+        case kTypeOption:
+            click(value == "ship"      ? window.ship
+                  : value == "cockpit" ? window.cockpit
+                                       : window.weapon);
+            return true;
+        case kGroupsOption: {
+            const std::vector<std::string> quantities = SplitCommas(value);
+            type(window.groupsBox, std::to_string(quantities.size()));
+            // One group has no quantity box: it takes every mesh.
+            for (size_t g = 0; quantities.size() > 1 && g < quantities.size(); ++g) {
+                type(window.quantity0 + static_cast<int>(g), quantities[g]);
             }
+            return true;
         }
-        type(Dlg::kGroupsBox, std::to_string(quantities.size()));
-        // One group has no quantity box: it takes every mesh.
-        for (size_t g = 0; quantities.size() > 1 && g < quantities.size(); ++g) {
-            type(Dlg::kQuantity0 + static_cast<int>(g), quantities[g]);
+        case kFovOption: {
+            const std::vector<std::string> fov = SplitCommas(value);
+            const int boxes[] = {window.fovX, window.fovY, window.zNear, window.zFar};
+            for (size_t k = 0; k < 4; ++k) {
+                type(boxes[k], fov[k]);
+            }
+            return true;
         }
-    } else {
-        std::vector<std::string> fov = SplitCommas(value);
-        if (fov.size() != 4 || !IsNumber(fov[0]) || !IsNumber(fov[1]) || !IsNumber(fov[2]) ||
-            !IsNumber(fov[3])) {
-            return bad("takes four decimal numbers FOVX,FOVY,ZNEAR,ZFAR");
-        }
-        const int boxes[] = {Dlg::kFovX, Dlg::kFovY, Dlg::kZNear, Dlg::kZFar};
-        for (int k = 0; k < 4; ++k) {
-            type(boxes[k], fov[k]);
-        }
+        default:
+            return false;
     }
-    return OptionParse::Parsed;
 }
 
 std::string RefusedOptionMessage(const WindowAction& action, ActionOutcome outcome) {

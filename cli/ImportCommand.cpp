@@ -10,6 +10,7 @@
 #include "cli/ExportSettingsOptions.h"
 #include "cli/ExporterRun.h"
 #include "cli/HeadlessHost.h"
+#include "cli/OptionTable.h"
 #include "host/FileIo.h"
 #include "host/SettingsStore.h"
 #include "host/headless/HeadlessModel.h"
@@ -55,6 +56,50 @@ bool ParseLevel(const std::string& text, int& level) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), level);
     return ec == std::errc() && end == text.data() + text.size() && level >= 0;
 }
+
+std::string CheckLevelNumber(const std::string& name, const std::string& value) {
+    int level = 0;
+    return ParseLevel(value, level) ? std::string() : name + " needs a level number, 0 or more";
+}
+
+std::string CheckNotEmpty(const std::string& name, const std::string& value) {
+    return value.empty() ? name + " needs a non-empty value" : std::string();
+}
+
+enum : int {
+    kOut,
+    kKeepModel,
+    kFilter,
+    kGameDir,
+    kLevel,
+    kTextures,
+    kMaterials,
+    kSearchTop,
+    kMeshLibrary,
+    kNoHardpoints,
+    kAfterModel,
+    kNoClear,
+    kMySettings,
+    kNoExtract,
+    kNoSearch,
+};
+constexpr OptionRow kImportRows[] = {
+    {"-o", kOut, "a value", nullptr},
+    {"--keep-model", kKeepModel, "a value", nullptr},
+    {"--filter", kFilter, "a value", nullptr},
+    {"--game-dir", kGameDir, "a value", nullptr},
+    {"--lod", kLevel, "a value", CheckLevelNumber},
+    {"--textures", kTextures, "a value", CheckNotEmpty},
+    {"--materials", kMaterials, "a value", CheckNotEmpty},
+    {"--search-top", kSearchTop, "a value", CheckNotEmpty},
+    {"--mesh-library", kMeshLibrary, "a value", CheckNotEmpty},
+    {"--no-hardpoints", kNoHardpoints, nullptr, nullptr},
+    {"--hardpoints-after-model", kAfterModel, nullptr, nullptr},
+    {"--no-clear", kNoClear, nullptr, nullptr},
+    {"--use-my-settings", kMySettings, nullptr, nullptr},
+    {"--no-extract", kNoExtract, nullptr, nullptr},
+    {"--no-search", kNoSearch, nullptr, nullptr},
+};
 
 // The dialog's actions: the options as menu commands (only those that
 // change something, so that a person's stored settings are not flipped),
@@ -175,62 +220,63 @@ struct Made {
 }  // namespace
 
 int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
+    GivenArgs given;
+    if (auto error = ParseOptions(args, {kImportRows}, 1, given)) {
+        return UsageError(ctx, "import", *error);
+    }
     ImportRequest request;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) {
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
-        std::string text;
-        if (a == "-o" || a == "--keep-model" || a == "--filter" || a == "--game-dir" ||
-            a == "--lod" || a == "--textures" || a == "--materials" || a == "--search-top" ||
-            a == "--mesh-library") {
-            if (!value(text)) {
-                return UsageError(ctx, "import", a + " needs a value");
-            }
-            if (a == "-o") {
+    if (!given.operands.empty()) {
+        request.input = given.operands[0];
+    }
+    for (const GivenOption& option : given.options) {
+        const std::string& text = option.value;
+        switch (option.meaning) {
+            case kOut:
                 request.output = text;
-            } else if (a == "--keep-model") {
+                break;
+            case kKeepModel:
                 request.keepModel = text;
-            } else if (a == "--filter") {
+                break;
+            case kFilter:
                 request.filter = text;
                 request.filterGiven = true;
-            } else if (a == "--game-dir") {
+                break;
+            case kGameDir:
                 request.gameDir = text;
-            } else if (a == "--textures" || a == "--materials" || a == "--search-top" ||
-                       a == "--mesh-library") {
-                if (text.empty()) {
-                    return UsageError(ctx, "import", a + " needs a non-empty value");
-                }
-                (a == "--textures"       ? request.textures
-                 : a == "--materials"    ? request.materials
-                 : a == "--mesh-library" ? request.meshLibrary
-                                         : request.searchTop) = text;
-            } else if (!ParseLevel(text, request.lod)) {
-                return UsageError(ctx, "import", "--lod needs a level number, 0 or more");
-            }
-        } else if (a == "--no-hardpoints") {
-            request.noHardpoints = true;
-        } else if (a == "--hardpoints-after-model") {
-            request.afterModel = true;
-        } else if (a == "--no-clear") {
-            request.noClear = true;
-        } else if (a == "--use-my-settings") {
-            request.mySettings = true;
-        } else if (a == "--no-extract") {
-            request.noExtract = true;
-        } else if (a == "--no-search") {
-            request.noSearch = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError(ctx, "import", "unknown option '" + a + "'");
-        } else if (request.input.empty()) {
-            request.input = a;
-        } else {
-            return UsageError(ctx, "import", "unexpected argument '" + a + "'");
+                break;
+            case kLevel:
+                ParseLevel(text, request.lod);
+                break;
+            case kTextures:
+                request.textures = text;
+                break;
+            case kMaterials:
+                request.materials = text;
+                break;
+            case kSearchTop:
+                request.searchTop = text;
+                break;
+            case kMeshLibrary:
+                request.meshLibrary = text;
+                break;
+            case kNoHardpoints:
+                request.noHardpoints = true;
+                break;
+            case kAfterModel:
+                request.afterModel = true;
+                break;
+            case kNoClear:
+                request.noClear = true;
+                break;
+            case kMySettings:
+                request.mySettings = true;
+                break;
+            case kNoExtract:
+                request.noExtract = true;
+                break;
+            case kNoSearch:
+                request.noSearch = true;
+                break;
         }
     }
     if (request.input.empty()) {

@@ -6,25 +6,26 @@
 
 namespace kx {
 
+namespace {
+
+enum : int { kOut = kCommandOptions, kLoad };
+constexpr OptionRow kSettingsRows[] = {
+    {"-o", kOut, "a file", nullptr},
+    {"--settings", kLoad, "a file", nullptr},
+};
+
+}  // namespace
+
 int RunSettings(const std::vector<std::string>& args, CliContext& ctx) {
+    GivenArgs given;
+    if (auto error = ParseOptions(args, {kModelExporterRows, kSettingsRows}, 0, given)) {
+        return UsageError(ctx, "settings", *error);
+    }
     std::string out, in;
     std::vector<WindowAction> actions;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        OptionParse parsed = ParseExportSettingsOption(args, i, actions, error);
-        if (parsed == OptionParse::Bad) {
-            return UsageError(ctx, "settings", error);
-        }
-        if (parsed == OptionParse::Parsed) {
-            continue;
-        }
-        if ((args[i] == "-o" || args[i] == "--settings") && i + 1 < args.size()) {
-            (args[i] == "-o" ? out : in) = args[i + 1];
-            ++i;
-        } else if (args[i] == "-o" || args[i] == "--settings") {
-            return UsageError(ctx, "settings", args[i] + " needs a file");
-        } else {
-            return UsageError(ctx, "settings", "unexpected argument '" + args[i] + "'");
+    for (const GivenOption& option : given.options) {
+        if (!AppendSettingsActions(option, ModelExporterControls(), actions)) {
+            (option.meaning == kOut ? out : in) = option.value;
         }
     }
     if (out.empty()) {

@@ -4,7 +4,6 @@
 #include "cli/CliCommands.h"
 #include "cli/ExportSettingsOptions.h"
 #include "cli/ExporterRun.h"
-#include "exporter/ExportSettingsDlg.h"  // the shared options' control ids only
 #include "surface/SurExportDlg.h"        // the window's control ids only
 
 namespace kx {
@@ -13,90 +12,82 @@ namespace {
 
 using Sur = CSurExportDlg;
 
-// The options both exporters share are parsed once, for the model
-// exporter's window; their controls here have other ids.
-int SurControl(int exportId) {
-    using Cmp = CExportSettingsDlg;
-    if (exportId >= Cmp::kQuantity0 && exportId < Cmp::kQuantity0 + kMaxGroups) {
-        return Sur::kQuantity0 + (exportId - Cmp::kQuantity0);
-    }
-    switch (exportId) {
-        case Cmp::kUpsideDown:
-            return Sur::kUpsideDown;
-        case Cmp::kBackToFront:
-            return Sur::kBackToFront;
-        case Cmp::kScaleBox:
-            return Sur::kScaleBox;
-        case Cmp::kGroupsBox:
-            return Sur::kGroupsBox;
-        default:
-            return 0;
-    }
+// The settings options the collision window has; its controls for them.
+constexpr SettingsControls kSurControls = {.upsideDown = Sur::kUpsideDown,
+                                           .backToFront = Sur::kBackToFront,
+                                           .scaleBox = Sur::kScaleBox,
+                                           .groupsBox = Sur::kGroupsBox,
+                                           .quantity0 = Sur::kQuantity0};
+
+std::string CheckMass(const std::string& name, const std::string& value) {
+    return IsWholeNumber(value) ? std::string() : NotTaken(name, "takes a whole number", value);
 }
 
-bool IsMass(const std::string& text) {
-    return !text.empty() && text.size() <= 9 &&
-           text.find_first_not_of("0123456789") == std::string::npos;
-}
+enum : int { kOut = kCommandOptions, kLoad, kMass, kShield, kWrap, kNoReduction, kClosedHulls };
+constexpr OptionRow kSurRows[] = {
+    kOrientationRow,
+    kScaleRow,
+    kGroupsRow,
+    {"-o", kOut, "a value", nullptr},
+    {"--settings", kLoad, "a value", nullptr},
+    {"--mass", kMass, "a value", CheckMass},
+    {"--shield", kShield, nullptr, nullptr},
+    {"--wrap", kWrap, nullptr, nullptr},
+    {"--no-reduction", kNoReduction, nullptr, nullptr},
+    {"--closed-hulls", kClosedHulls, nullptr, nullptr},
+};
 
 }  // namespace
 
 int RunSur(const std::vector<std::string>& args, CliContext& ctx) {
-    std::string input, output, loadSettings;
+    GivenArgs given;
+    if (auto error = ParseOptions(args, {kSurRows}, 1, given)) {
+        return UsageError(ctx, "sur", *error);
+    }
+    std::string output, loadSettings;
     bool reductionOff = false;
     bool closedHulls = false;
     std::vector<WindowAction> options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--orientation" || a == "--scale" || a == "--groups") {
-            std::string error;
-            std::vector<WindowAction> parsed;
-            if (ParseExportSettingsOption(args, i, parsed, error) != OptionParse::Parsed) {
-                return UsageError(ctx, "sur", error);
-            }
-            for (WindowAction& action : parsed) {
-                action.id = SurControl(action.id);
-                options.push_back(std::move(action));
-            }
-        } else if (a == "-o" || a == "--settings" || a == "--mass") {
-            if (i + 1 >= args.size()) {
-                return UsageError(ctx, "sur", a + " needs a value");
-            }
-            const std::string& value = args[++i];
-            if (a == "-o") {
-                output = value;
-            } else if (a == "--settings") {
-                loadSettings = value;
-            } else if (!IsMass(value)) {
-                return UsageError(ctx, "sur", "--mass takes a whole number, not '" + value + "'");
-            } else {
+    for (const GivenOption& option : given.options) {
+        if (AppendSettingsActions(option, kSurControls, options)) {
+            continue;
+        }
+        const std::string& a = option.name;
+        switch (option.meaning) {
+            case kOut:
+                output = option.value;
+                break;
+            case kLoad:
+                loadSettings = option.value;
+                break;
+            case kMass:
+                options.push_back({WindowAction::Kind::Type, Sur::kShipMass, option.value, 0,
+                                   "--mass " + option.value});
+                break;
+            case kShield:
+            case kWrap:
                 options.push_back(
-                    {WindowAction::Kind::Type, Sur::kShipMass, value, 0, "--mass " + value});
-            }
-        } else if (a == "--shield" || a == "--wrap") {
-            options.push_back(Click(a == "--shield" ? Sur::kShieldBubble : Sur::kShrinkWrapped, a));
-        } else if (a == "--no-reduction") {
-            // The box toggles; asking twice still means off.
-            if (!reductionOff) {
-                options.push_back(Click(Sur::kNoReduction, a));
-            }
-            reductionOff = true;
-        } else if (a == "--closed-hulls") {
-            if (!closedHulls) {
-                options.push_back(Click(Sur::kClosedHulls, a));
-            }
-            closedHulls = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError(ctx, "sur", "unknown option '" + a + "'");
-        } else if (input.empty()) {
-            input = a;
-        } else {
-            return UsageError(ctx, "sur", "unexpected argument '" + a + "'");
+                    Click(option.meaning == kShield ? Sur::kShieldBubble : Sur::kShrinkWrapped, a));
+                break;
+            case kNoReduction:
+                // The box toggles; asking twice still means off.
+                if (!reductionOff) {
+                    options.push_back(Click(Sur::kNoReduction, a));
+                }
+                reductionOff = true;
+                break;
+            case kClosedHulls:
+                if (!closedHulls) {
+                    options.push_back(Click(Sur::kClosedHulls, a));
+                }
+                closedHulls = true;
+                break;
         }
     }
-    if (input.empty()) {
+    if (given.operands.empty()) {
         return UsageError(ctx, "sur", "missing MODEL.ms3d");
     }
+    const std::string& input = given.operands[0];
     if (output.empty()) {
         return UsageError(ctx, "sur", "missing -o OUT.sur");
     }

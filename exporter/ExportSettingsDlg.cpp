@@ -334,8 +334,9 @@ void CExportSettingsDlg::SaveSettings() {
     record.levelOfDetail = settings_.levelOfDetail;
     record.groupCount = settings_.groupCount;
     if (int group = ReadQuantities(record, [](int32_t q) { return q > 0; })) {
-        ui().Message("Quantity missing from group " + std::to_string(group), "Warning",
-                     MessageIcon::Warning);
+        // No file is kept, so the settings asked for are not saved.
+        ui().SettingsFileRefused(*this, "Quantity missing from group " + std::to_string(group),
+                                 "Warning", MessageIcon::Warning);
         return;
     }
     record.modelType = settings_.modelType;
@@ -345,13 +346,11 @@ void CExportSettingsDlg::SaveSettings() {
         record.zNear = Number(kZNear);
         record.zFar = Number(kZFar);
     }
-    const FileOutcome written = files_.Write(*path, EncodeSettingsFile(record));
-    if (written == FileOutcome::NotRegularFile) {
-        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
-        return;
-    }
-    if (written != FileOutcome::Done) {
-        ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
+    const Status written =
+        SettingsFileStatus(files_, files_.Write(*path, EncodeSettingsFile(record)), *path);
+    if (!written) {
+        ui().SettingsFileRefused(*this, written.Reason(), SettingsFileCaption(written),
+                                 MessageIcon::Error);
         return;
     }
     savedSettingsPath_ = *path;
@@ -363,18 +362,13 @@ void CExportSettingsDlg::LoadSettings() {
     if (!path) {
         return;
     }
-    // Bytes past the record are never used, so a huge file costs nothing.
-    std::vector<uint8_t> bytes;
-    const FileOutcome read = files_.Read(*path, bytes, kSettingsFileSize);
-    if (read == FileOutcome::NotRegularFile) {
-        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+    const kx::Result<SettingsFileContent> loaded = ReadSettingsFile(files_, *path);
+    if (!loaded) {
+        ui().SettingsFileRefused(*this, loaded.Reason(), SettingsFileCaption(loaded.GetStatus()),
+                                 MessageIcon::Error);
         return;
     }
-    if (read != FileOutcome::Done) {
-        ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::Error);
-        return;
-    }
-    ApplyLoadedSettings(DecodeSettingsFile(bytes));
+    ApplyLoadedSettings(*loaded);
 }
 
 void CExportSettingsDlg::ApplyLoadedSettings(const SettingsFileContent& loaded) {

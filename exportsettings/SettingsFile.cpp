@@ -5,6 +5,7 @@
 
 #include "container/ByteReader.h"
 #include "container/ByteWriter.h"
+#include "host/FileService.h"
 
 namespace kx {
 
@@ -71,7 +72,34 @@ std::vector<uint8_t> EncodeSettingsFile(const ExportSettings& settings) {
 }
 
 SettingsFileContent DecodeSettingsFile(std::span<const uint8_t> bytes) {
-    return {SettingsFromWords(DecodeSettingsWords(bytes)), IsOldSettingsLayout(bytes.size())};
+    const SettingsWords words = DecodeSettingsWords(bytes);
+    return {SettingsFromWords(words), words, IsOldSettingsLayout(bytes.size())};
+}
+
+Result<SettingsFileContent> ReadSettingsFile(FileService& files, const std::string& path) {
+    // The words are all a reader takes; one byte past the old layout is
+    // enough to tell the two apart.
+    std::vector<uint8_t> bytes;
+    const Status read = SettingsFileStatus(files, files.Read(path, bytes, kSettingsWordCount * 4), path);
+    if (!read) {
+        return read;
+    }
+    return DecodeSettingsFile(bytes);
+}
+
+Status SettingsFileStatus(FileService& files, FileOutcome outcome, const std::string& path) {
+    switch (outcome) {
+        case FileOutcome::Done:
+            return Status::Success();
+        case FileOutcome::NotRegularFile:
+            return Status::Failure(Fault::Refused, files.NotRegularFileMessage(path));
+        default:
+            return Status::Failure(Fault::Unreadable, "Settings file could not be opened");
+    }
+}
+
+const char* SettingsFileCaption(const Status& failure) {
+    return failure.GetFault() == Fault::Refused ? kFileErrorCaption : "File Open Error";
 }
 
 }  // namespace kx

@@ -11,11 +11,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "base/Result.h"
+#include "host/FileService.h"
 #include "exportsettings/SettingsRecord.h"
 
 namespace kx {
+
+class FileService;
 
 inline constexpr size_t kSettingsFileSize = 192;
 inline constexpr size_t kOldSettingsFileSize = 88;
@@ -58,9 +63,23 @@ std::vector<uint8_t> EncodeSettingsFile(const ExportSettings& settings);
 struct SettingsFileContent {
     // The fields as stored, missing ones zero.
     ExportSettings settings;
+    // The same as words, for a reader with its own order of precedence.
+    SettingsWords words{};
     bool oldLayout = false;
 };
 
 SettingsFileContent DecodeSettingsFile(std::span<const uint8_t> bytes);
+
+// A .ces file as both exporters load it, through `files`: only its first
+// bytes are read (the rest is reserved), so a huge file costs nothing. A
+// failure's reason is what the person is told, under SettingsFileCaption.
+Result<SettingsFileContent> ReadSettingsFile(FileService& files, const std::string& path);
+
+// What reading or writing a .ces file at `path` that gave `outcome` means:
+// a path that is not a regular file is refused (Fault::Refused), any other
+// failure leaves the file unreadable (Fault::Unreadable).
+Status SettingsFileStatus(FileService& files, FileOutcome outcome, const std::string& path);
+// The caption of such a failure's message.
+const char* SettingsFileCaption(const Status& failure);
 
 }  // namespace kx

@@ -37,6 +37,15 @@ class Ui {
     virtual std::optional<std::string> BrowseFolder(const std::string& title,
                                                     const std::string& initialFolder) = 0;
     virtual void Beep() {}
+
+    // A settings file the person chose in `window` was not loaded or kept:
+    // said as a message; a Ui answering for a person ends the window there
+    // rather than go on with settings other than those asked for.
+    virtual void SettingsFileRefused(Window& window, const std::string& text,
+                                     const std::string& caption, MessageIcon icon) {
+        (void)window;
+        Message(text, caption, icon);
+    }
     // Runs a window modally until it ends; gives its result (kIdOk,
     // kIdCancel, ...). A Ui that cannot show windows closes it at once.
     virtual int RunModal(Window& window);

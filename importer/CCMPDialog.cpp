@@ -177,21 +177,7 @@ std::string CCMPDialog::ChooseFile(const std::string& pattern) {
 
     // The boxes and the folder are kept however the dialog ended; Auto Open
     // is written only when a file was chosen.
-    options_.importHardpoints = dialog.Checked(CCMPFileDialog::kImportHardpoints);
-    options_.autoLoad = dialog.Checked(CCMPFileDialog::kAutoLoad);
-    options_.extract = dialog.Checked(CCMPFileDialog::kExtract);
-    options_.clearModel = dialog.Checked(CCMPFileDialog::kClearModel);
-    options_.hardpointsAfterModel = dialog.Checked(CCMPFileDialog::kAfterModel);
-    options_.autoOpen = dialog.Checked(CCMPFileDialog::kAutoOpen);
-    WriteOption(Store(), kImportHardpointsKey, options_.importHardpoints);
-    WriteOption(Store(), kAutoLoadKey, options_.autoLoad);
-    WriteOption(Store(), kExtractKey, options_.extract);
-    WriteOption(Store(), kClearKey, options_.clearModel);
-    WriteOption(Store(), kAfterModelKey, options_.hardpointsAfterModel);
-    WriteOption(Store(), kLastFolderKey, dialog.ShownFolder());
-    if (ok) {
-        WriteOption(Store(), kAutoOpenKey, options_.autoOpen);
-    }
+    dialog.KeepBoxes(options_, Store(), ok);
     RefreshMenu();
 
     const std::optional<std::string> chosen = dialog.Chosen();
@@ -368,40 +354,13 @@ void CCMPDialog::AutoLoadCheck() {
 }
 
 void CCMPDialog::ToggleOption(int command) {
-    auto toggle = [&](bool& option, OptionKey key) {
-        option = !option;
-        WriteOption(Store(), key, option);
-    };
-    switch (command) {
-        case kMenuClear:
-            toggle(options_.clearModel, kClearKey);
-            break;
-        case kMenuAutoLoad:
-            toggle(options_.autoLoad, kAutoLoadKey);
-            break;
-        case kMenuAutoOpen:
-            toggle(options_.autoOpen, kAutoOpenKey);
-            break;
-        case kMenuAutoSearch:
-            toggle(options_.autoSearch, kAutoSearchKey);
-            break;
-        case kMenuExtract:
-            toggle(options_.extract, kExtractKey);
-            break;
-        case kMenuImportHardpoints:
-            toggle(options_.importHardpoints, kImportHardpointsKey);
-            break;
-        case kMenuTooltips:
-            toggle(options_.tooltips, kTooltipKey);
-            break;
-        case kMenuAfterPart:
-        case kMenuAfterModel:
-            options_.hardpointsAfterModel = command == kMenuAfterModel;
-            WriteOption(Store(), kAfterModelKey, options_.hardpointsAfterModel);
-            break;
-        default:
-            return;
+    const SwitchRow* row = SwitchOfMenu(command);
+    if (row == nullptr) {
+        return;
     }
+    bool& option = options_.*row->member;
+    option = row->menuOff == 0 ? !option : command == row->menu;
+    WriteOption(Store(), row->key, option);
     RefreshMenu();
 }
 
@@ -506,15 +465,13 @@ void CCMPDialog::SetPane(size_t pane, std::string text) {
 }
 
 void CCMPDialog::RefreshMenu() {
-    SetChecked(kMenuClear, options_.clearModel);
-    SetChecked(kMenuAutoLoad, options_.autoLoad);
-    SetChecked(kMenuAutoOpen, options_.autoOpen);
-    SetChecked(kMenuAutoSearch, options_.autoSearch);
-    SetChecked(kMenuExtract, options_.extract);
-    SetChecked(kMenuImportHardpoints, options_.importHardpoints);
-    SetChecked(kMenuAfterPart, !options_.hardpointsAfterModel);
-    SetChecked(kMenuAfterModel, options_.hardpointsAfterModel);
-    SetChecked(kMenuTooltips, options_.tooltips);
+    for (const SwitchRow& row : SwitchTable()) {
+        const bool on = options_.*row.member;
+        SetChecked(row.menu, on);
+        if (row.menuOff != 0) {
+            SetChecked(row.menuOff, !on);
+        }
+    }
     SetText(kMenuFilter, options_.filter);
     SetText(kMenuFolder, textureFolder_);
 }

@@ -13,28 +13,45 @@ CCMPFileDialog::CCMPFileDialog(Ui& ui, const std::string& pattern, const std::st
                                const ImporterOptions& options)
     : FileDialog(ui, Kind::Open, ImporterFileRequest(pattern), folder), options_(options) {
     // Two rows under the file list, in the order they are placed.
-    AddControl(kAutoOpen, "Auto Open this Dialog Box");
-    AddControl(kImportHardpoints, "Import Hardpoints");
-    AddControl(kAutoLoad, "Auto Load");
-    AddControl(kExtract, "Extract Textures");
-    AddControl(kAfterModel, "After Model");
-    AddControl(kClearModel, "Clear Model");
+    for (const SwitchRow& row : SwitchTable()) {
+        if (row.box != 0) {
+            AddControl(row.box, row.boxCaption);
+        }
+    }
 }
 
 void CCMPFileDialog::OnInit() {
     FileDialog::OnInit();
-    SetChecked(kAutoOpen, options_.autoOpen);
-    SetChecked(kImportHardpoints, options_.importHardpoints);
-    SetChecked(kAutoLoad, options_.autoLoad);
-    SetChecked(kExtract, options_.extract);
-    SetChecked(kAfterModel, options_.hardpointsAfterModel);
-    SetChecked(kClearModel, options_.clearModel);
+    for (const SwitchRow& row : SwitchTable()) {
+        if (row.box != 0) {
+            SetChecked(row.box, options_.*row.member);
+        }
+    }
     // "After Model" only means something while hardpoints are imported.
     SetVisible(kAfterModel, options_.importHardpoints);
 }
 
+void CCMPFileDialog::KeepBoxes(ImporterOptions& options, SettingsStore& store, bool chosen) const {
+    for (const SwitchRow& row : SwitchTable()) {
+        if (row.box != 0) {
+            options.*row.member = IsChecked(row.box);
+        }
+    }
+    for (const SwitchRow& row : SwitchTable()) {
+        if (row.box != 0 && !row.writtenOnlyOnOk) {
+            WriteOption(store, row.key, options.*row.member);
+        }
+    }
+    WriteOption(store, kLastFolderKey, ShownFolder());
+    for (const SwitchRow& row : SwitchTable()) {
+        if (row.box != 0 && row.writtenOnlyOnOk && chosen) {
+            WriteOption(store, row.key, options.*row.member);
+        }
+    }
+}
+
 void CCMPFileDialog::OnCommand(int id) {
-    if (id >= kAutoLoad && id <= kAfterModel) {
+    if (SwitchOfBox(id) != nullptr) {
         SetChecked(id, !IsChecked(id));
         if (id == kImportHardpoints) {
             SetVisible(kAfterModel, IsChecked(id));

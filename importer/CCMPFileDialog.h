@@ -25,6 +25,10 @@ class CCMPFileDialog : public FileDialog {
 
     bool Checked(int id) const { return IsChecked(id); }
 
+    // The boxes' states into `options` and the store, with the folder shown
+    // last; `chosen`: the dialog ended by choosing a file.
+    void KeepBoxes(ImporterOptions& options, SettingsStore& store, bool chosen) const;
+
   protected:
     void OnInit() override;
     void OnCommand(int id) override;

@@ -5,21 +5,25 @@
 // texture folder and the last folder of the file dialog live only in the
 // store; the game folder comes from outside.
 
+#include <span>
 #include <string>
 
 namespace kx {
 
 class SettingsStore;
 
+// The switches start at their defaults in SwitchTable().
 struct ImporterOptions {
-    bool autoLoad = true;
-    bool clearModel = true;
-    bool autoOpen = false;
-    bool autoSearch = true;
-    bool extract = true;
-    bool importHardpoints = true;
-    bool hardpointsAfterModel = false;
-    bool tooltips = true;
+    ImporterOptions();
+
+    bool autoLoad;
+    bool clearModel;
+    bool autoOpen;
+    bool autoSearch;
+    bool extract;
+    bool importHardpoints;
+    bool hardpointsAfterModel;
+    bool tooltips;
     std::string filter = "Hp";
 };
 
@@ -44,8 +48,29 @@ inline constexpr OptionKey kTooltipKey = {"Options", "ToolTip"};
 inline constexpr OptionKey kLastFolderKey = {"Options", "LastUsedDir"};
 inline constexpr OptionKey kGamePathKey = {"Directories", "GamePath"};
 
-// Reads the switches and the filter in the order the dialog reads them;
-// each missing value keeps its default (the filter: its value in memory).
+// One on/off switch: where it is kept, its default, the menu command that
+// turns it over and the box of the file dialog that shows it. The table
+// lists the boxes in the order the file dialog places them.
+struct SwitchRow {
+    bool ImporterOptions::*member;
+    OptionKey key;
+    bool defaultOn;
+    int menu;
+    // A second menu command that turns the switch off, the first then
+    // turning it on (a pair of radio items); 0 for a plain toggle.
+    int menuOff;
+    int box;  // 0: not in the file dialog
+    const char* boxCaption;
+    // The box's state is written back only when the file dialog chose a file.
+    bool writtenOnlyOnOk;
+};
+std::span<const SwitchRow> SwitchTable();
+// The row of a menu command or of a file-dialog box; null when none has it.
+const SwitchRow* SwitchOfMenu(int command);
+const SwitchRow* SwitchOfBox(int box);
+
+// Reads the switches and the filter; each missing value keeps its value in
+// memory.
 void ReadOptions(SettingsStore& store, ImporterOptions& options);
 
 // Stored as the numbers 0 and 1.

@@ -17,9 +17,6 @@ namespace {
 namespace w = settings_word;
 
 constexpr int kSliderSteps = 1000;
-// The words a .ces file can hand this window; the rest of a 192-byte file
-// is reserved and never read.
-constexpr size_t kSettingsWordBytes = kSettingsWordCount * 4;
 
 std::string FormatNumber(float value) {
     char text[64];
@@ -189,22 +186,18 @@ void CSurExportDlg::LoadSettings() {
     if (!path) {
         return;
     }
-    // Reading one byte past the old layout is enough to tell the two apart.
-    std::vector<uint8_t> bytes;
-    const FileOutcome read = files_.Read(*path, bytes, kSettingsWordBytes);
-    if (read == FileOutcome::NotRegularFile) {
-        ui().Message(files_.NotRegularFileMessage(*path), kFileErrorCaption, MessageIcon::Error);
+    const kx::Result<SettingsFileContent> loaded = ReadSettingsFile(files_, *path);
+    if (!loaded) {
+        const bool refused = loaded.GetFault() == Fault::Refused;
+        ui().SettingsFileRefused(*this, loaded.Reason(), SettingsFileCaption(loaded.GetStatus()),
+                                 refused ? MessageIcon::Error : MessageIcon::None);
         return;
     }
-    if (read != FileOutcome::Done) {
-        ui().Message("Settings file could not be opened", "File Open Error", MessageIcon::None);
-        return;
-    }
-    ApplyLoadedSettings(bytes, bytes.size());
+    ApplyLoadedSettings(*loaded);
 }
 
-void CSurExportDlg::ApplyLoadedSettings(std::span<const uint8_t> bytes, size_t fileSize) {
-    const SettingsWords in = DecodeSettingsWords(bytes);
+void CSurExportDlg::ApplyLoadedSettings(const SettingsFileContent& loaded) {
+    const SettingsWords& in = loaded.words;
     const bool backToFront = in[w::kOrientation] == 1;
     words_[w::kOrientation] = backToFront ? 1 : 0;
     CheckRadio(kUpsideDown, kBackToFront, backToFront ? kBackToFront : kUpsideDown);
@@ -216,7 +209,7 @@ void CSurExportDlg::ApplyLoadedSettings(std::span<const uint8_t> bytes, size_t f
     }
     SetGroupCount(static_cast<int32_t>(in[w::kGroupCount]));
 
-    if (!IsOldSettingsLayout(fileSize)) {
+    if (!loaded.oldLayout) {
         words_[w::kModelType] = in[w::kModelType] & 0xFFFFu;
         for (size_t k = w::kFovX; k <= w::kZFar; ++k) {
             words_[k] = in[k];

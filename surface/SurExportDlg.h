@@ -50,9 +50,8 @@ class CSurExportDlg : public Window {
     bool ClosedHulls() const { return closedHulls_; }
     const std::string& TargetPath() const { return targetPath_; }
 
-    // "Load CMP Settings" once the file's first bytes (up to the 37 words)
-    // are read; `fileSize` tells the old 88-byte layout from the full one.
-    void ApplyLoadedSettings(std::span<const uint8_t> bytes, size_t fileSize);
+    // "Load CMP Settings" once the file is read.
+    void ApplyLoadedSettings(const SettingsFileContent& loaded);
 
   protected:
     void OnInit() override;

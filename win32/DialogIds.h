@@ -1,7 +1,8 @@
 /* Dialog templates and control ids shared by the resource scripts (.rc,
    read by the resource compiler's C preprocessor) and the driver. The
-   control ids are the window models' own; DialogIds.cpp checks that they
-   agree. */
+   control ids are the window models' own; each plug-in's window file
+   (TarrowWindows.cpp, OmmelWindows.cpp, BrasketWindows.cpp) checks at
+   compile time that they agree. */
 #pragma once
 
 #define IDD_EXPORT_SETTINGS 101

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "win32/CallbackEdge.h"
+#include "win32/ControlRender.h"
 #include "win32/Win32Ui.h"
 
 namespace kx {
@@ -18,106 +19,10 @@ namespace {
 // The dialogs this thread runs, innermost last.
 thread_local std::vector<HWND> t_openDialogs;
 
-// Status bar panes before the last one, which takes what is left.
-constexpr int kPaneWidth = 75;
-// List view columns before the last one, which takes what is left.
-constexpr int kColumnWidth = 50;
-
 // A worker's message wakes the dialog's thread as WM_USER+n: the message's
 // own id when it lies in that range.
 UINT WakeMessage(int id) {
     return id >= WM_USER && id <= 0x7FFF ? static_cast<UINT>(id) : WM_USER;
-}
-
-bool IsEditableCombo(HWND combo) {
-    return (GetWindowLongA(combo, GWL_STYLE) & 3) == CBS_DROPDOWN;
-}
-
-std::vector<std::string> SplitTabs(const std::string& text) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (!text.empty()) {
-        size_t tab = text.find('\t', start);
-        parts.push_back(text.substr(start, tab - start));
-        if (tab == std::string::npos) {
-            break;
-        }
-        start = tab + 1;
-    }
-    return parts;
-}
-
-enum class Kind {
-    Other,
-    PushButton,
-    CheckButton,
-    GroupBox,
-    Edit,
-    Static,
-    Slider,
-    Spinner,
-    ListView,
-    TreeView,
-    ComboBox,
-    ListBox,
-    StatusBar
-};
-
-Kind KindOf(HWND control) {
-    char name[64] = {};
-    GetClassNameA(control, name, sizeof name);
-    if (lstrcmpiA(name, "Button") == 0) {
-        LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
-        switch (type) {
-            case BS_GROUPBOX:
-                return Kind::GroupBox;
-            case BS_CHECKBOX:
-            case BS_AUTOCHECKBOX:
-            case BS_RADIOBUTTON:
-            case BS_AUTORADIOBUTTON:
-            case BS_3STATE:
-            case BS_AUTO3STATE:
-                return Kind::CheckButton;
-            default:
-                return Kind::PushButton;
-        }
-    }
-    if (lstrcmpiA(name, "Edit") == 0) {
-        return Kind::Edit;
-    }
-    if (lstrcmpiA(name, "Static") == 0) {
-        return Kind::Static;
-    }
-    if (lstrcmpiA(name, TRACKBAR_CLASSA) == 0) {
-        return Kind::Slider;
-    }
-    if (lstrcmpiA(name, UPDOWN_CLASSA) == 0) {
-        return Kind::Spinner;
-    }
-    if (lstrcmpiA(name, WC_LISTVIEWA) == 0) {
-        return Kind::ListView;
-    }
-    if (lstrcmpiA(name, WC_TREEVIEWA) == 0) {
-        return Kind::TreeView;
-    }
-    if (lstrcmpiA(name, "ComboBox") == 0) {
-        return Kind::ComboBox;
-    }
-    if (lstrcmpiA(name, "ListBox") == 0) {
-        return Kind::ListBox;
-    }
-    if (lstrcmpiA(name, STATUSCLASSNAMEA) == 0) {
-        return Kind::StatusBar;
-    }
-    return Kind::Other;
-}
-
-std::string WindowText(HWND hwnd) {
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = GetWindowTextA(hwnd, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got < 0 ? 0 : got));
-    return text;
 }
 
 // One running dialog: the model, and what was last shown of each control so
@@ -191,9 +96,9 @@ class Dialog {
             if (!window_.HasControl(id)) {
                 continue;
             }
-            Kind kind = KindOf(child);
-            controls_[id] = Shown{child, kind, {}, true};
-            if (kind == Kind::Edit) {
+            ControlKind kind = KindOf(child);
+            controls_[id] = ShownControl{child, kind, {}, true};
+            if (kind == ControlKind::Edit) {
                 SetWindowSubclass(child, &Dialog::EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
             }
         }
@@ -220,7 +125,7 @@ class Dialog {
 
     // The menu is about to drop down: its check marks and captions.
     INT_PTR MenuOpening() {
-        RenderMenu();
+        RenderMenu(menu_, window_);
         return FALSE;
     }
 
@@ -248,7 +153,7 @@ class Dialog {
             t_openDialogs.pop_back();
         }
         for (auto& [id, shown] : controls_) {
-            if (shown.kind == Kind::Edit) {
+            if (shown.kind == ControlKind::Edit) {
                 RemoveWindowSubclass(shown.hwnd, &Dialog::EditProc, 0);
             }
         }
@@ -268,7 +173,7 @@ class Dialog {
             } else if (id == IDOK && Usable(IDOK)) {
                 TakeComboTexts();
                 Model([&] { window_.Click(IDOK); });
-            } else if (code == 0 && IsMenuCommand(id) && Usable(id)) {
+            } else if (code == 0 && IsMenuCommand(menu_, window_, id) && Usable(id)) {
                 Model([&] { window_.Click(id); });
             }
             return Sync();
@@ -277,23 +182,23 @@ class Dialog {
         if (it == controls_.end() || !Usable(id)) {
             return FALSE;
         }
-        Shown& shown = it->second;
+        ShownControl& shown = it->second;
         switch (shown.kind) {
-            case Kind::PushButton:
-            case Kind::CheckButton:
+            case ControlKind::PushButton:
+            case ControlKind::CheckButton:
                 if (code == BN_CLICKED) {
                     TakeComboTexts();
                     Model([&] { window_.Click(id); });
                 }
                 break;
-            case Kind::Edit:
+            case ControlKind::Edit:
                 if (code == EN_CHANGE) {
                     std::string text = WindowText(shown.hwnd);
                     shown.state.text = text;
                     Model([&] { window_.Edit(id, std::move(text)); });
                 }
                 break;
-            case Kind::ComboBox:
+            case ControlKind::ComboBox:
                 if (code == CBN_SELCHANGE) {
                     const int index = static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
                     shown.state.selection = index;
@@ -302,7 +207,7 @@ class Dialog {
                     TakeComboTexts();
                 }
                 break;
-            case Kind::ListBox:
+            case ControlKind::ListBox:
                 if (code == LBN_SELCHANGE) {
                     const int index = static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0));
                     Model([&] { window_.Select(id, index); });
@@ -319,7 +224,8 @@ class Dialog {
         int id = from ? GetDlgCtrlID(from) : 0;
         auto it = controls_.find(id);
         // Spinners report through UDN_DELTAPOS instead.
-        if (rendering_ || it == controls_.end() || it->second.kind != Kind::Slider || !Usable(id)) {
+        if (rendering_ || it == controls_.end() || it->second.kind != ControlKind::Slider ||
+            !Usable(id)) {
             return FALSE;
         }
         int pos = static_cast<int>(SendMessageA(from, TBM_GETPOS, 0, 0));
@@ -367,7 +273,7 @@ class Dialog {
                 return Sync();
             }
             case NM_CLICK:
-                if (controls_[id].kind == Kind::StatusBar) {
+                if (controls_[id].kind == ControlKind::StatusBar) {
                     Model([&] { window_.Click(id); });
                     return Sync();
                 }
@@ -417,16 +323,11 @@ class Dialog {
         }
     }
 
-    bool IsMenuCommand(int id) const {
-        return menu_ && window_.HasControl(id) &&
-               GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) != static_cast<UINT>(-1);
-    }
-
     // An editable drop-down tells of typing but not of a text set from
     // outside; what it shows is the model's before any button acts on it.
     void TakeComboTexts() {
         for (auto& [id, shown] : controls_) {
-            if (shown.kind != Kind::ComboBox || !IsEditableCombo(shown.hwnd)) {
+            if (shown.kind != ControlKind::ComboBox || !IsEditableCombo(shown.hwnd)) {
                 continue;
             }
             std::string text = WindowText(shown.hwnd);
@@ -434,26 +335,6 @@ class Dialog {
                 shown.state.text = text;
                 Model([&] { window_.Edit(id, std::move(text)); });
             }
-        }
-    }
-
-    void RenderMenu() {
-        if (!menu_) {
-            return;
-        }
-        for (int id : window_.ControlIds()) {
-            if (!IsMenuCommand(id)) {
-                continue;
-            }
-            const ControlState& c = window_.Control(id);
-            std::string text = c.text;
-            MENUITEMINFOA item{};
-            item.cbSize = sizeof item;
-            item.fMask = MIIM_STRING | MIIM_STATE;
-            item.fState = (c.checked ? MFS_CHECKED : MFS_UNCHECKED) |
-                          (c.enabled ? MFS_ENABLED : MFS_DISABLED);
-            item.dwTypeData = text.data();
-            SetMenuItemInfoA(menu_, static_cast<UINT>(id), FALSE, &item);
         }
     }
 
@@ -506,13 +387,6 @@ class Dialog {
         return TRUE;
     }
 
-    struct Shown {
-        HWND hwnd = nullptr;
-        Kind kind = Kind::Other;
-        ControlState state;
-        bool first = true;
-    };
-
     // A window procedure too: the key filter runs at the same edge.
     static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self) {
@@ -540,7 +414,7 @@ class Dialog {
         for (auto& [id, shown] : controls_) {
             RenderControl(shown, window_.Control(id));
         }
-        RenderMenu();
+        RenderMenu(menu_, window_);
         if (binding_.caption) {
             std::string caption = binding_.caption(window_);
             if (caption != caption_) {
@@ -551,255 +425,6 @@ class Dialog {
         rendering_ = false;
     }
 
-    void RenderControl(Shown& shown, const ControlState& want) {
-        ControlState& was = shown.state;
-        HWND h = shown.hwnd;
-        bool all = shown.first;
-        shown.first = false;
-        // Items first: filling a drop-down clears the text it shows.
-        const bool items = all || want.items != was.items;
-        if (items) {
-            RenderItems(shown, want);
-        } else if (want.selection != was.selection) {
-            RenderSelection(shown, want.selection);
-        }
-        if (items || want.text != was.text) {
-            RenderText(shown, want);
-        }
-        if (all || want.enabled != was.enabled) {
-            EnableWindow(h, want.enabled);
-        }
-        if (all || want.visible != was.visible) {
-            ShowWindow(h, want.visible ? SW_SHOWNA : SW_HIDE);
-        }
-        if (shown.kind == Kind::CheckButton && (all || want.checked != was.checked)) {
-            SendMessageA(h, BM_SETCHECK, want.checked ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-        if (shown.kind == Kind::Edit && (all || want.readOnly != was.readOnly)) {
-            SendMessageA(h, EM_SETREADONLY, want.readOnly, 0);
-        }
-        bool range = all || want.rangeMin != was.rangeMin || want.rangeMax != was.rangeMax;
-        if (shown.kind == Kind::Slider) {
-            if (range) {
-                SendMessageA(h, TBM_SETRANGEMIN, FALSE, want.rangeMin);
-                SendMessageA(h, TBM_SETRANGEMAX, FALSE, want.rangeMax);
-            }
-            if (range || want.position != was.position) {
-                SendMessageA(h, TBM_SETPOS, TRUE, want.position);
-            }
-        } else if (shown.kind == Kind::Spinner) {
-            if (range) {
-                SendMessageA(h, UDM_SETRANGE32, want.rangeMin, want.rangeMax);
-            }
-            if (range || want.position != was.position) {
-                SendMessageA(h, UDM_SETPOS32, 0, want.position);
-            }
-        }
-        was = want;
-    }
-
-    void RenderText(Shown& shown, const ControlState& want) {
-        const std::string& text = want.text;
-        switch (shown.kind) {
-            case Kind::PushButton:
-            case Kind::CheckButton:
-            case Kind::GroupBox:
-            case Kind::Static:
-                SetWindowTextA(shown.hwnd, text.c_str());
-                break;
-            case Kind::Edit:
-                // A box the model rewrote keeps the caret at its end.
-                if (WindowText(shown.hwnd) != text) {
-                    SetWindowTextA(shown.hwnd, text.c_str());
-                    SendMessageA(shown.hwnd, EM_SETSEL, text.size(), text.size());
-                }
-                break;
-            case Kind::StatusBar:
-                // A bar with panes shows them as its items; one without, its text.
-                if (want.items.empty()) {
-                    SendMessageA(shown.hwnd, SB_SETTEXTA, SBT_POPOUT,
-                                 reinterpret_cast<LPARAM>(text.c_str()));
-                }
-                break;
-            case Kind::ComboBox:
-                if (IsEditableCombo(shown.hwnd) && WindowText(shown.hwnd) != text) {
-                    SetWindowTextA(shown.hwnd, text.c_str());
-                }
-                break;
-            default:
-                break;
-        }
-    }
-
-    void RenderItems(Shown& shown, const ControlState& want) {
-        HWND h = shown.hwnd;
-        switch (shown.kind) {
-            case Kind::ComboBox:
-            case Kind::ListBox: {
-                bool combo = shown.kind == Kind::ComboBox;
-                SendMessageA(h, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
-                for (const ControlItem& item : want.items) {
-                    SendMessageA(h, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
-                                 reinterpret_cast<LPARAM>(item.text.c_str()));
-                }
-                break;
-            }
-            case Kind::ListView:
-                RenderListView(h, want.items, SplitTabs(want.text));
-                break;
-            case Kind::StatusBar:
-                RenderPanes(h, want.items);
-                return;
-            case Kind::TreeView:
-                RenderTreeView(h, want.items);
-                break;
-            default:
-                return;
-        }
-        RenderSelection(shown, want.selection);
-    }
-
-    static void RenderPanes(HWND h, const std::vector<ControlItem>& panes) {
-        if (panes.empty()) {
-            return;
-        }
-        std::vector<int> edges;
-        for (size_t i = 0; i + 1 < panes.size(); ++i) {
-            edges.push_back(kPaneWidth * static_cast<int>(i + 1));
-        }
-        edges.push_back(-1);
-        SendMessageA(h, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-        for (size_t i = 0; i < panes.size(); ++i) {
-            // All but the last are drawn raised.
-            const WPARAM style = i + 1 < panes.size() ? SBT_POPOUT : 0;
-            SendMessageA(h, SB_SETTEXTA, i | style,
-                         reinterpret_cast<LPARAM>(panes[i].text.c_str()));
-        }
-    }
-
-    // `headers`: the column titles, from the control's text.
-    static void RenderListView(HWND h, const std::vector<ControlItem>& items,
-                               const std::vector<std::string>& headers) {
-        SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
-        size_t columns = std::max<size_t>(1, headers.size());
-        for (const ControlItem& item : items) {
-            columns = std::max(columns, item.columns.size() + 1);
-        }
-        HWND header = reinterpret_cast<HWND>(SendMessageA(h, LVM_GETHEADER, 0, 0));
-        size_t have =
-            header ? static_cast<size_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-        for (size_t c = have; c < columns; ++c) {
-            std::string title = c < headers.size() ? headers[c] : std::string();
-            LVCOLUMNA column{};
-            column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_FMT;
-            column.fmt = LVCFMT_LEFT;
-            column.cx = kColumnWidth;
-            column.pszText = title.data();
-            SendMessageA(h, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
-        }
-        if (have < columns) {
-            // The last column takes the rest of the list's width.
-            SendMessageA(h, LVM_SETCOLUMNWIDTH, columns - 1, LVSCW_AUTOSIZE_USEHEADER);
-        }
-        for (size_t i = 0; i < items.size(); ++i) {
-            LVITEMA row{};
-            row.mask = LVIF_TEXT;
-            row.iItem = static_cast<int>(i);
-            row.pszText = const_cast<char*>(items[i].text.c_str());
-            SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
-            for (size_t c = 0; c < items[i].columns.size(); ++c) {
-                LVITEMA cell{};
-                cell.iSubItem = static_cast<int>(c + 1);
-                cell.pszText = const_cast<char*>(items[i].columns[c].c_str());
-                SendMessageA(h, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&cell));
-            }
-        }
-    }
-
-    static void RenderTreeView(HWND h, const std::vector<ControlItem>& items) {
-        SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-        // Items come in pre-order with their depth: the open parents are a stack.
-        std::vector<HTREEITEM> parents;
-        for (size_t i = 0; i < items.size(); ++i) {
-            size_t depth = static_cast<size_t>(items[i].depth < 0 ? 0 : items[i].depth);
-            if (depth > parents.size()) {
-                depth = parents.size();
-            }
-            parents.resize(depth);
-            TVINSERTSTRUCTA insert{};
-            insert.hParent = parents.empty() ? TVI_ROOT : parents.back();
-            insert.hInsertAfter = TVI_LAST;
-            insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
-            insert.item.pszText = const_cast<char*>(items[i].text.c_str());
-            insert.item.lParam = static_cast<LPARAM>(i);
-            insert.item.state = insert.item.stateMask = TVIS_EXPANDED;
-            auto item = reinterpret_cast<HTREEITEM>(
-                SendMessageA(h, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-            parents.push_back(item);
-        }
-    }
-
-    void RenderSelection(Shown& shown, int selection) {
-        HWND h = shown.hwnd;
-        switch (shown.kind) {
-            case Kind::ComboBox:
-                SendMessageA(h, CB_SETCURSEL, selection, 0);
-                break;
-            case Kind::ListBox:
-                SendMessageA(h, LB_SETCURSEL, selection, 0);
-                break;
-            case Kind::ListView: {
-                LVITEMA clear{};
-                clear.stateMask = LVIS_SELECTED;
-                SendMessageA(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(&clear));
-                if (selection >= 0) {
-                    LVITEMA set{};
-                    set.stateMask = set.state = LVIS_SELECTED;
-                    SendMessageA(h, LVM_SETITEMSTATE, selection, reinterpret_cast<LPARAM>(&set));
-                }
-                break;
-            }
-            case Kind::TreeView:
-                SendMessageA(h, TVM_SELECTITEM, TVGN_CARET,
-                             reinterpret_cast<LPARAM>(TreeItemAt(h, selection)));
-                break;
-            default:
-                break;
-        }
-    }
-
-    // The tree item made for model item `index`, found by its stored index.
-    static HTREEITEM TreeItemAt(HWND tree, int index) {
-        if (index < 0) {
-            return nullptr;
-        }
-        HTREEITEM item =
-            reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        while (item) {
-            TVITEMA probe{};
-            probe.mask = TVIF_PARAM;
-            probe.hItem = item;
-            SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&probe));
-            if (probe.lParam == index) {
-                return item;
-            }
-            // Pre-order: child, else next sibling, else a parent's next sibling.
-            HTREEITEM next = reinterpret_cast<HTREEITEM>(
-                SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
-            while (!next && item) {
-                next = reinterpret_cast<HTREEITEM>(
-                    SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-                if (!next) {
-                    item = reinterpret_cast<HTREEITEM>(SendMessageA(
-                        tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
-                }
-            }
-            item = next;
-        }
-        return nullptr;
-    }
-
     Window& window_;
     const DialogBinding& binding_;
     HWND hwnd_ = nullptr;
@@ -808,7 +433,7 @@ class Dialog {
     std::string caption_;
     std::string tipText_;
     std::wstring tipWide_;
-    std::map<int, Shown> controls_;
+    std::map<int, ShownControl> controls_;
     bool rendering_ = false;
     bool inModel_ = false;   // a call into the model is under way
     bool deferred_ = false;  // workers posted while it was

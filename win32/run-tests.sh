@@ -12,7 +12,7 @@ linux_build=$(cd "${1:-build}" && pwd)
 
 echo "== Windows: 32-bit plug-in DLLs"
 cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTRIX_WERROR=ON >/dev/null
 cmake --build build-win32 -j2
 
 # The modeller finds CreatePlugIn by name, and needs nothing beside a
@@ -61,7 +61,7 @@ else
   echo "== Windows: KALTRIX_WIN64=1: testing a 64-bit build of the same sources"
   arch=win64 wine=/usr/lib/wine/wine64 bin=$root/build-win64/bin
   cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALTRIX_WERROR=ON >/dev/null
   cmake --build build-win64 -j2
 fi
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "host/FileIo.h"
+#include "host/FileService.h"
 #include "testsupport/LittleEndian.h"
+#include "testsupport/TempFiles.h"
 
 namespace kx {
 namespace {
@@ -101,6 +104,49 @@ TEST(SettingsFile, WordsAreTheFieldsInFileOrder) {
     b[108] = 0x34;
     b[109] = 0x12;
     EXPECT_EQ(DecodeSettingsWords(b)[settings_word::kFloatScale], 0x1234u);
+}
+
+// Both exporters load a .ces file through one read: a bounded one, whose
+// refusals are told apart by their captions.
+class LimitSeen : public DiskFileService {
+  public:
+    FileOutcome Read(const std::string& path, std::vector<uint8_t>& out, size_t limit) override {
+        limits.push_back(limit);
+        return DiskFileService::Read(path, out, limit);
+    }
+    std::vector<size_t> limits;
+};
+
+TEST(SettingsFile, ReadsAFileThroughTheHostAndSaysWhyNot) {
+    test::TempDir dir("settings-file");
+    std::vector<uint8_t> bytes = EncodeSettingsFile(Cockpit());
+    bytes.resize(4096, 0xAB);
+    const std::string path = dir.File("big.ces");
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    LimitSeen files;
+    const Result<SettingsFileContent> read = ReadSettingsFile(files, path);
+    ASSERT_TRUE(read) << read.Reason();
+    EXPECT_EQ(read->settings, Cockpit());
+    EXPECT_EQ(read->words, DecodeSettingsWords(bytes));
+    EXPECT_FALSE(read->oldLayout);
+    EXPECT_EQ(files.limits, std::vector<size_t>{kSettingsWordCount * 4});
+
+    bytes.resize(kOldSettingsFileSize);
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    EXPECT_TRUE(ReadSettingsFile(files, path)->oldLayout);
+
+    const Result<SettingsFileContent> missing = ReadSettingsFile(files, dir.File("none.ces"));
+    EXPECT_EQ(missing.GetFault(), Fault::Unreadable);
+    EXPECT_EQ(missing.Reason(), "Settings file could not be opened");
+    EXPECT_STREQ(SettingsFileCaption(missing.GetStatus()), "File Open Error");
+
+    const Result<SettingsFileContent> folder = ReadSettingsFile(files, dir.path());
+    EXPECT_EQ(folder.GetFault(), Fault::Refused);
+    EXPECT_EQ(folder.Reason(), NotRegularFileMessage(dir.path()));
+    EXPECT_STREQ(SettingsFileCaption(folder.GetStatus()), kFileErrorCaption);
+
+    EXPECT_TRUE(SettingsFileStatus(files, FileOutcome::Done, path));
+    EXPECT_EQ(SettingsFileStatus(files, FileOutcome::Failed, path).GetFault(), Fault::Unreadable);
 }
 
 }  // namespace

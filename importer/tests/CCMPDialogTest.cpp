@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/FileIo.h"
 #include "host/SettingsStore.h"
 #include "host/headless/HeadlessModel.h"
@@ -283,6 +285,82 @@ TEST_F(ImporterDialog, MenuCommandsToggleAndWriteAtOnce) {
     EXPECT_EQ(dialog.Control(Dlg::kMenuFilter).text, "");
     EXPECT_TRUE(dialog.Control(Dlg::kMenuAfterModel).checked);
     EXPECT_EQ(dialog.Tooltip(Dlg::kImport).text, "");
+}
+
+// Each switch as a person meets it, written out apart from the option
+// table: the menu command, where it is kept, its default.
+TEST_F(ImporterDialog, EveryMenuSwitchWritesItsOwnKey) {
+    struct Switch {
+        int menu;
+        const char* section;
+        const char* key;
+        bool defaultOn;
+        bool ImporterOptions::*member;
+    };
+    const Switch switches[] = {
+        {Dlg::kMenuClear, "Model", "Clear", true, &ImporterOptions::clearModel},
+        {Dlg::kMenuAutoLoad, "Model", "AutoLoad", true, &ImporterOptions::autoLoad},
+        {Dlg::kMenuAutoOpen, "Options", "AutoOpenFileSave", false, &ImporterOptions::autoOpen},
+        {Dlg::kMenuAutoSearch, "Material", "AutoSearch", true, &ImporterOptions::autoSearch},
+        {Dlg::kMenuExtract, "Material", "Extract", true, &ImporterOptions::extract},
+        {Dlg::kMenuImportHardpoints, "Hardpoints", "Import", true,
+         &ImporterOptions::importHardpoints},
+        {Dlg::kMenuTooltips, "Options", "ToolTip", true, &ImporterOptions::tooltips},
+    };
+    for (const Switch& s : switches) {
+        MemorySettingsStore fresh;
+        HostServices h{&ui, nullptr, &fresh};
+        ImporterOptions o;
+        EXPECT_EQ(o.*s.member, s.defaultOn) << s.key;
+        Dlg dialog(h, model, search, o);
+        Click(s.menu);
+        Click(kIdCancel);
+        Run(dialog);
+        EXPECT_EQ(o.*s.member, !s.defaultOn) << s.key;
+        EXPECT_EQ(fresh.GetInt(s.section, s.key, 9), s.defaultOn ? 0 : 1) << s.key;
+        EXPECT_EQ(dialog.Control(s.menu).checked, !s.defaultOn) << s.key;
+        EXPECT_EQ(fresh.ToIni(), std::string("[") + s.section + "]\n" + s.key + "=" +
+                                     (s.defaultOn ? "0" : "1") + "\n")
+            << "only the switch's own key is written";
+    }
+    // After Part and After Model are one switch, off and on; picking the
+    // one already on writes it again.
+    ImporterOptions o;
+    EXPECT_FALSE(o.hardpointsAfterModel);
+    Dlg dialog(host, model, search, o);
+    Click(Dlg::kMenuAfterPart);
+    Click(kIdCancel);
+    Run(dialog);
+    EXPECT_FALSE(o.hardpointsAfterModel);
+    EXPECT_EQ(store.GetInt("Hardpoints", "AfterModel", 9), 0);
+    EXPECT_TRUE(dialog.Control(Dlg::kMenuAfterPart).checked);
+    EXPECT_FALSE(dialog.Control(Dlg::kMenuAfterModel).checked);
+}
+
+// The file dialog's boxes in the order they are placed, each showing its
+// switch as the main dialog holds it.
+TEST_F(ImporterDialog, TheFileDialogPlacesItsBoxesInOrder) {
+    ImporterOptions o;
+    o.autoOpen = true;
+    o.extract = false;
+    CCMPFileDialog dialog(ui, "*.mat", dir.path(), o);
+    ui.QueueAction(Act(WindowAction::Kind::Click, kIdCancel));
+    ui.RunFileDialog(dialog);
+    const std::vector<int> boxes = {Boxes::kAutoOpen, Boxes::kImportHardpoints, Boxes::kAutoLoad,
+                                    Boxes::kExtract,  Boxes::kAfterModel,       Boxes::kClearModel};
+    std::vector<int> placed;
+    for (int id : dialog.ControlIds()) {
+        if (std::find(boxes.begin(), boxes.end(), id) != boxes.end()) {
+            placed.push_back(id);
+        }
+    }
+    EXPECT_EQ(placed, boxes);
+    EXPECT_EQ(dialog.Control(Boxes::kAutoOpen).text, "Auto Open this Dialog Box");
+    EXPECT_EQ(dialog.Control(Boxes::kClearModel).text, "Clear Model");
+    EXPECT_TRUE(dialog.Checked(Boxes::kAutoOpen));
+    EXPECT_FALSE(dialog.Checked(Boxes::kExtract));
+    EXPECT_TRUE(dialog.Checked(Boxes::kClearModel));
+    EXPECT_FALSE(dialog.Checked(Boxes::kAfterModel));
 }
 
 TEST_F(ImporterDialog, ExecuteRunsTheDialogOverTheModel) {
