@@ -21,10 +21,11 @@ constexpr OptionRow kExportRows[] = {
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args, CliContext& ctx) {
-    GivenArgs given;
-    if (auto error = ParseOptions(args, {kModelExporterRows, kExportRows}, 1, given)) {
-        return UsageError(ctx, "export", *error);
+    const Result<GivenArgs> parsed = ParseOptions(args, {kModelExporterRows, kExportRows}, 1);
+    if (!parsed) {
+        return UsageError(ctx, "export", parsed.Reason());
     }
+    const GivenArgs& given = *parsed;
     std::string output, loadSettings, saveSettings;
     bool update = false;
     std::vector<WindowAction> options;

@@ -220,10 +220,11 @@ struct Made {
 }  // namespace
 
 int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
-    GivenArgs given;
-    if (auto error = ParseOptions(args, {kImportRows}, 1, given)) {
-        return UsageError(ctx, "import", *error);
+    const Result<GivenArgs> parsed = ParseOptions(args, {kImportRows}, 1);
+    if (!parsed) {
+        return UsageError(ctx, "import", parsed.Reason());
     }
+    const GivenArgs& given = *parsed;
     ImportRequest request;
     if (!given.operands.empty()) {
         request.input = given.operands[0];

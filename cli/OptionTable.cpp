@@ -18,21 +18,25 @@ const OptionRow* Find(std::initializer_list<std::span<const OptionRow>> tables,
 
 }  // namespace
 
-std::optional<std::string> ParseOptions(const std::vector<std::string>& args,
-                                        std::initializer_list<std::span<const OptionRow>> tables,
-                                        size_t operands, GivenArgs& given) {
+Result<GivenArgs> ParseOptions(const std::vector<std::string>& args,
+                               std::initializer_list<std::span<const OptionRow>> tables,
+                               size_t operands) {
+    const auto usage = [](std::string error) {
+        return Status::Failure(Fault::Refused, std::move(error));
+    };
+    GivenArgs given;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const OptionRow* row = Find(tables, a);
         if (row == nullptr) {
             if (operands == 0) {
-                return "unexpected argument '" + a + "'";
+                return usage("unexpected argument '" + a + "'");
             }
             if (a.size() > 1 && a[0] == '-') {
-                return "unknown option '" + a + "'";
+                return usage("unknown option '" + a + "'");
             }
             if (given.operands.size() >= operands) {
-                return "unexpected argument '" + a + "'";
+                return usage("unexpected argument '" + a + "'");
             }
             given.operands.push_back(a);
             continue;
@@ -40,18 +44,18 @@ std::optional<std::string> ParseOptions(const std::vector<std::string>& args,
         GivenOption option{row->meaning, a, {}};
         if (row->valueWord != nullptr) {
             if (i + 1 >= args.size()) {
-                return a + " needs " + row->valueWord;
+                return usage(a + " needs " + row->valueWord);
             }
             option.value = args[++i];
             if (row->check != nullptr) {
                 if (std::string error = row->check(a, option.value); !error.empty()) {
-                    return error;
+                    return usage(error);
                 }
             }
         }
         given.options.push_back(std::move(option));
     }
-    return std::nullopt;
+    return given;
 }
 
 std::string NotTaken(const std::string& name, const std::string& why, const std::string& value) {

@@ -4,10 +4,11 @@
 // command only maps meanings onto its own window. The first fault in the
 // order given is the usage error.
 
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "base/Result.h"
 
 namespace kx {
 
@@ -35,10 +36,10 @@ struct GivenArgs {
 // `tables` are searched in turn. A command that takes no operands names
 // every argument outside its tables an unexpected argument; one that does
 // names an unknown option so, and operands past `operands` unexpected.
-// Returns the usage error, if any.
-std::optional<std::string> ParseOptions(const std::vector<std::string>& args,
-                                        std::initializer_list<std::span<const OptionRow>> tables,
-                                        size_t operands, GivenArgs& given);
+// A failure's reason is the usage error.
+Result<GivenArgs> ParseOptions(const std::vector<std::string>& args,
+                               std::initializer_list<std::span<const OptionRow>> tables,
+                               size_t operands);
 
 // "NAME WHY, not 'VALUE'", the shape of most value errors.
 std::string NotTaken(const std::string& name, const std::string& why, const std::string& value);

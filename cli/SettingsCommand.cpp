@@ -17,10 +17,11 @@ constexpr OptionRow kSettingsRows[] = {
 }  // namespace
 
 int RunSettings(const std::vector<std::string>& args, CliContext& ctx) {
-    GivenArgs given;
-    if (auto error = ParseOptions(args, {kModelExporterRows, kSettingsRows}, 0, given)) {
-        return UsageError(ctx, "settings", *error);
+    const Result<GivenArgs> parsed = ParseOptions(args, {kModelExporterRows, kSettingsRows}, 0);
+    if (!parsed) {
+        return UsageError(ctx, "settings", parsed.Reason());
     }
+    const GivenArgs& given = *parsed;
     std::string out, in;
     std::vector<WindowAction> actions;
     for (const GivenOption& option : given.options) {

@@ -40,10 +40,11 @@ constexpr OptionRow kSurRows[] = {
 }  // namespace
 
 int RunSur(const std::vector<std::string>& args, CliContext& ctx) {
-    GivenArgs given;
-    if (auto error = ParseOptions(args, {kSurRows}, 1, given)) {
-        return UsageError(ctx, "sur", *error);
+    const Result<GivenArgs> parsed = ParseOptions(args, {kSurRows}, 1);
+    if (!parsed) {
+        return UsageError(ctx, "sur", parsed.Reason());
     }
+    const GivenArgs& given = *parsed;
     std::string output, loadSettings;
     bool reductionOff = false;
     bool closedHulls = false;
