@@ -5,7 +5,6 @@
 // export with settings other than those asked for, or not kept.
 
 #include <functional>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -19,7 +18,8 @@ class CliUi final : public HeadlessUi {
   public:
     explicit CliUi(std::ostream& err) : err_(err) {}
 
-    // Whether loading or saving a settings file failed and closed its window.
+    // Whether loading or saving a settings file failed (its window, when this
+    // Ui runs it, was closed then).
     bool SettingsFileFailed() const { return settingsFileFailed_; }
 
     MessageAnswer Message(const std::string& text, const std::string& caption, MessageIcon icon,

@@ -37,12 +37,6 @@ WindowAction Action(WindowAction::Kind kind, int id, std::string label, std::str
     return action;
 }
 
-std::string Absolute(const std::string& path) {
-    std::error_code ec;
-    const std::string absolute = std::filesystem::absolute(path, ec).string();
-    return ec ? path : absolute;
-}
-
 struct ImportRequest {
     std::string input, output, keepModel, filter, textures, materials, searchTop, meshLibrary;
     std::optional<std::string> gameDir;
@@ -130,11 +124,11 @@ void QueueRun(const ImportRequest& request, const ImporterOptions& current, Head
         ui.QueueAction(Click(Dlg::kMenuAutoSearch, search ? "--search-top" : "--no-search"));
     }
     if (!request.textures.empty()) {
-        ui.QueueFile(Absolute(request.textures));
+        ui.QueueFile(AbsolutePathOf(request.textures));
         ui.QueueAction(Click(Dlg::kMenuFolder, "--textures"));
     }
     // A person's file dialog names the file with its whole path.
-    ui.QueueFile(Absolute(request.input));
+    ui.QueueFile(AbsolutePathOf(request.input));
     ui.QueueAction(Click(Dlg::kModel, "MODEL"));
     ui.QueueAction(Click(kIdOk, "MODEL"));
     // The first level is selected when the file is read.
@@ -143,7 +137,7 @@ void QueueRun(const ImportRequest& request, const ImporterOptions& current, Head
                               "--lod " + std::to_string(request.lod), {}, request.lod));
     }
     if (!request.materials.empty()) {
-        ui.QueueFile(Absolute(request.materials));
+        ui.QueueFile(AbsolutePathOf(request.materials));
         ui.QueueAction(Click(Dlg::kMaterial, "--materials"));
         ui.QueueAction(Click(kIdOk, "--materials"));
     }
@@ -310,7 +304,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
         WriteOption(host.settings, kAutoOpenKey, false);
         WriteOption(host.settings, kAutoSearchKey, false);
         WriteOption(host.settings, kTexturePathKey,
-                    JoinPath(FolderOf(Absolute(request.output)), "textures"));
+                    JoinPath(FolderOf(AbsolutePathOf(request.output)), "textures"));
     }
     SettingsStore& store = *host.services.settings;
     ImporterOptions current;
@@ -324,8 +318,9 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
 
     // The climbs of the search go no higher than asked, and by default no
     // higher than the model's own folder.
-    const std::string searchTop =
-        request.searchTop.empty() ? FolderOf(Absolute(request.input)) : Absolute(request.searchTop);
+    const std::string searchTop = request.searchTop.empty()
+                                      ? FolderOf(AbsolutePathOf(request.input))
+                                      : AbsolutePathOf(request.searchTop);
     const int materialsBefore = msModel_GetMaterialCount(handle.model);
     std::vector<std::string> notLoaded;
     host.ui.windowEnded = [&notLoaded](const Window& window) {
@@ -338,7 +333,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     host.services.places.searchTop = searchTop;
     // Only the library asked for: none is taken from the environment.
     host.services.places.meshLibrary =
-        request.meshLibrary.empty() ? std::string() : Absolute(request.meshLibrary);
+        request.meshLibrary.empty() ? std::string() : AbsolutePathOf(request.meshLibrary);
     const Result<int> ran = RunPlugInLibrary(ctx.programDir, "Ommel", host, handle.model);
 
     Made made;
@@ -371,7 +366,7 @@ int RunImport(const std::vector<std::string>& args, CliContext& ctx) {
     }
     // The dialog said why, naming the file; the model without the library's
     // materials is not written.
-    const std::string chosen = Absolute(request.materials) + " ";
+    const std::string chosen = AbsolutePathOf(request.materials) + " ";
     const bool chosenFailed =
         !request.materials.empty() &&
         std::any_of(host.ui.messages.begin(), host.ui.messages.end(), [&](const auto& message) {

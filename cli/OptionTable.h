@@ -4,6 +4,7 @@
 // command only maps meanings onto its own window. The first fault in the
 // order given is the usage error.
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>

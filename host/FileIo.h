@@ -67,8 +67,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 // A path in the system's temporary folder (the working folder when there is
-// none) that no file holds yet: "kx-", a random token, "-", then `name`, so
-// the name's extension is kept and two processes never share a path.
+// none) that no file holds yet: "kx-", a random token and a count, "-",
+// then `name`, so the name's extension is kept and two processes never share
+// a path.
 std::string UniqueTempPath(std::string_view name);
 
 }  // namespace kx

@@ -2,15 +2,15 @@
 
 #include <filesystem>
 
+#include "host/FileIo.h"
+
 namespace kx {
 
 namespace {
 
 // One spelling per file: absolute and without "." or ".." steps.
 std::filesystem::path Normalised(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return (ec ? std::filesystem::path(path) : absolute).lexically_normal();
+    return std::filesystem::path(AbsolutePathOf(path)).lexically_normal();
 }
 
 }  // namespace
