@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "exporter/ExportSettings.h"
 #include "host/ModelLib.h"
 #include "meshdata/ExportMesh.h"

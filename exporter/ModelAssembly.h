@@ -4,11 +4,11 @@
 // detail and mesh reference, and the hardpoints. Every node is found or
 // added, so the same steps write a new file and update an existing one.
 
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "container/UtfTree.h"
 #include "exporter/ExportSettings.h"
 #include "exporter/Hardpoints.h"

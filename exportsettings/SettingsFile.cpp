@@ -80,7 +80,8 @@ Result<SettingsFileContent> ReadSettingsFile(FileService& files, const std::stri
     // The words are all a reader takes; one byte past the old layout is
     // enough to tell the two apart.
     std::vector<uint8_t> bytes;
-    const Status read = SettingsFileStatus(files, files.Read(path, bytes, kSettingsWordCount * 4), path);
+    const Status read =
+        SettingsFileStatus(files, files.Read(path, bytes, kSettingsWordCount * 4), path);
     if (!read) {
         return read;
     }

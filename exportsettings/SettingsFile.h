@@ -15,12 +15,10 @@
 #include <vector>
 
 #include "base/Result.h"
-#include "host/FileService.h"
 #include "exportsettings/SettingsRecord.h"
+#include "host/FileService.h"
 
 namespace kx {
-
-class FileService;
 
 inline constexpr size_t kSettingsFileSize = 192;
 inline constexpr size_t kOldSettingsFileSize = 88;

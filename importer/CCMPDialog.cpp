@@ -1,7 +1,5 @@
 #include "importer/CCMPDialog.h"
 
-#include <cstdio>
-
 #include "base/Text.h"
 #include "host/FileService.h"
 #include "host/HostServices.h"

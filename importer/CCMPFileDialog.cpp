@@ -35,16 +35,17 @@ void CCMPFileDialog::KeepBoxes(ImporterOptions& options, SettingsStore& store, b
     for (const SwitchRow& row : SwitchTable()) {
         if (row.box != 0) {
             options.*row.member = IsChecked(row.box);
-        }
-    }
-    for (const SwitchRow& row : SwitchTable()) {
-        if (row.box != 0 && !row.writtenOnlyOnOk) {
-            WriteOption(store, row.key, options.*row.member);
+            if (!row.writtenOnlyOnOk) {
+                WriteOption(store, row.key, options.*row.member);
+            }
         }
     }
     WriteOption(store, kLastFolderKey, ShownFolder());
+    if (!chosen) {
+        return;
+    }
     for (const SwitchRow& row : SwitchTable()) {
-        if (row.box != 0 && row.writtenOnlyOnOk && chosen) {
+        if (row.box != 0 && row.writtenOnlyOnOk) {
             WriteOption(store, row.key, options.*row.member);
         }
     }

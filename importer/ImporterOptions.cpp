@@ -80,8 +80,6 @@ void WriteOption(SettingsStore& store, OptionKey key, const std::string& text) {
 }
 
 std::string GameFolder(SettingsStore& store) {
-    // The Windows registry value comes with the Windows host; until then
-    // every build follows the same rule as Linux.
     if (std::string folder = CurrentHost().GameFolder(); !folder.empty()) {
         return folder;
     }

@@ -77,9 +77,9 @@ void ReadOptions(SettingsStore& store, ImporterOptions& options);
 void WriteOption(SettingsStore& store, OptionKey key, bool on);
 void WriteOption(SettingsStore& store, OptionKey key, const std::string& text);
 
-// The game's folder: on Windows the machine's registry value, elsewhere the
-// host's game folder (KALTRIX_GAME_DIR unless the host sets it), else the store's
-// "Directories"/"GamePath"; empty when none is set.
+// The game's folder: the host's (KALTRIX_GAME_DIR unless the host sets it),
+// else the store's "Directories"/"GamePath", which the Windows registry
+// store answers with the machine's registry value; empty when none is set.
 std::string GameFolder(SettingsStore& store);
 
 // The texture folder's default: the game folder's "Textures" folder, with a

@@ -1,7 +1,6 @@
 #include "importer/PartList.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 

@@ -182,13 +182,7 @@ std::vector<std::string> FolderChain(std::string_view path) {
     // A last part with a '.' names a file, not a folder. Only the last part
     // is looked at: a dot in a parent's name must not stop the folder itself
     // from being made.
-    size_t last = std::string_view::npos;
-    for (size_t i = path.size(); i-- > 0;) {
-        if (IsPathSeparator(path[i])) {
-            last = i;
-            break;
-        }
-    }
+    const size_t last = LastPathSeparator(path);
     const std::string_view lastPart = last == std::string_view::npos ? path : path.substr(last + 1);
     if (lastPart.find('.') != std::string_view::npos) {
         path = last == std::string_view::npos ? std::string_view{} : path.substr(0, last);

@@ -248,32 +248,25 @@ ControlKind KindOf(HWND control) {
                 return ControlKind::PushButton;
         }
     }
-    if (lstrcmpiA(name, "Edit") == 0) {
-        return ControlKind::Edit;
-    }
-    if (lstrcmpiA(name, "Static") == 0) {
-        return ControlKind::Static;
-    }
-    if (lstrcmpiA(name, TRACKBAR_CLASSA) == 0) {
-        return ControlKind::Slider;
-    }
-    if (lstrcmpiA(name, UPDOWN_CLASSA) == 0) {
-        return ControlKind::Spinner;
-    }
-    if (lstrcmpiA(name, WC_LISTVIEWA) == 0) {
-        return ControlKind::ListView;
-    }
-    if (lstrcmpiA(name, WC_TREEVIEWA) == 0) {
-        return ControlKind::TreeView;
-    }
-    if (lstrcmpiA(name, "ComboBox") == 0) {
-        return ControlKind::ComboBox;
-    }
-    if (lstrcmpiA(name, "ListBox") == 0) {
-        return ControlKind::ListBox;
-    }
-    if (lstrcmpiA(name, STATUSCLASSNAMEA) == 0) {
-        return ControlKind::StatusBar;
+    // Every other kind is known by its class name alone.
+    static constexpr struct {
+        const char* name;
+        ControlKind kind;
+    } kClasses[] = {
+        {"Edit", ControlKind::Edit},
+        {"Static", ControlKind::Static},
+        {TRACKBAR_CLASSA, ControlKind::Slider},
+        {UPDOWN_CLASSA, ControlKind::Spinner},
+        {WC_LISTVIEWA, ControlKind::ListView},
+        {WC_TREEVIEWA, ControlKind::TreeView},
+        {"ComboBox", ControlKind::ComboBox},
+        {"ListBox", ControlKind::ListBox},
+        {STATUSCLASSNAMEA, ControlKind::StatusBar},
+    };
+    for (const auto& known : kClasses) {
+        if (lstrcmpiA(name, known.name) == 0) {
+            return known.kind;
+        }
     }
     return ControlKind::Other;
 }
