@@ -24,6 +24,24 @@ int32_t SignedLink(uint16_t edge) {
     return link >= 0x4000 ? link - 0x8000 : link;
 }
 
+// The hull a node points at, if its offset lands on a hull's start.
+std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
+    const SurNode& node = part.nodes[n];
+    if (node.hullOffset == 0) {
+        return std::nullopt;
+    }
+    const int64_t target = int64_t{part.nodeListOffset} +
+                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
+    // Hulls lie in ascending positions.
+    const auto hull =
+        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
+                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
+    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
+        return std::nullopt;
+    }
+    return static_cast<size_t>(hull - part.hulls.begin());
+}
+
 }  // namespace
 
 // An infinite or undefined number is damage: no exporter writes one and
@@ -124,16 +142,7 @@ Status CheckSurNodeList(const SurPart& part) {
             return Damage(at + ": skip " + std::to_string(node.skip) +
                           " leads outside the node list");
         }
-        if (node.hullOffset == 0) {
-            continue;
-        }
-        const int64_t target = static_cast<int64_t>(position) + node.hullOffset;
-        // Hulls lie in ascending positions.
-        const auto hull =
-            std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
-                             [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
-        const bool atHull = hull != part.hulls.end() && hull->position == target;
-        if (!atHull) {
+        if (node.hullOffset != 0 && !NodeHull(part, n)) {
             return Damage(at + ": hull offset " + std::to_string(node.hullOffset) +
                           " does not point at a hull");
         }
@@ -150,24 +159,6 @@ std::vector<std::array<uint32_t, 3>> Corners(const SurHull& hull) {
         corners.push_back({t.vertices[0], t.vertices[1], t.vertices[2]});
     }
     return corners;
-}
-
-// The hull a node points at, if its offset lands on a hull's start.
-std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
-    const SurNode& node = part.nodes[n];
-    if (node.hullOffset == 0) {
-        return std::nullopt;
-    }
-    const int64_t target = int64_t{part.nodeListOffset} +
-                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
-    // Hulls lie in ascending positions.
-    const auto hull =
-        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
-                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
-    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
-        return std::nullopt;
-    }
-    return static_cast<size_t>(hull - part.hulls.begin());
 }
 
 }  // namespace
