@@ -211,11 +211,10 @@ Status CheckSurPartForReaders(const SurPart& part) {
             static_cast<size_t>(std::unique(used.begin(), used.end()) - used.begin());
         const size_t want = distinct + hull.triangles.size() + 1;
         if (hull.countField != want) {
-            return Status::Failure(Fault::Damaged,
-                                   "hull " + std::to_string(h) + " at byte " +
-                                       std::to_string(hull.position) + ": count field " +
-                                       std::to_string(hull.countField) + ", its triangles give " +
-                                       std::to_string(want));
+            return Damage("hull " + std::to_string(h) + " at byte " +
+                          std::to_string(hull.position) + ": count field " +
+                          std::to_string(hull.countField) + ", its triangles give " +
+                          std::to_string(want));
         }
     }
     const SurTreeWalk walk = WalkSurNodeTree(part);
@@ -225,27 +224,23 @@ Status CheckSurPartForReaders(const SurPart& part) {
         const std::optional<size_t> hull = NodeHull(part, n);
         const bool leaf = hull && part.hulls[*hull].type != 5;
         if (walk.nodesReached[n] != 1) {
-            return Status::Failure(Fault::Damaged, at + " is reached " +
-                                                       std::to_string(walk.nodesReached[n]) +
-                                                       " times by a walk of the node tree");
+            return Damage(at + " is reached " + std::to_string(walk.nodesReached[n]) +
+                          " times by a walk of the node tree");
         }
         if (leaf && node.skip != 0) {
-            return Status::Failure(
-                Fault::Damaged, at + ": a hull's leaf node with skip " + std::to_string(node.skip));
+            return Damage(at + ": a hull's leaf node with skip " + std::to_string(node.skip));
         }
         if (!leaf && (n + 1 >= part.nodes.size() ||
                       uint64_t{n} + node.skip / kNodeSize >= part.nodes.size())) {
-            return Status::Failure(Fault::Damaged,
-                                   at + ": an inner node whose subtrees lie past the node list");
+            return Damage(at + ": an inner node whose subtrees lie past the node list");
         }
     }
     for (size_t h = 0; h < part.hulls.size(); ++h) {
         if (walk.hullsReached[h] != 1) {
-            return Status::Failure(Fault::Damaged, "hull " + std::to_string(h) + " at byte " +
-                                                       std::to_string(part.hulls[h].position) +
-                                                       " is reached " +
-                                                       std::to_string(walk.hullsReached[h]) +
-                                                       " times by a walk of the node tree");
+            return Damage("hull " + std::to_string(h) + " at byte " +
+                          std::to_string(part.hulls[h].position) + " is reached " +
+                          std::to_string(walk.hullsReached[h]) +
+                          " times by a walk of the node tree");
         }
     }
     return Status::Success();
