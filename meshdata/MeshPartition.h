@@ -3,7 +3,6 @@
 // mesh data block that holds all their ordinary meshes.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "render/SceneLoading.h"
 
-#include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "base/Text.h"
 #include "render/GameModelScene.h"

@@ -24,6 +24,24 @@ int32_t SignedLink(uint16_t edge) {
     return link >= 0x4000 ? link - 0x8000 : link;
 }
 
+// The hull a node points at, if its offset lands on a hull's start.
+std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
+    const SurNode& node = part.nodes[n];
+    if (node.hullOffset == 0) {
+        return std::nullopt;
+    }
+    const int64_t target = int64_t{part.nodeListOffset} +
+                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
+    // Hulls lie in ascending positions.
+    const auto hull =
+        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
+                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
+    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
+        return std::nullopt;
+    }
+    return static_cast<size_t>(hull - part.hulls.begin());
+}
+
 }  // namespace
 
 // An infinite or undefined number is damage: no exporter writes one and
@@ -124,16 +142,7 @@ Status CheckSurNodeList(const SurPart& part) {
             return Damage(at + ": skip " + std::to_string(node.skip) +
                           " leads outside the node list");
         }
-        if (node.hullOffset == 0) {
-            continue;
-        }
-        const int64_t target = static_cast<int64_t>(position) + node.hullOffset;
-        // Hulls lie in ascending positions.
-        const auto hull =
-            std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
-                             [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
-        const bool atHull = hull != part.hulls.end() && hull->position == target;
-        if (!atHull) {
+        if (node.hullOffset != 0 && !NodeHull(part, n)) {
             return Damage(at + ": hull offset " + std::to_string(node.hullOffset) +
                           " does not point at a hull");
         }
@@ -150,24 +159,6 @@ std::vector<std::array<uint32_t, 3>> Corners(const SurHull& hull) {
         corners.push_back({t.vertices[0], t.vertices[1], t.vertices[2]});
     }
     return corners;
-}
-
-// The hull a node points at, if its offset lands on a hull's start.
-std::optional<size_t> NodeHull(const SurPart& part, size_t n) {
-    const SurNode& node = part.nodes[n];
-    if (node.hullOffset == 0) {
-        return std::nullopt;
-    }
-    const int64_t target = int64_t{part.nodeListOffset} +
-                           int64_t{kNodeSize} * static_cast<int64_t>(n) + node.hullOffset;
-    // Hulls lie in ascending positions.
-    const auto hull =
-        std::lower_bound(part.hulls.begin(), part.hulls.end(), target,
-                         [](const SurHull& h, int64_t p) { return int64_t{h.position} < p; });
-    if (hull == part.hulls.end() || int64_t{hull->position} != target) {
-        return std::nullopt;
-    }
-    return static_cast<size_t>(hull - part.hulls.begin());
 }
 
 }  // namespace
@@ -220,11 +211,10 @@ Status CheckSurPartForReaders(const SurPart& part) {
             static_cast<size_t>(std::unique(used.begin(), used.end()) - used.begin());
         const size_t want = distinct + hull.triangles.size() + 1;
         if (hull.countField != want) {
-            return Status::Failure(Fault::Damaged,
-                                   "hull " + std::to_string(h) + " at byte " +
-                                       std::to_string(hull.position) + ": count field " +
-                                       std::to_string(hull.countField) + ", its triangles give " +
-                                       std::to_string(want));
+            return Damage("hull " + std::to_string(h) + " at byte " +
+                          std::to_string(hull.position) + ": count field " +
+                          std::to_string(hull.countField) + ", its triangles give " +
+                          std::to_string(want));
         }
     }
     const SurTreeWalk walk = WalkSurNodeTree(part);
@@ -234,27 +224,23 @@ Status CheckSurPartForReaders(const SurPart& part) {
         const std::optional<size_t> hull = NodeHull(part, n);
         const bool leaf = hull && part.hulls[*hull].type != 5;
         if (walk.nodesReached[n] != 1) {
-            return Status::Failure(Fault::Damaged, at + " is reached " +
-                                                       std::to_string(walk.nodesReached[n]) +
-                                                       " times by a walk of the node tree");
+            return Damage(at + " is reached " + std::to_string(walk.nodesReached[n]) +
+                          " times by a walk of the node tree");
         }
         if (leaf && node.skip != 0) {
-            return Status::Failure(
-                Fault::Damaged, at + ": a hull's leaf node with skip " + std::to_string(node.skip));
+            return Damage(at + ": a hull's leaf node with skip " + std::to_string(node.skip));
         }
         if (!leaf && (n + 1 >= part.nodes.size() ||
                       uint64_t{n} + node.skip / kNodeSize >= part.nodes.size())) {
-            return Status::Failure(Fault::Damaged,
-                                   at + ": an inner node whose subtrees lie past the node list");
+            return Damage(at + ": an inner node whose subtrees lie past the node list");
         }
     }
     for (size_t h = 0; h < part.hulls.size(); ++h) {
         if (walk.hullsReached[h] != 1) {
-            return Status::Failure(Fault::Damaged, "hull " + std::to_string(h) + " at byte " +
-                                                       std::to_string(part.hulls[h].position) +
-                                                       " is reached " +
-                                                       std::to_string(walk.hullsReached[h]) +
-                                                       " times by a walk of the node tree");
+            return Damage("hull " + std::to_string(h) + " at byte " +
+                          std::to_string(part.hulls[h].position) + " is reached " +
+                          std::to_string(walk.hullsReached[h]) +
+                          " times by a walk of the node tree");
         }
     }
     return Status::Success();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "surface/SurLayout.h"
@@ -176,10 +177,15 @@ class OppositeSearch {
         cell_ = 2 * kReach / static_cast<float>(side_);
         perCell_ = 1.0 / double{cell_};
         cellStart_.assign(static_cast<size_t>(side_) * side_ * side_ + 1, 0);
-        std::vector<uint32_t> cellOf(count, kNoCell);
+        // Each member's cell, and the first of the 8 grid corners around it.
+        const uint32_t corners = static_cast<uint32_t>(side_) + 1;
+        std::vector<uint32_t> cellOf(count, kNoCell), firstBlock(count, kNoCell);
         for (uint32_t j = 0; j < count; ++j) {
             if (NearlyUnit(triangles[j].normal)) {
-                cellOf[j] = CellIndex(Cell(triangles[j].normal, 1.0f));
+                const std::array<int, 3> cell = Cell(triangles[j].normal, 1.0f);
+                cellOf[j] = CellIndex(cell);
+                firstBlock[j] =
+                    (static_cast<uint32_t>(cell[0]) * corners + cell[1]) * corners + cell[2];
                 ++cellStart_[cellOf[j] + 1];
             } else if (!std::isnan(Dot(triangles[j], triangles[j]))) {
                 odd_.push_back(j);
@@ -206,7 +212,6 @@ class OppositeSearch {
         // Every member joins the blocks of the 8 grid corners around its
         // cell, in index order (the corners at the grid's ends too, though
         // no search looks there, so that every member has 8).
-        const uint32_t corners = static_cast<uint32_t>(side_) + 1;
         const std::array<uint32_t, 8> around = {0,
                                                 1,
                                                 corners,
@@ -216,12 +221,8 @@ class OppositeSearch {
                                                 corners * corners + corners,
                                                 corners * corners + corners + 1};
         blockStart_.assign(size_t{corners} * corners * corners + 1, 0);
-        std::vector<uint32_t> firstBlock(count, kNoCell);
         for (uint32_t j = 0; j < count; ++j) {
-            if (cellOf[j] != kNoCell) {
-                const std::array<int, 3> cell = Cell(triangles[j].normal, 1.0f);
-                firstBlock[j] =
-                    (static_cast<uint32_t>(cell[0]) * corners + cell[1]) * corners + cell[2];
+            if (firstBlock[j] != kNoCell) {
                 for (const uint32_t offset : around) {
                     ++blockStart_[firstBlock[j] + offset + 1];
                 }

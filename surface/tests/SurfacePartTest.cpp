@@ -96,6 +96,17 @@ void ReferenceLink(std::vector<HullTriangle>& triangles) {
     }
 }
 
+// Links `t` and checks every triangle's edges and flags against the rules.
+void LinkAsTheRules(std::vector<HullTriangle>& t) {
+    std::vector<HullTriangle> expected = t;
+    ReferenceLink(expected);
+    LinkTriangles(t);
+    for (size_t i = 0; i < t.size(); ++i) {
+        ASSERT_EQ(t[i].edges, expected[i].edges) << "triangle " << i;
+        ASSERT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
+    }
+}
+
 TEST(LinkTriangles, ChoosesWhatTheRulesChooseOnCrowdedHulls) {
     // Few vertices for many triangles, so most edges have several candidate
     // neighbours; points on a coarse lattice, so many normals are equal or
@@ -123,15 +134,9 @@ TEST(LinkTriangles, ChoosesWhatTheRulesChooseOnCrowdedHulls) {
                 tri.edges[next(3)] = next(2) ? kEdgeWrapBit : 0;
                 t.push_back(tri);
             }
-            std::vector<HullTriangle> expected = t;
-            ReferenceLink(expected);
-            LinkTriangles(t);
-            for (size_t i = 0; i < t.size(); ++i) {
-                SCOPED_TRACE(testing::Message() << vertexCount << " vertices, " << triangleCount
-                                                << " triangles, triangle " << i);
-                EXPECT_EQ(t[i].edges, expected[i].edges);
-                EXPECT_EQ(t[i].flags, expected[i].flags);
-            }
+            SCOPED_TRACE(testing::Message()
+                         << vertexCount << " vertices, " << triangleCount << " triangles");
+            LinkAsTheRules(t);
         }
     }
 }
@@ -149,23 +154,13 @@ TEST(LinkTriangles, FindsTheOppositeOnARoundHullAndWithNormalsOutOfRange) {
         tri.normal = Normalised(Vec3{r * std::cos(phi), r * std::sin(phi), z});
         t.push_back(tri);
     }
-    std::vector<HullTriangle> expected = t;
-    ReferenceLink(expected);
-    LinkTriangles(t);
-    for (size_t i = 0; i < t.size(); ++i) {
-        ASSERT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
-    }
+    LinkAsTheRules(t);
     // A normal that is not finite is never chosen, and a triangle with one
     // has no opposite; the others still find theirs.
     t.resize(4);
     t[1].normal = {std::nanf(""), 0, 0};
     t[2].normal = {-t[0].normal[0], -t[0].normal[1], -t[0].normal[2]};
-    expected = t;
-    ReferenceLink(expected);
-    LinkTriangles(t);
-    for (size_t i = 0; i < t.size(); ++i) {
-        EXPECT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
-    }
+    LinkAsTheRules(t);
     EXPECT_EQ((t[0].flags >> 12) & 0xFFF, 2u);
     EXPECT_EQ((t[1].flags >> 12) & 0xFFF, 0u);
 }
@@ -195,13 +190,7 @@ TEST(LinkTriangles, ChoosesTheSameWithVertexNumbersFarApartAndNormalsInClusters)
             i % 11 == 0 ? Normalised(jitter) : Normalised(Add(centre, Scale(jitter, spread)));
         t.push_back(tri);
     }
-    std::vector<HullTriangle> expected = t;
-    ReferenceLink(expected);
-    LinkTriangles(t);
-    for (size_t i = 0; i < t.size(); ++i) {
-        ASSERT_EQ(t[i].edges, expected[i].edges) << "triangle " << i;
-        ASSERT_EQ(t[i].flags, expected[i].flags) << "triangle " << i;
-    }
+    LinkAsTheRules(t);
 }
 
 TEST(SurfacePart, WritesEveryOffsetFromTheRecordsOwnLayout) {
