@@ -313,13 +313,21 @@ TEST_F(SearchTree, AModelInsideTheGameFolderIsNotSearchedForTwice) {
 }
 
 // Counts reads; the test waits on it to stop a search in mid-run.
+// Reads past the 20th wait for the stop flag, so on a loaded machine the
+// search cannot run to its end before the test has stopped it.
 class CountingFiles : public DiskFileService {
   public:
     FileOutcome Read(const std::string& path, std::vector<uint8_t>& out, size_t limit) override {
-        ++reads;
+        if (++reads > 20 && stop != nullptr) {
+            const auto giveUp = Clock::now() + std::chrono::seconds(20);
+            while (!*stop && Clock::now() < giveUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
         return DiskFileService::Read(path, out, limit);
     }
     std::atomic<int> reads{0};
+    const std::atomic<bool>* stop = nullptr;
 };
 
 TEST(LibrarySearch, StopEndsARunningSearchPromptly) {
@@ -333,6 +341,7 @@ TEST(LibrarySearch, StopEndsARunningSearchPromptly) {
     const NodeIndex modelIndex = NodeIndex::Build(image).Value();
     Dialog d({"Missing"});
     CountingFiles files;
+    files.stop = &d.stop;
     LibrarySearch search;
     d.job.modelPath = (root / "m.cmp").string();
     d.job.searchTop = root.string();
